@@ -1,0 +1,54 @@
+# Top-level entry points. Every target first installs what is missing (scripts/install-deps).
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := -G Ninja
+DEPS       := scripts/install-deps
+
+.PHONY: all deps deps-test deps-bench configure build test run run-cd bench sanitize tsan fuzz soak clean format
+
+all: build
+
+deps:
+	@$(DEPS) build
+deps-test:
+	@$(DEPS) test
+deps-bench:
+	@$(DEPS) bench
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: deps-test build
+	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
+
+run: deps-test build
+	scripts/run-demo $(BUILD)
+
+run-cd: deps-test build
+	scripts/run-demo $(BUILD) cd
+
+bench: deps-bench build
+	scripts/run-bench $(BUILD)
+
+sanitize: deps-test
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTUNEDECK_SANITIZE=address,undefined
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(ASAN_BUILD) -j $(JOBS) --output-on-failure
+
+tsan: deps-test
+	cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNEDECK_SANITIZE=thread
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --test-dir $(TSAN_BUILD) -j $(JOBS) --output-on-failure
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+
+format:
+	find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
