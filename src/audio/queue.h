@@ -1,0 +1,29 @@
+// The play queue shared by the key commands, the folder scan, playlists, the tick and the
+// end-of-stream advance. UI thread only: the end-of-stream notification reaches it through the
+// UI thread's event queue.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tunedeck {
+
+inline constexpr int kQueueRows = 2001;  // rows 0..2000
+
+using QueueRow = std::array<std::string, 2>;  // display name, full path
+
+struct PlayQueue {
+    std::array<QueueRow, kQueueRows> playlist{};
+    int16_t playlistcount = 0;
+    int16_t playlistpos = 0;
+    uint32_t stream = 0;  // handle of the stream created last
+
+    bool full() const { return playlistcount >= kQueueRows; }
+    // Appends an entry; a full queue takes nothing and returns false.
+    bool append(std::string name, std::string path);
+    // Empties every row and sets both counters to 0.
+    void clear();
+};
+
+}  // namespace tunedeck

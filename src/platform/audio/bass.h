@@ -1,0 +1,74 @@
+// The audio library's calls, under its names, over our own engine (FFmpeg decoding, SDL2 output).
+// Every function takes the engine instance first: there is no global library state.
+// Handles, error codes and states follow the library's meanings; positions and lengths are bytes
+// of the output format (44100 Hz, stereo, signed 16-bit: 176,400 bytes a second).
+// All calls are for the UI thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+union SDL_Event;
+
+namespace tunedeck {
+
+using DWORD = uint32_t;
+using QWORD = uint64_t;
+using HSTREAM = uint32_t;
+using HSYNC = uint32_t;
+using BOOL = int;
+
+inline constexpr DWORD BASS_SYNC_END = 2;
+inline constexpr DWORD BASS_ACTIVE_STOPPED = 0;
+inline constexpr DWORD BASS_ACTIVE_PLAYING = 1;
+inline constexpr DWORD BASS_ACTIVE_PAUSED = 3;
+
+// The sync procedure: sync handle, channel, data, user value. Always run on the UI thread.
+using SYNCPROC = std::function<void(HSYNC, DWORD, DWORD, DWORD)>;
+
+class AudioEngine;  // defined in platform/audio/engine.h
+
+// Owns one engine. Create one per application (tests may create several in turn).
+class AudioLibrary {
+public:
+    AudioLibrary();
+    ~AudioLibrary();
+    AudioLibrary(const AudioLibrary&) = delete;
+    AudioLibrary& operator=(const AudioLibrary&) = delete;
+    AudioEngine& engine() { return *engine_; }
+
+private:
+    std::unique_ptr<AudioEngine> engine_;
+};
+
+DWORD BASS_GetVersion(AudioLibrary& bass);
+BOOL BASS_Init(AudioLibrary& bass, int device, DWORD freq, DWORD flags, void* window);
+BOOL BASS_SetBufferLength(AudioLibrary& bass, float seconds);
+BOOL BASS_CDInit(AudioLibrary& bass, const char* drive, DWORD flags);
+BOOL BASS_Start(AudioLibrary& bass);
+HSTREAM BASS_StreamCreateFile(AudioLibrary& bass, BOOL mem, const char* file, DWORD offset,
+                              DWORD length, DWORD flags);
+BOOL BASS_StreamPlay(AudioLibrary& bass, HSTREAM handle, BOOL flush, DWORD flags);
+HSYNC BASS_ChannelSetSync(AudioLibrary& bass, DWORD handle, DWORD type, QWORD param,
+                          SYNCPROC proc, DWORD user);
+void BASS_StreamFree(AudioLibrary& bass, HSTREAM handle);
+DWORD BASS_ChannelIsActive(AudioLibrary& bass, DWORD handle);
+BOOL BASS_ChannelPause(AudioLibrary& bass, DWORD handle);
+BOOL BASS_ChannelResume(AudioLibrary& bass, DWORD handle);
+BOOL BASS_ChannelStop(AudioLibrary& bass, DWORD handle);
+QWORD BASS_ChannelGetPosition(AudioLibrary& bass, DWORD handle);
+QWORD BASS_StreamGetLength(AudioLibrary& bass, HSTREAM handle);
+float BASS_ChannelBytes2Seconds(AudioLibrary& bass, DWORD handle, QWORD pos);
+int BASS_ErrorGetCode(AudioLibrary& bass);
+BOOL BASS_Stop(AudioLibrary& bass);
+void BASS_Free(AudioLibrary& bass);
+void BASS_CDFree(AudioLibrary& bass);
+
+// The UI thread's side of the end-of-stream notification: the SDL event type the engine posts
+// (registered once per process), and the dispatcher that runs the sync procedure it carries.
+// Returns true when the event was one of the engine's.
+uint32_t BASS_SyncEventType();
+bool BASS_DispatchSyncEvent(AudioLibrary& bass, const SDL_Event& event);
+
+}  // namespace tunedeck

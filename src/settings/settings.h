@@ -1,0 +1,56 @@
+// The settings file settings.ini beside the program, read through the INI access class.
+// UI thread only.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "settings/inifile.h"
+
+namespace tunedeck {
+
+// The thirteen numeric settings, read once at start-up.
+struct Settings {
+    int16_t perpage = 11;
+    int16_t rendercover = 1;
+    int16_t showletters = 1;
+    int16_t fixnames = 0;
+    int16_t color1r = 7;
+    int16_t color1g = 18;
+    int16_t color1b = 143;
+    int16_t color2r = 68;
+    int16_t color2g = 74;
+    int16_t color2b = 147;
+    int16_t coverx = 0;
+    int16_t covery = 0;
+    int16_t savertime = 0;
+};
+
+// Folder of the running executable (from /proc/self/exe), never the working directory.
+std::filesystem::path applicationfolder();
+
+// Reads settings from files in one application folder. The application passes
+// applicationfolder(); tests pass a temporary folder.
+class SettingsReader {
+public:
+    explicit SettingsReader(std::filesystem::path appfolder);
+
+    const std::filesystem::path& appfolder() const { return appfolder_; }
+    // Full path of a settings file in the application folder ("" means settings.ini).
+    std::string settingsfile(std::string_view file = {}) const;
+
+    std::string readsetting(std::string_view file, std::string_view section, std::string_view key,
+                            std::string_view deflt);
+    Settings loadsettings();
+    // The music root, read anew at every call, in the folder list's normal form.
+    std::string rootpath();
+
+private:
+    std::filesystem::path appfolder_;
+    std::optional<cInifile> inifile_;  // created at the first read, kept for the run
+};
+
+}  // namespace tunedeck
