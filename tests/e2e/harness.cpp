@@ -1,0 +1,222 @@
+#include "harness.h"
+
+#include <SDL_image.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace tunedeck::e2e {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::vector<std::string> mergedenvironment(const std::map<std::string, std::string>& extra) {
+    std::map<std::string, std::string> all;
+    for (char** e = environ; *e; ++e) {
+        std::string entry = *e;
+        auto eq = entry.find('=');
+        if (eq != std::string::npos) all[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    for (const auto& [k, v] : extra) all[k] = v;
+    std::vector<std::string> out;
+    for (const auto& [k, v] : all) out.push_back(k + "=" + v);
+    return out;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> out;
+    for (auto& s : strings) out.push_back(s.data());
+    out.push_back(nullptr);
+    return out;
+}
+
+pid_t spawn(std::vector<std::string> argv, const std::map<std::string, std::string>& env,
+            const fs::path& out, const fs::path& err, int keepfd = -1) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    (void)keepfd;  // inherited as it is: the descriptor is created without close-on-exec
+    auto envstrings = mergedenvironment(env);
+    auto envp = pointers(envstrings);
+    auto args = pointers(argv);
+    pid_t pid = -1;
+    int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) throw std::runtime_error("cannot start " + argv[0]);
+    return pid;
+}
+
+std::string readfile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+Child::Child(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+             const fs::path& out, const fs::path& err)
+    : pid_(spawn(argv, env, out, err)) {}
+
+Child::~Child() {
+    if (running()) {
+        kill(pid_, SIGKILL);
+        wait(2s);
+    }
+}
+
+std::optional<int> Child::wait(std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!status_) {
+        int st = 0;
+        pid_t r = waitpid(pid_, &st, WNOHANG);
+        if (r == pid_) {
+            status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+            break;
+        }
+        if (r < 0) {
+            status_ = -1;
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(10ms);
+    }
+    return status_;
+}
+
+bool Child::running() { return !wait(0ms).has_value(); }
+
+int runcommand(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+               std::chrono::milliseconds timeout) {
+    Child child(argv, env, "/dev/null", "/dev/null");
+    auto status = child.wait(timeout);
+    return status ? *status : -1;
+}
+
+XServer::XServer(int width, int height) {
+    int fds[2];
+    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    std::string geometry = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    pid_ = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", geometry,
+                  "-nolisten", "tcp", "-noreset"},
+                 {}, "/dev/null", "/dev/null", fds[1]);
+    close(fds[1]);
+    std::string number;
+    char c;
+    auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline && read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    if (number.empty()) throw std::runtime_error("Xvfb did not start");
+    display_ = ":" + number;
+}
+
+XServer::~XServer() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+Screenshot::Screenshot(const XServer& x, const fs::path& png) {
+    int rc = runcommand({"import", "-display", x.display(), "-window", "root", png.string()}, {});
+    if (rc != 0) throw std::runtime_error("screenshot failed");
+    SDL_Surface* loaded = IMG_Load(png.c_str());
+    if (!loaded) throw std::runtime_error("cannot read screenshot");
+    SDL_Surface* surface = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0);
+    SDL_FreeSurface(loaded);
+    if (!surface) throw std::runtime_error("cannot convert screenshot");
+    width_ = surface->w;
+    height_ = surface->h;
+    rgb_.resize(static_cast<size_t>(width_) * height_ * 3);
+    for (int y = 0; y < height_; ++y) {
+        const auto* row = static_cast<const unsigned char*>(surface->pixels) + y * surface->pitch;
+        std::copy(row, row + width_ * 3, rgb_.begin() + static_cast<ptrdiff_t>(y) * width_ * 3);
+    }
+    SDL_FreeSurface(surface);
+}
+
+Pixel Screenshot::at(int x, int y) const {
+    size_t i = (static_cast<size_t>(y) * width_ + x) * 3;
+    return {rgb_[i], rgb_[i + 1], rgb_[i + 2]};
+}
+
+double Screenshot::whiteshare(int x, int y, int w, int h) const {
+    int white = 0;
+    for (int yy = y; yy < y + h; ++yy)
+        for (int xx = x; xx < x + w; ++xx) {
+            Pixel p = at(xx, yy);
+            if (p.r > 200 && p.g > 200 && p.b > 200) ++white;
+        }
+    return static_cast<double>(white) / (w * h);
+}
+
+double Screenshot::difference(const Screenshot& other) const {
+    if (other.rgb_.size() != rgb_.size()) return 1.0;
+    size_t differ = 0;
+    for (size_t i = 0; i < rgb_.size(); i += 3)
+        if (rgb_[i] != other.rgb_[i] || rgb_[i + 1] != other.rgb_[i + 1] ||
+            rgb_[i + 2] != other.rgb_[i + 2])
+            ++differ;
+    return static_cast<double>(differ) / (rgb_.size() / 3);
+}
+
+fs::path builtbinary() {
+    const char* dir = std::getenv("TUNEDECK_BUILD_DIR");
+    return fs::path(dir ? dir : ".") / "tunedeck";
+}
+
+Jukebox::Jukebox(const XServer& x, const fs::path& folder, const std::string& settings)
+    : x_(x), folder_(folder), audio_(folder / "audio.raw") {
+    fs::create_directories(folder_);
+    fs::copy_file(builtbinary(), folder_ / "tunedeck", fs::copy_options::overwrite_existing);
+    std::ofstream(folder_ / "settings.ini") << settings;
+}
+
+void Jukebox::start() {
+    child_.emplace(std::vector<std::string>{(folder_ / "tunedeck").string()},
+                   std::map<std::string, std::string>{{"DISPLAY", x_.display()},
+                                                      {"SDL_VIDEODRIVER", "x11"},
+                                                      {"SDL_AUDIODRIVER", "disk"},
+                                                      {"SDL_DISKAUDIOFILE", audio_.string()}},
+                   folder_ / "stdout.txt", folder_ / "stderr.txt");
+}
+
+bool Jukebox::waitforwindow(std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (!running()) return false;
+        int rc = runcommand({"xdotool", "search", "--onlyvisible", "--pid",
+                             std::to_string(child_->pid())},
+                            {{"DISPLAY", x_.display()}}, 5s);
+        if (rc == 0) return true;
+        std::this_thread::sleep_for(100ms);
+    }
+    return false;
+}
+
+void Jukebox::key(const std::string& name) {
+    runcommand({"xdotool", "key", "--delay", "0", name}, {{"DISPLAY", x_.display()}}, 5s);
+}
+
+std::string Jukebox::stderrtext() const { return readfile(folder_ / "stderr.txt"); }
+
+Screenshot Jukebox::screenshot(const std::string& name) const {
+    return Screenshot(x_, folder_ / (name + ".png"));
+}
+
+}  // namespace tunedeck::e2e
