@@ -1,0 +1,52 @@
+// The browsing model's operations over the application's shared state, under their designed
+// names. The application builds one Browser of references and passes it to every call.
+// UI thread only.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "audio/playback.h"
+#include "audio/queue.h"
+#include "browse/model.h"
+#include "platform/cd/mci.h"
+#include "platform/folders/folderlists.h"
+#include "settings/settings.h"
+
+namespace tunedeck {
+
+struct Browser {
+    BrowseState& state;
+    RunMode& mode;
+    const Settings& settings;
+    SettingsReader& settings_reader;
+    FolderLists& folders;
+    PlayQueue& queue;
+    Playback& playback;
+    MciSession& mci;
+    // Sends a command to the CD device with errors shown to the user (mcicommand).
+    std::function<void(const std::string& command)> mcicommand;
+};
+
+// Rebuilds the item table from the current folder (file mode) or the disc (CD mode).
+void createitems(Browser& browser);
+// Sets depth from the current folder and saves row and page there; call right after the
+// current folder changed, before row and page are reset.
+void levelchange(Browser& browser);
+// Builds the letter index from the subfolders of the current folder.
+void createletters(Browser& browser);
+// The display text of a name or path, with the root read now and fixnames from the settings.
+std::string displayname(Browser& browser, std::string_view text);
+// Replaces the play queue by the files a playlist names; playlistpos becomes 0.
+void loadplaylist(Browser& browser, const std::string& file);
+// File mode: queues every MP3 below `cdir` and starts playback; the current folder ends at
+// `cdir`. CD mode: restarts the disc from track 1.
+void scan(Browser& browser, const std::string& cdir);
+
+// The current folder (the path of Dirs).
+inline const std::string& currentfolder(const Browser& browser) {
+    return browser.folders.Dirs().path();
+}
+
+}  // namespace tunedeck

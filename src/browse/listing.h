@@ -1,0 +1,47 @@
+// Building the item table: folder listing, disc listing, letter index, level bookkeeping.
+// These work on explicit inputs; browser.h offers them over the application's shared state.
+// UI thread only.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "browse/model.h"
+#include "browse/names.h"
+#include "platform/folders/folderlists.h"
+
+namespace tunedeck {
+
+// Empties every cell of the item table.
+void clearitems(BrowseState& state);
+
+// True when the current folder is the root: exact, case-sensitive comparison.
+bool atroot(const FolderLists& folders, std::string_view root);
+
+// Lists the current folder of `folders`: subfolders (kind "0"), then files (kind "1" for MP3,
+// WAV, WMA, "2" for M3U), through the letter filter at the root. At most kMaxItems entries.
+// Sets itemcount and pages; page and row are left alone.
+void createfolderitems(BrowseState& state, const FolderLists& folders, const NameOptions& names,
+                       int16_t perpage);
+
+// Sends a status query and fills the reply buffer (cut to `size` characters with the NUL);
+// a failed query leaves the buffer as it was.
+using StatusQuery = std::function<void(const std::string& command, char* reply, uint32_t size)>;
+
+// Lists the tracks 1..cdtracks of the disc as "Piste n°<t>   <mm:ss>", kind "1", target t.
+void createtrackitems(BrowseState& state, int16_t cdtracks, int16_t perpage,
+                      const StatusQuery& query);
+
+// Builds the letter index from the subfolders of the current folder (kind "3", "#" last).
+// Sets itemcount, pages and page.
+void createletterindex(BrowseState& state, const FolderLists& folders, int16_t perpage);
+
+// Depth of `path` below `root`: the separators left after the leading root text is removed,
+// at most kMaxDepths - 1.
+int16_t folderdepth(std::string_view path, std::string_view root);
+// Sets depth from the current folder and saves row and page at that depth.
+void recordlevel(BrowseState& state, std::string_view path, std::string_view root);
+
+}  // namespace tunedeck

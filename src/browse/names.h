@@ -1,0 +1,24 @@
+// Display names: the text shown for a file name, folder name or folder path.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tunedeck {
+
+// What displayname reads besides its input: the root folder text and the fixnames setting.
+struct NameOptions {
+    std::string root;
+    int16_t fixnames = 0;
+};
+
+// Drops the root folder, the known extensions (.mp3 .MP3 .wma .WMA .wav .WAV .m3u .M3U
+// anywhere), tidies case and underscores when fixnames is 1, shows '/' as " / ". The result is
+// valid UTF-8 (invalid bytes become U+FFFD); it is for the screen, never for a path.
+std::string displayname(std::string_view text, const NameOptions& options);
+
+// The text after the last '/' (all of it when there is none).
+std::string_view lastcomponent(std::string_view path);
+
+}  // namespace tunedeck

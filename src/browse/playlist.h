@@ -1,0 +1,23 @@
+// M3U playlist files.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "audio/queue.h"
+#include "browse/names.h"
+
+namespace tunedeck {
+
+// Longest playlist line read; longer lines are skipped whole.
+inline constexpr std::size_t kMaxPlaylistLine = 64 * 1024;
+
+// Replaces the play queue by the existing files the playlist names, in file order, and sets
+// playlistpos to 0. Lines end at CR, LF or CR LF; a leading UTF-8 byte-order mark is skipped;
+// lines starting with '#' are skipped; a line holding ':' or starting with '/' is a full path,
+// any other is relative to the playlist's folder with '\' read as '/'. A line that is not
+// valid UTF-8 and names no file is tried again as Latin-1. Rows past the new count keep their
+// text. A file that cannot be read yields an empty queue.
+void loadplaylistfile(PlayQueue& queue, const std::string& file, const NameOptions& names);
+
+}  // namespace tunedeck

@@ -1,0 +1,31 @@
+// The folder scan: queues every MP3 file below a folder, depth first, and starts playback as
+// soon as something is queued while nothing plays.
+// UI thread only.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "audio/queue.h"
+#include "browse/names.h"
+#include "platform/folders/folderlists.h"
+
+namespace tunedeck {
+
+// What the scan needs of the player.
+struct ScanPlayer {
+    // True while the current stream is playing or paused.
+    std::function<bool()> active;
+    // Starts a file; true when it could not be started.
+    std::function<bool(const std::string& path)> playfile;
+};
+
+// Walks `cdir` with its own stack: each folder's subfolders (recursively, in list order) before
+// its own MP3 files; after each folder, starts row playlistpos when nothing is active and that
+// row is inside the queue (a failure moves playlistpos on by one). A folder that is already on
+// the walk path (same device and inode) is skipped, and the walk stops once the queue is full.
+// On return the current folder is `cdir`.
+void scanfolders(FolderLists& folders, PlayQueue& queue, const std::string& cdir,
+                 const NameOptions& names, const ScanPlayer& player);
+
+}  // namespace tunedeck
