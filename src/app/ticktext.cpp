@@ -1,0 +1,64 @@
+#include "app/ticktext.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "commands/mcireply.h"
+
+namespace tunedeck {
+
+int64_t wholeseconds(double seconds) {
+    if (!std::isfinite(seconds) || seconds <= 0) return 0;
+    if (seconds >= 9.0e15) return static_cast<int64_t>(9.0e15);
+    return static_cast<int64_t>(std::nearbyint(seconds));  // default rounding: half to even
+}
+
+std::string minutesseconds(int64_t seconds) {
+    if (seconds < 0) seconds = 0;
+    char text[48];
+    std::snprintf(text, sizeof text, "%02lld:%02lld", static_cast<long long>(seconds / 60),
+                  static_cast<long long>(seconds % 60));
+    return text;
+}
+
+std::string playtimes(int64_t elapsed, int64_t total) {
+    return minutesseconds(elapsed) + " / " + minutesseconds(total);
+}
+
+std::string queueline(const PlayQueue& queue) {
+    const int count = queue.playlistcount;
+    if (count <= 0) return {};
+    const int current = queue.playlistpos;
+    std::string line =
+        "Playlist Item " + std::to_string(current + 1) + " of " + std::to_string(count);
+    const int next = current + 1;
+    if (next <= count - 1 && next >= 0 && next < kQueueRows) {
+        line += " (Next: " + queue.playlist[next][0] + ")";
+    } else {
+        line += " (Next: Nothing. Playlist Completed. Playback will Stop.)";
+    }
+    return line;
+}
+
+std::optional<CdPosition> parsecdposition(std::string_view reply) {
+    auto field = [&](std::size_t at) {
+        return replynumber(reply.substr(std::min(at, reply.size())), 2);
+    };
+    const auto track = field(0);
+    const auto minutes = field(3);
+    const auto seconds = field(6);
+    if (!track || !minutes || !seconds) return std::nullopt;
+    return CdPosition{*track, *minutes, *seconds};
+}
+
+std::string clocktext(std::time_t now) {
+    std::tm local{};
+    if (localtime_r(&now, &local) == nullptr) return {};
+    char date[128];
+    char time[128];
+    if (std::strftime(date, sizeof date, "%x", &local) == 0) date[0] = '\0';
+    if (std::strftime(time, sizeof time, "%X", &local) == 0) time[0] = '\0';
+    return std::string(date) + " - " + time;
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,40 @@
+// Text of the status area that the once-a-second tick writes: play times, the queue line and
+// the clock. Pure functions, callable from any thread.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "audio/queue.h"
+
+namespace tunedeck {
+
+// Seconds as the audio library reports them, taken to whole seconds with a half going to the
+// even neighbour. Negative or non-finite input gives 0; 64-bit so that long streams never wrap.
+int64_t wholeseconds(double seconds);
+
+// "mm:ss" with at least two digits each; minutes grow past 99 as needed.
+std::string minutesseconds(int64_t seconds);
+
+// "elapsed / total" for the file-mode status line.
+std::string playtimes(int64_t elapsed, int64_t total);
+
+// The queue line: empty for an empty queue, else the position and what comes next.
+std::string queueline(const PlayQueue& queue);
+
+// Elapsed time on the disc, from a track-format position reply "tt:mm:ss:ff".
+struct CdPosition {
+    int track = 0;
+    int minutes = 0;
+    int seconds = 0;
+};
+// Empty when a field is not a number (a failed query leaves blank or stale text).
+std::optional<CdPosition> parsecdposition(std::string_view reply);
+
+// Current date and time in the locale's short date and time-with-seconds formats.
+std::string clocktext(std::time_t now);
+
+}  // namespace tunedeck

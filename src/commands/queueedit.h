@@ -1,0 +1,23 @@
+// Edits of the play queue made by the key commands. The queue never grows past its table:
+// an addition to a full queue adds nothing.
+#pragma once
+
+#include <string>
+
+#include "audio/queue.h"
+#include "browse/model.h"
+
+namespace tunedeck {
+
+// Row of the first queued entry whose path equals `path` exactly, or -1.
+int findqueued(const PlayQueue& queue, const std::string& path);
+
+// Takes out row `f`, moving the later rows up. When the removed row lies before the one
+// playing, playlistpos moves up with its entry so that it still names what is playing.
+void removequeued(PlayQueue& queue, int f);
+
+// Appends every playable entry of the listing, in listing order, as far as the queue has room.
+// Returns the number appended. A queue that was empty starts at row 0.
+int queuelisting(PlayQueue& queue, const BrowseState& browse);
+
+}  // namespace tunedeck
