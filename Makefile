@@ -6,7 +6,9 @@ JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 DEPS       := scripts/install-deps
 
-.PHONY: all deps deps-test deps-bench configure build test run run-cd bench sanitize tsan fuzz soak clean format
+PREFIX     ?= /opt/tunedeck
+
+.PHONY: install package all deps deps-test deps-bench configure build test run run-cd bench sanitize tsan fuzz soak clean format
 
 all: build
 
@@ -46,6 +48,12 @@ tsan: deps-test
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	  ctest --test-dir $(TSAN_BUILD) -j $(JOBS) --output-on-failure
+
+install: build
+	cmake --install $(BUILD) --prefix $(DESTDIR)$(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
