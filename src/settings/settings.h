@@ -35,7 +35,7 @@ std::filesystem::path applicationfolder();
 // Reads settings from files in one application folder. The application passes
 // applicationfolder(); tests pass a temporary folder.
 class SettingsReader {
-public:
+  public:
     explicit SettingsReader(std::filesystem::path appfolder);
 
     const std::filesystem::path& appfolder() const { return appfolder_; }
@@ -48,7 +48,7 @@ public:
     // The music root, read anew at every call, in the folder list's normal form.
     std::string rootpath();
 
-private:
+  private:
     std::filesystem::path appfolder_;
     std::optional<cInifile> inifile_;  // created at the first read, kept for the run
 };
