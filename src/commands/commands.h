@@ -1,0 +1,45 @@
+// The remote-control key handler and its commands.
+// UI thread only, one key at a time.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "commands/keycontext.h"
+
+namespace tunedeck {
+
+// Handles one key press. KeyCode may be rewritten (Right on a folder becomes Enter); Shift is
+// ignored. Resets the idle counter first, whatever the key.
+void Form_KeyDown(KeyContext& context, int16_t& KeyCode, int16_t Shift);
+
+// Row of the item table behind the highlighted row label, when its tag names one.
+std::optional<int> highlighteditem(KeyContext& context);
+// The highlighted item's row (all three columns empty when no item is highlighted).
+const ItemRow& highlightedrow(KeyContext& context);
+
+// Navigation.
+void movedown(KeyContext& context);
+void moveup(KeyContext& context);
+void moveleft(KeyContext& context);
+// Returns true when the highlighted item is a folder, which the caller then opens as Enter.
+bool moveright(KeyContext& context);
+void enter(KeyContext& context);
+void nextpage(KeyContext& context);
+void previouspage(KeyContext& context);
+
+// Playback and the queue.
+void exitprogram(KeyContext& context);
+void togglequeued(KeyContext& context, const ItemRow& item);
+void playitem(KeyContext& context, const ItemRow& item);
+void playplaylist(KeyContext& context, const ItemRow& item);
+void playpause(KeyContext& context);
+void stopplayback(KeyContext& context);
+void nextentry(KeyContext& context);
+void previousentry(KeyContext& context);
+void seek(KeyContext& context, int32_t milliseconds);
+void playeverything(KeyContext& context);
+void queueall(KeyContext& context);
+void clearqueue(KeyContext& context);
+
+}  // namespace tunedeck
