@@ -9,8 +9,8 @@
 
 namespace tunedeck {
 
-inline constexpr int kMaxItems = 2000;    // rows 1..2000 hold a listing, row 0 is never used
-inline constexpr int kMaxDepths = 256;    // levelstate rows, depth 0..255
+inline constexpr int kMaxItems = 2000;  // rows 1..2000 hold a listing, row 0 is never used
+inline constexpr int kMaxDepths = 256;  // levelstate rows, depth 0..255
 
 // Kind codes of column 2.
 inline constexpr const char* kKindFolder = "0";

@@ -1,0 +1,183 @@
+#include "platform/folders/text.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+namespace tunedeck {
+
+namespace {
+
+// The UTF-8 character-type locale used for case mapping, independent of the process locale.
+class CtypeLocale {
+  public:
+    CtypeLocale() : locale_(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{})) {}
+    ~CtypeLocale() noexcept {
+        if (locale_ != locale_t{}) freelocale(locale_);
+    }
+    CtypeLocale(const CtypeLocale&) = delete;
+    CtypeLocale& operator=(const CtypeLocale&) = delete;
+
+    // Falls back to ASCII-only mapping when the locale is missing.
+    char32_t lower(char32_t c) const {
+        if (locale_ == locale_t{}) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
+        return static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), locale_));
+    }
+    char32_t upper(char32_t c) const {
+        if (locale_ == locale_t{}) return (c >= U'a' && c <= U'z') ? c - 32 : c;
+        return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), locale_));
+    }
+
+  private:
+    locale_t locale_;
+};
+
+// Created once and never changed afterwards: read-only shared state.
+const CtypeLocale& ctype() {
+    static const CtypeLocale locale;
+    return locale;
+}
+
+bool iscontinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+// Sort key of one unit: folded code point, or the invalid byte placed after every code point.
+char32_t foldkey(const Utf8Unit& unit, unsigned char byte) {
+    if (!unit.valid) return 0x110000 + byte;
+    return lowercase(unit.codepoint);
+}
+
+template <typename Map>
+std::string mapcase(std::string_view text, Map map) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Utf8Unit unit = decodeutf8(text, pos);
+        if (unit.valid)
+            appendutf8(out, map(unit.codepoint));
+        else
+            out += text[pos];
+        pos += unit.length;
+    }
+    return out;
+}
+
+}  // namespace
+
+Utf8Unit decodeutf8(std::string_view text, std::size_t pos) {
+    const auto b0 = static_cast<unsigned char>(text[pos]);
+    if (b0 < 0x80) return {b0, 1, true};
+    std::size_t length = 0;
+    char32_t cp = 0;
+    char32_t minimum = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        length = 2, cp = b0 & 0x1F, minimum = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        length = 3, cp = b0 & 0x0F, minimum = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        length = 4, cp = b0 & 0x07, minimum = 0x10000;
+    } else {
+        return {0, 1, false};
+    }
+    if (pos + length > text.size()) return {0, 1, false};
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto b = static_cast<unsigned char>(text[pos + i]);
+        if (!iscontinuation(b)) return {0, 1, false};
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {0, 1, false};
+    return {cp, length, true};
+}
+
+void appendutf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool isvalidutf8(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Utf8Unit unit = decodeutf8(text, pos);
+        if (!unit.valid) return false;
+        pos += unit.length;
+    }
+    return true;
+}
+
+char32_t lowercase(char32_t c) {
+    return ctype().lower(c);
+}
+char32_t uppercase(char32_t c) {
+    return ctype().upper(c);
+}
+
+std::string tolowerutf8(std::string_view text) {
+    return mapcase(text, lowercase);
+}
+std::string toupperutf8(std::string_view text) {
+    return mapcase(text, uppercase);
+}
+
+std::string firstcharupper(std::string_view text) {
+    if (text.empty()) return {};
+    const Utf8Unit unit = decodeutf8(text, 0);
+    std::string out;
+    appendutf8(out, unit.valid ? uppercase(unit.codepoint) : U'\uFFFD');
+    return out;
+}
+
+bool caselessless(std::string_view a, std::string_view b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const Utf8Unit ua = decodeutf8(a, i);
+        const Utf8Unit ub = decodeutf8(b, j);
+        const char32_t ka = foldkey(ua, static_cast<unsigned char>(a[i]));
+        const char32_t kb = foldkey(ub, static_cast<unsigned char>(b[j]));
+        if (ka != kb) return ka < kb;
+        i += ua.length;
+        j += ub.length;
+    }
+    if ((i < a.size()) != (j < b.size())) return j < b.size();
+    return a < b;
+}
+
+bool endswithcaseless(std::string_view name, std::string_view suffix) {
+    if (name.size() < suffix.size()) return false;
+    const std::string_view tail = name.substr(name.size() - suffix.size());
+    return tolowerutf8(tail) == tolowerutf8(suffix);
+}
+
+std::string tovalidutf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Utf8Unit unit = decodeutf8(text, pos);
+        if (unit.valid)
+            out.append(text.substr(pos, unit.length));
+        else
+            appendutf8(out, U'\uFFFD');
+        pos += unit.length;
+    }
+    return out;
+}
+
+std::string latin1toutf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (char c : text) appendutf8(out, static_cast<unsigned char>(c));
+    return out;
+}
+
+}  // namespace tunedeck
