@@ -1,7 +1,24 @@
-// Entry point of the jukebox. The application object arrives with the app subsystem.
+// Entry point of the jukebox: the application reads settings.ini beside the executable.
+#include <clocale>
 #include <cstdio>
+#include <exception>
+
+#include "app/application.h"
 
 int main() {
-    std::fputs("tunedeck: the application is not assembled yet\n", stderr);
-    return 1;
+    std::setlocale(LC_ALL, "");  // the clock's date and time formats, case changes per code point
+    try {
+        tunedeck::AppOptions options;
+        options.appfolder = tunedeck::applicationfolder();
+        tunedeck::Application app(options);
+        if (!app.Form_Load()) {
+            if (!app.endreason().empty())
+                std::fprintf(stderr, "tunedeck: %s\n", app.endreason().c_str());
+            return app.exitstatus();
+        }
+        return app.run();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tunedeck: %s\n", error.what());
+        return 1;
+    }
 }

@@ -51,6 +51,12 @@ std::optional<CdPosition> parsecdposition(std::string_view reply) {
     return CdPosition{*track, *minutes, *seconds};
 }
 
+std::string cdelapsed(const CdPosition& position) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d", position.minutes, position.seconds);
+    return text;
+}
+
 std::string clocktext(std::time_t now) {
     std::tm local{};
     if (localtime_r(&now, &local) == nullptr) return {};

@@ -33,6 +33,8 @@ struct CdPosition {
 };
 // Empty when a field is not a number (a failed query leaves blank or stale text).
 std::optional<CdPosition> parsecdposition(std::string_view reply);
+// "mm:ss" of a disc position, each with at least two digits.
+std::string cdelapsed(const CdPosition& position);
 
 // Current date and time in the locale's short date and time-with-seconds formats.
 std::string clocktext(std::time_t now);

@@ -1,0 +1,120 @@
+#include "app/application.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "commands/commands.h"
+#include "commands/viewhooks.h"
+#include "platform/screen/keys.h"
+#include "platform/screen/sdlmessagebox.h"
+#include "platform/screen/tick.h"
+
+namespace tunedeck {
+
+SdlEvents::SdlEvents() {
+    if (SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+        throw std::runtime_error(std::string("SDL events: ") + SDL_GetError());
+    }
+}
+
+SdlEvents::~SdlEvents() noexcept {
+    SDL_QuitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER);
+}
+
+namespace {
+
+std::unique_ptr<Screen> makescreen(const AppOptions& options) {
+    return std::make_unique<Screen>(options.offscreen
+                                        ? Screen::offscreen(options.widthpx, options.heightpx)
+                                        : Screen::window());
+}
+
+}  // namespace
+
+Application::Application(AppOptions options)
+    : options_(std::move(options)),
+      events_(std::make_unique<SdlEvents>()),
+      reader_(options_.appfolder),
+      browse_(std::make_unique<BrowseState>()),
+      queue_(std::make_unique<PlayQueue>()),
+      bass_(std::make_unique<AudioLibrary>()),
+      playback_(std::make_unique<Playback>(*bass_, *queue_)),
+      mci_(std::make_unique<MciSession>(reader_.settingsfile())),
+      folders_(std::make_unique<FolderLists>()),
+      screen_(makescreen(options_)),
+      form_(std::make_unique<MainScreen>(*screen_)),
+      view_(std::make_unique<View>(View{*form_, *browse_, *queue_, DisplaySettings{}})),
+      cues_(std::make_unique<SoundCues>(options_.appfolder)) {
+    boxes_ = options_.boxes;
+    if (boxes_ == nullptr) {
+        ownboxes_ = std::make_unique<SdlMessageBoxes>(screen_->sdlwindow());
+        boxes_ = ownboxes_.get();
+    }
+    browser_ = std::make_unique<Browser>(
+        Browser{*browse_, mode_, settings_, reader_, *folders_, *queue_, *playback_, *mci_,
+                [this](const std::string& command) { mcicommand(command, true); }});
+    keys_ = std::make_unique<KeyContext>(KeyContext{*browser_, makecommandview(*view_, *browser_),
+                                                    *cues_, saver_.idlecount, keyreply_, [this] {
+                                                        Form_Unload();
+                                                        end(0, {});
+                                                    }});
+}
+
+Application::~Application() noexcept = default;
+
+void Application::end(int status, std::string reason) {
+    ended_ = true;
+    exitstatus_ = status;
+    endreason_ = std::move(reason);
+}
+
+void Application::keydown(int16_t keycode) {
+    if (ended_) return;
+    int16_t code = keycode;
+    Form_KeyDown(*keys_, code, 0);
+}
+
+void Application::handleevent(const SDL_Event& event) {
+    if (ended_) return;
+    if (BASS_DispatchSyncEvent(*bass_, event)) return;
+    switch (event.type) {
+        case SDL_KEYDOWN:
+            keydown(virtualkey(event.key.keysym.sym));
+            break;
+        case SDL_QUIT:
+            Form_Unload();
+            end(0, {});
+            break;
+        case SDL_WINDOWEVENT:
+            screen_->invalidate();
+            break;
+        default:
+            break;
+    }
+}
+
+void Application::pump() {
+    SDL_Event event;
+    while (!ended_ && SDL_PollEvent(&event) != 0) handleevent(event);
+    if (!ended_) screen_->render();
+}
+
+void Application::waitfor(int ms) {
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, ms) != 0) handleevent(event);
+    pump();
+}
+
+int Application::run() {
+    TickDeadline deadline(SDL_GetTicks64());
+    while (!ended_) {
+        waitfor(deadline.timeout(SDL_GetTicks64()));
+        if (!ended_ && deadline.due(SDL_GetTicks64())) {
+            Timer1_Timer();
+            if (!ended_) screen_->render();
+        }
+    }
+    return exitstatus_;
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,146 @@
+// The jukebox application: owns every piece of shared state and the main screen, runs start-up,
+// the event loop with its once-a-second tick, and shutdown. No global state: a test may build
+// several applications in turn, each on its own application folder.
+// UI thread only.
+#pragma once
+
+#include <SDL.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "app/saver.h"
+#include "audio/playback.h"
+#include "audio/queue.h"
+#include "browse/browser.h"
+#include "browse/model.h"
+#include "commands/keycontext.h"
+#include "commands/soundcue.h"
+#include "platform/audio/bass.h"
+#include "platform/cd/mci.h"
+#include "platform/folders/folderlists.h"
+#include "platform/screen/messagebox.h"
+#include "platform/screen/screen.h"
+#include "settings/settings.h"
+#include "view/mainscreen.h"
+#include "view/view.h"
+
+namespace tunedeck {
+
+struct AppOptions {
+    std::filesystem::path appfolder;  // where settings.ini is read
+    // Offscreen (tests, screenshots): no window, the given pixel size.
+    bool offscreen = false;
+    int widthpx = 1024;
+    int heightpx = 768;
+    // Message boxes; null means real modal SDL boxes over the window.
+    MessageBoxes* boxes = nullptr;
+};
+
+// Initialises SDL's event queue for the application's lifetime.
+class SdlEvents {
+  public:
+    SdlEvents();
+    ~SdlEvents() noexcept;
+    SdlEvents(const SdlEvents&) = delete;
+    SdlEvents& operator=(const SdlEvents&) = delete;
+};
+
+using StatusBuffer30 = std::array<char, 30>;
+
+class Application {
+  public:
+    explicit Application(AppOptions options);
+    ~Application() noexcept;
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Start-up. True when the system is running; false when it ended (see exitstatus()).
+    bool Form_Load();
+    // Shutdown: releases the CD device and the audio library. Every result is ignored.
+    void Form_Unload();
+    // The once-a-second tick.
+    void Timer1_Timer();
+    // One key press, as a virtual-key code.
+    void keydown(int16_t keycode);
+    // Handles one event: keys, end-of-stream notifications, quit. Ignores the rest.
+    void handleevent(const SDL_Event& event);
+    // Handles every event already queued, without waiting; then draws when something changed.
+    void pump();
+    // Waits up to `ms` milliseconds for one event and handles it (and draws).
+    void waitfor(int ms);
+    // The event loop with its tick, until the program ends. Returns the exit status.
+    int run();
+    // Shows the audio library's error box with the message.
+    void errorbox(const std::string& message);
+
+    bool ended() const { return ended_; }
+    int exitstatus() const { return exitstatus_; }
+    // Why the program ended without a window; empty for an orderly end.
+    const std::string& endreason() const { return endreason_; }
+
+    BrowseState& browse() { return *browse_; }
+    RunMode& mode() { return mode_; }
+    PlayQueue& queue() { return *queue_; }
+    const Settings& settings() const { return settings_; }
+    AudioLibrary& bass() { return *bass_; }
+    MciSession& mci() { return *mci_; }
+    MainScreen& form() { return *form_; }
+    Screen& screen() { return *screen_; }
+    SoundCues& cues() { return *cues_; }
+    SaverCounters& saver() { return saver_; }
+    FolderLists& folders() { return *folders_; }
+    Browser& browser() { return *browser_; }
+    uint32_t lastmcierror() const { return lastmcierror_; }
+
+  private:
+    // Sends a command string through the device wrapper; true when it succeeded.
+    bool mcicommand(const std::string& command, bool showerrors);
+    // Direct status query into a 30-character buffer; the reply text before the NUL.
+    std::string querystatus(const std::string& command, StatusBuffer30& buffer);
+    void end(int status, std::string reason);
+
+    bool probedrive();
+    bool startaudio();
+    void buildscreen();
+    void showtitle();
+
+    void tickfile();
+    void tickcd();
+    void ticksaver();
+
+    AppOptions options_;
+    std::unique_ptr<SdlEvents> events_;
+    SettingsReader reader_;
+    Settings settings_;
+    std::unique_ptr<BrowseState> browse_;
+    RunMode mode_;
+    std::unique_ptr<PlayQueue> queue_;
+    std::unique_ptr<AudioLibrary> bass_;
+    std::unique_ptr<Playback> playback_;
+    std::unique_ptr<MciSession> mci_;
+    std::unique_ptr<FolderLists> folders_;
+    std::unique_ptr<Screen> screen_;
+    std::unique_ptr<MainScreen> form_;
+    std::unique_ptr<View> view_;
+    std::unique_ptr<MessageBoxes> ownboxes_;
+    MessageBoxes* boxes_ = nullptr;
+    std::unique_ptr<Browser> browser_;
+    std::unique_ptr<SoundCues> cues_;
+    std::unique_ptr<KeyContext> keys_;
+    KeyReplyBuffer keyreply_{};
+    StatusBuffer30 startupreply_{};
+    StatusBuffer30 tickreply_{};
+    SaverCounters saver_;
+    std::mt19937 random_;
+    uint32_t lastmcierror_ = 0;
+    bool ended_ = false;
+    int exitstatus_ = 0;
+    std::string endreason_;
+};
+
+}  // namespace tunedeck

@@ -1,0 +1,159 @@
+// Start-up and shutdown: the drive probe that chooses the mode, the audio library, the first
+// screen, the first queue; and the error box for audio-library failures.
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "app/application.h"
+#include "app/audioglue.h"
+#include "commands/mcireply.h"
+
+namespace tunedeck {
+namespace {
+
+constexpr const char* kHomeTitle = "Tunedeck Home";
+
+}  // namespace
+
+bool Application::mcicommand(const std::string& command, bool showerrors) {
+    lastmcierror_ = mciSendStringA(*mci_, command.c_str(), nullptr, 0, nullptr);
+    if (showerrors && lastmcierror_ != 0) {
+        char text[256] = {};
+        if (!mciGetErrorStringA(lastmcierror_, text, sizeof text)) {
+            std::snprintf(text, sizeof text, "Unknown CD device error %u", lastmcierror_);
+        }
+        boxes_->show("CD", text, MessageIcon::None);
+    }
+    return lastmcierror_ == 0;
+}
+
+std::string Application::querystatus(const std::string& command, StatusBuffer30& buffer) {
+    // The return code is not looked at: a failed query leaves the buffer as it was.
+    mciSendStringA(*mci_, command.c_str(), buffer.data(), static_cast<uint32_t>(buffer.size()),
+                   nullptr);
+    buffer.back() = '\0';
+    return std::string(buffer.data());
+}
+
+void Application::errorbox(const std::string& message) {
+    const int code = BASS_ErrorGetCode(*bass_);
+    const std::string text =
+        message + "\r\n\r\nError Code : " + std::to_string(code) + "\r\n" + basserrortext(code);
+    boxes_->show("Error", text, MessageIcon::Stop);
+}
+
+// Steps 1 to 4: the device, the disc and the mode. False when the program ended.
+bool Application::probedrive() {
+    if (!mcicommand("open cdaudio alias cd wait shareable", true)) {
+        mcicommand("close all", false);
+        end(1, "the CD device could not be opened");
+        return false;
+    }
+    if (querystatus("status cd media present", startupreply_) != "true") {
+        mcicommand("close all", false);
+        end(1, "no disc in the CD drive");
+        return false;
+    }
+    const auto tracks =
+        replynumber(querystatus("status cd number of tracks wait", startupreply_), 2);
+    if (!tracks) {  // an unreadable count is taken as an empty drive
+        mcicommand("close all", false);
+        end(1, "no disc in the CD drive");
+        return false;
+    }
+    mode_.cdtracks = static_cast<int16_t>(*tracks);
+    if (mode_.cdtracks == 1) {
+        mode_.mediamode = kFileMode;
+        mcicommand("close all", false);
+    } else {
+        mode_.mediamode = kCdMode;
+        mcicommand("set cd time format tmsf wait", true);
+    }
+    return true;
+}
+
+// Step 5, file mode only. False when the program ended.
+bool Application::startaudio() {
+    if (bassversion(*bass_) != "1.6") {
+        errorbox("BASS version 1.6 was not loaded");
+        end(1, "the audio engine is not the expected version");
+        return false;
+    }
+    if (BASS_Init(*bass_, -1, 44100, makelong(0, 25), screen_->sdlwindow()) == 0) {
+        errorbox("Can't initialize digital sound system");
+        end(1, "the sound output could not be opened");
+        return false;
+    }
+    BASS_SetBufferLength(*bass_, 1.0F);  // the engine keeps its own buffering; result unused
+    if (BASS_CDInit(*bass_, nullptr, 32) == 0) errorbox("Can't initialize CD system");
+    if (BASS_Start(*bass_) == 0) errorbox("Can't start digital output");
+    return true;
+}
+
+// Steps 6 to 13: settings, layout, the current folder and the first listing.
+void Application::buildscreen() {
+    settings_ = reader_.loadsettings();
+    view_->settings =
+        DisplaySettings{settings_.perpage,
+                        settings_.rendercover,
+                        settings_.coverx,
+                        settings_.covery,
+                        rgbword(settings_.color1r, settings_.color1g, settings_.color1b),
+                        rgbword(settings_.color2r, settings_.color2g, settings_.color2b)};
+    startuplayout(*view_);  // places the controls, sets the colours and paints the gradient
+    folders_->setpath(reader_.rootpath());
+    browse_->page = 1;
+    browse_->row = 1;
+    queue_->playlistcount = 0;
+    queue_->playlistpos = 0;
+    if (settings_.showletters == 1) {
+        createletters(*browser_);
+        renderletters(*view_);
+    } else {
+        createitems(*browser_);
+        renderitems(*view_, currentfolder(*browser_));
+    }
+    layoutsavertrack(*view_);
+    renderhighlight(*view_);
+}
+
+void Application::showtitle() {
+    if (mode_.mediamode == kFileMode) {
+        rendertitle(*view_, kHomeTitle);
+        return;
+    }
+    const std::string length = querystatus("status cd length", startupreply_);
+    rendertitle(*view_,
+                "CD audio  " + std::to_string(mode_.cdtracks) + " pistes durée total: " + length);
+}
+
+bool Application::Form_Load() {
+    if (!probedrive()) return false;
+    if (mode_.mediamode == kFileMode && !startaudio()) return false;
+    buildscreen();
+    queue_->clear();
+    scan(*browser_, reader_.rootpath());
+    if (queue_->playlistcount == 0 && mode_.mediamode == kFileMode) {
+        Form_Unload();
+        end(1, "no music under " + reader_.rootpath());
+        return false;
+    }
+    showtitle();
+    renderitems(*view_, currentfolder(*browser_));
+    if (!options_.offscreen) screen_->show();
+    pump();
+    return !ended_;
+}
+
+void Application::Form_Unload() {
+    mcicommand("close all", false);
+    AudioLibrary& bass = *bass_;
+    // Every result is ignored: in CD mode the audio library was never started.
+    BASS_Stop(bass);
+    BASS_StreamFree(bass, queue_->stream);
+    BASS_Free(bass);
+    BASS_CDFree(bass);
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(SDL_ENABLE);
+}
+
+}  // namespace tunedeck
