@@ -11,7 +11,7 @@ enum class MessageIcon { None, Stop, Exclamation, Information };
 // Shows a modal box with one OK button and returns when it is dismissed.
 // UI thread only.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     virtual void show(const std::string& title, const std::string& text, MessageIcon icon) = 0;
 };

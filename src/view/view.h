@@ -1,0 +1,62 @@
+// The drawing operations of the main screen: start-up layout, background gradient, list page,
+// row icons, highlight, letter grid and title. They read the browsing state and the play queue
+// and change nothing but the elements and the flag letterfocus.
+// UI thread only.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "audio/queue.h"
+#include "browse/model.h"
+#include "platform/screen/background.h"
+#include "platform/screen/units.h"
+#include "view/mainscreen.h"
+
+namespace tunedeck {
+
+// The display settings the drawing reads, copied from the settings read at start-up.
+struct DisplaySettings {
+    int16_t perpage = 11;
+    int16_t rendercover = 1;
+    int16_t coverx = 0;  // pixels, 0 = the picture's own width
+    int16_t covery = 0;  // pixels, 0 = the picture's own height
+    uint32_t color1 = rgbword(7, 18, 143);
+    uint32_t color2 = rgbword(68, 74, 147);
+};
+
+struct View {
+    MainScreen& form;
+    BrowseState& browse;
+    const PlayQueue& queue;
+    DisplaySettings settings;
+};
+
+// Start-up layout: list band, lines, status labels, colours and the gradient.
+void startuplayout(View& view);
+// After the first listing: the screen-saver track label spans the screen.
+void layoutsavertrack(View& view);
+
+// Paints a two-colour gradient on the background image. `width` and `height` in twips,
+// `direction` 0 = bands moving left to right, 1 = top to bottom, anything else paints nothing.
+void rendergradient(BackgroundImage& surface, int32_t width, int32_t height, uint32_t color1,
+                    uint32_t color2, int16_t direction);
+
+// The whole list page from the item table, page, queue and settings; `currentfolder` is the
+// folder whose cover picture is shown.
+void renderitems(View& view, const std::filesystem::path& currentfolder);
+// Row `no`'s icon: kind 0 playable, 1 queued playable, 2 playlist file, 3 folder.
+void rendericon(View& view, int16_t kind, int16_t no);
+// Places the highlight on row `row` (row style, or letter style while letterfocus is set).
+void renderhighlight(View& view);
+// The letter grid, five to a line.
+void renderletters(View& view);
+// The title line and its shadow.
+void rendertitle(View& view, const std::string& title);
+
+// The folder's cover picture: a regular file named cover.jpg in any letter case.
+std::optional<std::filesystem::path> findcover(const std::filesystem::path& folder);
+
+}  // namespace tunedeck
