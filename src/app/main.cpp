@@ -6,7 +6,8 @@
 #include "app/application.h"
 
 int main() {
-    std::setlocale(LC_ALL, "");  // the clock's date and time formats, case changes per code point
+    std::setlocale(LC_TIME, "");   // the clock shows the locale's date and time formats
+    std::setlocale(LC_CTYPE, "");  // case changes of names work per code point
     try {
         tunedeck::AppOptions options;
         options.appfolder = tunedeck::applicationfolder();
