@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "settings/settings.h"
+#include "tests/platform/profile/profile_testing.h"
+#include "tools/fixtures/fixtures.h"
+
+namespace tunedeck {
+namespace {
+
+using testing::writebytes;
+
+class SettingsFile : public ::testing::Test {
+  protected:
+    fixtures::TempDir dir;
+    SettingsReader reader{dir.path()};
+    void write(const std::string& text) { writebytes(dir / "settings.ini", text); }
+};
+
+std::string homemusic() {
+    const char* home = std::getenv("HOME");
+    return (std::filesystem::path(home ? home : "/") / "Music").lexically_normal().string();
+}
+
+TEST_F(SettingsFile, NoFileGivesEveryDefault) {
+    const Settings s = reader.loadsettings();
+    EXPECT_EQ(s.perpage, 11);
+    EXPECT_EQ(s.rendercover, 1);
+    EXPECT_EQ(s.showletters, 1);
+    EXPECT_EQ(s.fixnames, 0);
+    EXPECT_EQ((std::array{s.color1r, s.color1g, s.color1b}), (std::array<int16_t, 3>{7, 18, 143}));
+    EXPECT_EQ((std::array{s.color2r, s.color2g, s.color2b}), (std::array<int16_t, 3>{68, 74, 147}));
+    EXPECT_EQ(s.coverx, 0);
+    EXPECT_EQ(s.covery, 0);
+    EXPECT_EQ(s.savertime, 0);
+    EXPECT_EQ(reader.rootpath(), homemusic());
+    EXPECT_FALSE(std::filesystem::exists(dir / "settings.ini"));  // nothing is written back
+}
+
+TEST_F(SettingsFile, OnlyTheKeysPresentInTheirSectionChange) {
+    write("[system]\nsavertime=30\nperpage=8\n[display]\ncolor2b=200\nfixnames=1\n");
+    const Settings s = reader.loadsettings();
+    EXPECT_EQ(s.savertime, 30);
+    EXPECT_EQ(s.perpage, 11);  // in the wrong section
+    EXPECT_EQ(s.fixnames, 0);  // likewise
+    EXPECT_EQ(s.color2b, 200);
+    EXPECT_EQ(s.color2g, 74);
+}
+
+TEST_F(SettingsFile, NumbersAreRoundedHalfToEvenAndBadOnesFallBack) {
+    write(
+        "[display]\n"
+        "perpage= 7.5 \n"
+        "rendercover=8.5\n"
+        "showletters=-2.5\n"
+        "color1r=32767\n"
+        "color1g=-32768\n"
+        "color1b=32768\n"
+        "color2r=\n"
+        "color2g=twelve\n"
+        "color2b=12abc\n"
+        "coverx=+40\n"
+        "covery=1e2\n"
+        "[system]\n"
+        "savertime=nan\n"
+        "fixnames=0x1\n");
+    const Settings s = reader.loadsettings();
+    EXPECT_EQ(s.perpage, 8);
+    EXPECT_EQ(s.rendercover, 8);
+    EXPECT_EQ(s.showletters, -2);
+    EXPECT_EQ(s.color1r, 32767);
+    EXPECT_EQ(s.color1g, -32768);
+    EXPECT_EQ(s.color1b, 143);  // out of range
+    EXPECT_EQ(s.color2r, 68);   // empty
+    EXPECT_EQ(s.color2g, 74);
+    EXPECT_EQ(s.color2b, 147);
+    EXPECT_EQ(s.coverx, 40);
+    EXPECT_EQ(s.covery, 100);
+    EXPECT_EQ(s.savertime, 0);
+    EXPECT_EQ(s.fixnames, 0);
+}
+
+TEST_F(SettingsFile, RootPathIsReadAnewAndBroughtToNormalForm) {
+    write("[system]\npath=/srv/music/\n");
+    EXPECT_EQ(reader.rootpath(), "/srv/music");
+    write("[system]\npath=/srv/./music/../audio//\n");
+    EXPECT_EQ(reader.rootpath(), "/srv/audio");
+    write("[system]\npath=/\n");
+    EXPECT_EQ(reader.rootpath(), "/");
+    write("[system]\npath=/..\n");
+    EXPECT_EQ(reader.rootpath(), "/");
+    write("[system]\npath=library/rock\n");
+    EXPECT_EQ(reader.rootpath(), (dir / "library" / "rock").string());
+    write("[system]\npath=\n");
+    EXPECT_EQ(reader.rootpath(), "");  // present but empty: no root
+    write("[display]\nperpage=5\n");
+    EXPECT_EQ(reader.rootpath(), homemusic());
+}
+
+TEST_F(SettingsFile, ReadsettingAddressesFilesInTheApplicationFolder) {
+    write("[display]\nperpage=9\nempty=\n");
+    writebytes(dir / "other.ini", "[display]\nperpage=4\n");
+    EXPECT_EQ(reader.settingsfile(), (dir / "settings.ini").string());
+    EXPECT_EQ(reader.readsetting("", "display", "perpage", "11"), "9");
+    EXPECT_EQ(reader.readsetting("other.ini", "display", "perpage", "11"), "4");
+    EXPECT_EQ(reader.readsetting("", "display", "empty", "11"), "");
+    EXPECT_EQ(reader.readsetting("", "display", "missing", "11"), "11");
+}
+
+TEST_F(SettingsFile, DamagedFilesFallBackToDefaults) {
+    using namespace std::string_literals;
+    write(
+        "\xEF\xBB\xBF garbage\r[display\rperpage=3\r\0\xff\xfe\r[display]\r"
+        "perpage=6\rperpage=7\r[display]\rperpage=9\r"s);
+    EXPECT_EQ(reader.loadsettings().perpage, 6);
+    write("[system]\npath=/" + std::string(300, 'a') + "\n");
+    EXPECT_EQ(reader.rootpath(), "/" + std::string(253, 'a'));
+
+    std::filesystem::remove(dir / "settings.ini");
+    std::filesystem::create_directory(dir / "settings.ini");
+    EXPECT_EQ(reader.loadsettings().perpage, 11);
+    EXPECT_EQ(reader.rootpath(), homemusic());
+}
+
+TEST(ApplicationFolder, IsTheFolderOfTheRunningProgram) {
+    const std::filesystem::path folder = applicationfolder();
+    EXPECT_TRUE(folder.is_absolute());
+    EXPECT_TRUE(std::filesystem::exists(folder / "test_settings"));
+}
+
+}  // namespace
+}  // namespace tunedeck
