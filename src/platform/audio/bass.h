@@ -31,14 +31,14 @@ class AudioEngine;  // defined in platform/audio/engine.h
 
 // Owns one engine. Create one per application (tests may create several in turn).
 class AudioLibrary {
-public:
+  public:
     AudioLibrary();
     ~AudioLibrary();
     AudioLibrary(const AudioLibrary&) = delete;
     AudioLibrary& operator=(const AudioLibrary&) = delete;
     AudioEngine& engine() { return *engine_; }
 
-private:
+  private:
     std::unique_ptr<AudioEngine> engine_;
 };
 
@@ -50,8 +50,8 @@ BOOL BASS_Start(AudioLibrary& bass);
 HSTREAM BASS_StreamCreateFile(AudioLibrary& bass, BOOL mem, const char* file, DWORD offset,
                               DWORD length, DWORD flags);
 BOOL BASS_StreamPlay(AudioLibrary& bass, HSTREAM handle, BOOL flush, DWORD flags);
-HSYNC BASS_ChannelSetSync(AudioLibrary& bass, DWORD handle, DWORD type, QWORD param,
-                          SYNCPROC proc, DWORD user);
+HSYNC BASS_ChannelSetSync(AudioLibrary& bass, DWORD handle, DWORD type, QWORD param, SYNCPROC proc,
+                          DWORD user);
 void BASS_StreamFree(AudioLibrary& bass, HSTREAM handle);
 DWORD BASS_ChannelIsActive(AudioLibrary& bass, DWORD handle);
 BOOL BASS_ChannelPause(AudioLibrary& bass, DWORD handle);

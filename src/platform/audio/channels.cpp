@@ -1,0 +1,153 @@
+// Engine streams: creation, play state, position and length, release.
+#include <new>
+
+#include "platform/audio/engine.h"
+#include "platform/audio/format.h"
+
+namespace tunedeck {
+
+AudioEngine::Channel* AudioEngine::find(DWORD handle) {
+    const auto it = channels_.find(handle);
+    if (it == channels_.end()) {
+        fail(BASS_ERROR_HANDLE);
+        return nullptr;
+    }
+    return &it->second;
+}
+
+HSTREAM AudioEngine::createfile(const char* path) {
+    if (!initialised_) return fail(BASS_ERROR_INIT);
+    poll();
+    if (!path) return fail(BASS_ERROR_FILEOPEN);
+    try {
+        auto decoder = std::make_unique<Decoder>(path);
+        const HSTREAM handle = nexthandle_++;
+        if (nexthandle_ == 0) nexthandle_ = 1;
+        auto ondecoded = [engine = static_cast<const void*>(this), token = token_, handle] {
+            postevent(engine, token, handle);
+        };
+        channels_[handle].stream =
+            std::make_unique<Stream>(std::move(decoder), bufferbytes_, std::move(ondecoded));
+        ok();
+        return handle;
+    } catch (const DecoderOpenError& e) {
+        return fail(e.kind() == DecoderOpenError::Kind::File ? BASS_ERROR_FILEOPEN
+                                                             : BASS_ERROR_FORMAT);
+    } catch (const std::bad_alloc&) {
+        return fail(BASS_ERROR_MEM);
+    } catch (const std::exception&) {
+        return fail(BASS_ERROR_UNKNOWN);
+    }
+}
+
+BOOL AudioEngine::play(HSTREAM handle) {
+    if (!initialised_) return fail(BASS_ERROR_INIT);
+    poll();
+    Channel* channel = find(handle);
+    if (!channel) return 0;
+    if (!ensureoutput()) return fail(BASS_ERROR_DRIVER);
+    if (!output_.running()) return fail(BASS_ERROR_START);
+    Stream& stream = *channel->stream;
+    if (!stream.playedout() && !output_.append(&stream)) return fail(BASS_ERROR_NOCHAN);
+    channel->state = State::Playing;
+    if (stream.decoded()) postend(handle);
+    return ok();
+}
+
+BOOL AudioEngine::pause(DWORD handle) {
+    if (!initialised_) return fail(BASS_ERROR_INIT);
+    poll();
+    Channel* channel = find(handle);
+    if (!channel) return 0;
+    if (channel->state != State::Playing || channel->stream->playedout()) {
+        return fail(BASS_ERROR_NOPLAY);
+    }
+    output_.remove(channel->stream.get());
+    channel->state = State::Paused;
+    return ok();
+}
+
+BOOL AudioEngine::resume(DWORD handle) {
+    if (!initialised_) return fail(BASS_ERROR_INIT);
+    poll();
+    Channel* channel = find(handle);
+    if (!channel) return 0;
+    if (channel->state != State::Paused) return fail(BASS_ERROR_NOPAUSE);
+    return play(handle);
+}
+
+// A stream whose decoding has ended keeps its buffered tail in the output: it plays out while
+// the stream already reports stopped, and a stream started next follows it without a gap.
+BOOL AudioEngine::stopchannel(DWORD handle) {
+    if (!initialised_) return fail(BASS_ERROR_INIT);
+    poll();
+    Channel* channel = find(handle);
+    if (!channel) return 0;
+    if (!channel->stream->decoded()) output_.remove(channel->stream.get());
+    channel->state = State::Stopped;
+    return ok();
+}
+
+void AudioEngine::freestream(HSTREAM handle) {
+    if (!initialised_) {
+        fail(BASS_ERROR_INIT);
+        return;
+    }
+    poll();
+    const auto it = channels_.find(handle);
+    if (it == channels_.end()) {
+        fail(BASS_ERROR_HANDLE);
+        return;
+    }
+    detach(it->second);
+    channels_.erase(it);
+    ok();
+}
+
+void AudioEngine::detach(Channel& channel) {
+    Stream* stream = channel.stream.get();
+    if (stream->decoded() && !stream->playedout() && output_.contains(stream)) {
+        draining_.push_back(std::move(channel.stream));
+    } else {
+        output_.remove(stream);
+    }
+}
+
+DWORD AudioEngine::active(DWORD handle) {
+    if (!initialised_) return fail(BASS_ERROR_INIT);
+    poll();
+    const Channel* channel = find(handle);
+    if (!channel) return BASS_ACTIVE_STOPPED;
+    ok();
+    if (channel->state == State::Paused) return BASS_ACTIVE_PAUSED;
+    if (channel->state == State::Playing && !channel->stream->playedout()) {
+        return BASS_ACTIVE_PLAYING;
+    }
+    return BASS_ACTIVE_STOPPED;
+}
+
+QWORD AudioEngine::position(DWORD handle) {
+    if (!initialised_) return fail(BASS_ERROR_INIT), static_cast<QWORD>(-1);
+    poll();
+    const Channel* channel = find(handle);
+    if (!channel) return static_cast<QWORD>(-1);
+    ok();
+    return channel->stream->position();
+}
+
+QWORD AudioEngine::length(DWORD handle) {
+    if (!initialised_) return fail(BASS_ERROR_INIT), static_cast<QWORD>(-1);
+    const Channel* channel = find(handle);
+    if (!channel) return static_cast<QWORD>(-1);
+    ok();
+    return channel->stream->length();
+}
+
+float AudioEngine::seconds(DWORD handle, QWORD bytes) {
+    if (!initialised_) return fail(BASS_ERROR_INIT), -1.0f;
+    if (!find(handle)) return -1.0f;
+    ok();
+    return static_cast<float>(static_cast<double>(bytes) / kBytesPerSecond);
+}
+
+}  // namespace tunedeck

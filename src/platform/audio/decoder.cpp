@@ -1,0 +1,191 @@
+#include "platform/audio/decoder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <new>
+
+#include "platform/audio/format.h"
+
+extern "C" {
+#include <libavutil/dict.h>
+}
+
+namespace tunedeck {
+
+namespace {
+
+// Missing, unreadable and non-regular files (folders, devices, pipes) fail before FFmpeg sees
+// them, so that they are told apart from files whose content is not audio.
+void checkreadable(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw DecoderOpenError(DecoderOpenError::Kind::File, "cannot open " + path);
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    ::close(fd);  // only probed; FFmpeg opens the file itself
+    if (!regular) throw DecoderOpenError(DecoderOpenError::Kind::File, "not a file: " + path);
+}
+
+[[noreturn]] void badformat(const std::string& what) {
+    throw DecoderOpenError(DecoderOpenError::Kind::Format, what);
+}
+
+}  // namespace
+
+Decoder::Decoder(const std::string& path) {
+    checkreadable(path);
+    openInput(path);
+    openCodec();
+    frame_ = Frame(av_frame_alloc());
+    packet_ = Packet(av_packet_alloc());
+    if (!frame_ || !packet_) throw std::bad_alloc();
+    lengthBytes_ = expectedLength();
+}
+
+Decoder::~Decoder() {
+    av_channel_layout_uninit(&resamplerLayout_);
+}
+
+void Decoder::openInput(const std::string& path) {
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw) throw std::bad_alloc();
+    raw->interrupt_callback = watch_.callback();
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    watch_.arm(kIoLimit);
+    // The "file:" prefix keeps names holding a colon from being read as another protocol.
+    const int opened = avformat_open_input(&raw, ("file:" + path).c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0) badformat(path + ": " + averror(opened));  // FFmpeg freed `raw`
+    format_ = FormatContext(raw);
+    const int probed = avformat_find_stream_info(raw, nullptr);
+    if (probed < 0) badformat(path + ": " + averror(probed));
+    if (watch_.expired()) badformat(path + ": opening took too long");
+}
+
+void Decoder::openCodec() {
+    const AVCodec* codec = nullptr;
+    streamIndex_ = av_find_best_stream(format_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (streamIndex_ < 0 || !codec) badformat("no decodable audio stream");
+    for (unsigned i = 0; i < format_->nb_streams; ++i) {
+        if (static_cast<int>(i) != streamIndex_) format_->streams[i]->discard = AVDISCARD_ALL;
+    }
+    codec_ = CodecContext(avcodec_alloc_context3(codec));
+    if (!codec_) throw std::bad_alloc();
+    const AVStream* stream = format_->streams[streamIndex_];
+    if (avcodec_parameters_to_context(codec_.get(), stream->codecpar) < 0) {
+        badformat("unusable codec parameters");
+    }
+    codec_->pkt_timebase = stream->time_base;
+    const int opened = avcodec_open2(codec_.get(), codec, nullptr);
+    if (opened < 0) badformat("cannot open decoder: " + averror(opened));
+}
+
+uint64_t Decoder::expectedLength() const {
+    const AVStream* stream = format_->streams[streamIndex_];
+    const AVRational output{1, kOutputRate};
+    int64_t frames = 0;
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+        frames = av_rescale_q(stream->duration, stream->time_base, output);
+    } else if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0) {
+        frames = av_rescale_q(format_->duration, AV_TIME_BASE_Q, output);
+    }
+    return frames > 0 ? static_cast<uint64_t>(frames) * kBytesPerFrame : 0;
+}
+
+bool Decoder::decode(std::vector<uint8_t>& out) {
+    while (!finished_) {
+        const int received = avcodec_receive_frame(codec_.get(), frame_.get());
+        if (received == 0) {
+            errorsInRow_ = 0;
+            convert(*frame_.get(), out);
+            av_frame_unref(frame_.get());
+            if (!out.empty()) return true;
+        } else if (received == AVERROR(EAGAIN) && !draining_) {
+            feed();
+        } else {  // end of data, or a decoder failure that ends the stream like its end
+            finished_ = true;
+        }
+    }
+    return flushResampler(out);
+}
+
+// Reads one packet into the decoder; at the end of the input (or a read failure, stall or
+// abort) the decoder is told to give out what it still holds.
+void Decoder::feed() {
+    watch_.arm(kIoLimit);
+    const int read = av_read_frame(format_.get(), packet_.get());
+    if (read < 0) {
+        draining_ = true;
+        avcodec_send_packet(codec_.get(), nullptr);  // fails only when already draining
+        return;
+    }
+    if (packet_->stream_index == streamIndex_) {
+        const int sent = avcodec_send_packet(codec_.get(), packet_.get());
+        if (sent < 0 && sent != AVERROR(EAGAIN) && ++errorsInRow_ >= kMaxErrorsInRow) {
+            draining_ = true;
+            avcodec_send_packet(codec_.get(), nullptr);  // as above
+        }
+    }
+    av_packet_unref(packet_.get());
+}
+
+void Decoder::configureResampler(const AVFrame& frame) {
+    AVChannelLayout layout{};
+    if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels <= 0) {
+        av_channel_layout_default(&layout, frame.ch_layout.nb_channels > 0
+                                               ? frame.ch_layout.nb_channels
+                                               : codec_->ch_layout.nb_channels);
+    } else if (av_channel_layout_copy(&layout, &frame.ch_layout) < 0) {
+        throw std::bad_alloc();
+    }
+    if (resampler_ && frame.sample_rate == resamplerRate_ && frame.format == resamplerFormat_ &&
+        av_channel_layout_compare(&layout, &resamplerLayout_) == 0) {
+        av_channel_layout_uninit(&layout);
+        return;
+    }
+    av_channel_layout_uninit(&resamplerLayout_);
+    resamplerLayout_ = layout;
+    resamplerRate_ = frame.sample_rate;
+    resamplerFormat_ = frame.format;
+    if (layout.nb_channels <= 0 || frame.sample_rate <= 0) {
+        throw std::runtime_error("decoded audio without channels or rate");
+    }
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    int made = swr_alloc_set_opts2(resampler_.out(), &stereo, AV_SAMPLE_FMT_S16, kOutputRate,
+                                   &layout, static_cast<AVSampleFormat>(frame.format),
+                                   frame.sample_rate, 0, nullptr);
+    if (made >= 0) made = swr_init(resampler_.get());
+    if (made < 0) throw FfmpegError("cannot set up resampling", made);
+}
+
+void Decoder::convert(const AVFrame& frame, std::vector<uint8_t>& out) {
+    configureResampler(frame);
+    const int room = swr_get_out_samples(resampler_.get(), frame.nb_samples);
+    if (room < 0) throw FfmpegError("resampling", room);
+    const std::size_t old = out.size();
+    out.resize(old + static_cast<std::size_t>(room) * kBytesPerFrame);
+    uint8_t* dest = out.data() + old;
+    const int made =
+        swr_convert(resampler_.get(), &dest, room, const_cast<const uint8_t**>(frame.extended_data),
+                    frame.nb_samples);
+    if (made < 0) throw FfmpegError("resampling", made);
+    out.resize(old + static_cast<std::size_t>(made) * kBytesPerFrame);
+}
+
+bool Decoder::flushResampler(std::vector<uint8_t>& out) {
+    if (!resampler_) return !out.empty();
+    const int room = swr_get_out_samples(resampler_.get(), 0);
+    if (room > 0) {
+        const std::size_t old = out.size();
+        out.resize(old + static_cast<std::size_t>(room) * kBytesPerFrame);
+        uint8_t* dest = out.data() + old;
+        const int made = swr_convert(resampler_.get(), &dest, room, nullptr, 0);
+        out.resize(old + static_cast<std::size_t>(made > 0 ? made : 0) * kBytesPerFrame);
+    }
+    resampler_.reset();
+    return !out.empty();
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,75 @@
+// Decodes one file to the engine's output format (44100 Hz, stereo, signed 16-bit).
+// The container is probed from the content, never from the file name. Encoder delay and padding
+// that the file declares (LAME/Xing header) are trimmed by FFmpeg, so consecutive files join
+// without a gap. Used by one thread at a time (opened on the UI thread, then run by the stream's
+// decoder thread); abort() may come from any thread through the IoWatch.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/audio/ffmpeg.h"
+#include "platform/audio/iowatch.h"
+
+namespace tunedeck {
+
+// Why a file could not be opened: the file itself (missing, unreadable, not a regular file) or
+// its content (no decodable audio).
+class DecoderOpenError : public std::runtime_error {
+  public:
+    enum class Kind { File, Format };
+    DecoderOpenError(Kind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}
+    Kind kind() const { return kind_; }
+
+  private:
+    Kind kind_;
+};
+
+class Decoder {
+  public:
+    // Blocking I/O during opening and each later read gives up after this long.
+    static constexpr auto kIoLimit = std::chrono::seconds(5);
+    // This many undecodable packets in a row end the stream.
+    static constexpr int kMaxErrorsInRow = 32;
+
+    // Throws DecoderOpenError.
+    explicit Decoder(const std::string& path);
+    ~Decoder();
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+
+    // Appends the next decoded block to `out`; false once the end is reached (end of file, a
+    // fatal read or decode error, too many bad packets in a row, a stalled read, or abort).
+    bool decode(std::vector<uint8_t>& out);
+    // Expected length in output bytes from the container (exact for WAV and LAME-tagged MP3).
+    uint64_t lengthBytes() const { return lengthBytes_; }
+    IoWatch& watch() { return watch_; }
+
+  private:
+    void openInput(const std::string& path);
+    void openCodec();
+    uint64_t expectedLength() const;
+    void feed();
+    void convert(const AVFrame& frame, std::vector<uint8_t>& out);
+    void configureResampler(const AVFrame& frame);
+    bool flushResampler(std::vector<uint8_t>& out);
+
+    IoWatch watch_;  // outlives the format context that calls it
+    FormatContext format_;
+    CodecContext codec_;
+    Frame frame_;
+    Packet packet_;
+    Resampler resampler_;
+    int streamIndex_ = -1;
+    int resamplerRate_ = 0;
+    int resamplerFormat_ = -1;
+    AVChannelLayout resamplerLayout_{};
+    int errorsInRow_ = 0;
+    bool draining_ = false;
+    bool finished_ = false;
+    uint64_t lengthBytes_ = 0;
+};
+
+}  // namespace tunedeck

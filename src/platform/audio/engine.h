@@ -1,0 +1,109 @@
+// The engine behind the audio library's calls: streams by handle, their play state, the output,
+// the last error code and the end-of-stream notifications. UI thread only, except where noted.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/audio/bass.h"
+#include "platform/audio/output.h"
+#include "platform/audio/sdl.h"
+#include "platform/audio/stream.h"
+
+namespace tunedeck {
+
+// The library's error codes that the engine reports.
+enum BassError : int {
+    BASS_OK = 0,
+    BASS_ERROR_MEM = 1,
+    BASS_ERROR_FILEOPEN = 2,
+    BASS_ERROR_DRIVER = 3,
+    BASS_ERROR_HANDLE = 5,
+    BASS_ERROR_FORMAT = 6,
+    BASS_ERROR_INIT = 8,
+    BASS_ERROR_START = 9,
+    BASS_ERROR_ALREADY = 14,
+    BASS_ERROR_NOPAUSE = 16,
+    BASS_ERROR_NOCHAN = 18,
+    BASS_ERROR_ILLTYPE = 19,
+    BASS_ERROR_ILLPARAM = 20,
+    BASS_ERROR_DEVICE = 23,
+    BASS_ERROR_NOPLAY = 24,
+    BASS_ERROR_UNKNOWN = -1,
+};
+
+class AudioEngine {
+  public:
+    AudioEngine();
+    ~AudioEngine();
+    AudioEngine(const AudioEngine&) = delete;
+    AudioEngine& operator=(const AudioEngine&) = delete;
+
+    int error() const { return error_; }
+    // Records `code` as the last error and returns 0.
+    BOOL fail(int code);
+
+    BOOL init(int device);
+    BOOL setbufferlength(float seconds);
+    BOOL start();
+    BOOL stop();
+    void free();
+
+    HSTREAM createfile(const char* path);
+    BOOL play(HSTREAM handle);
+    BOOL pause(DWORD handle);
+    BOOL resume(DWORD handle);
+    BOOL stopchannel(DWORD handle);
+    void freestream(HSTREAM handle);
+    DWORD active(DWORD handle);
+    QWORD position(DWORD handle);
+    QWORD length(DWORD handle);
+    float seconds(DWORD handle, QWORD bytes);
+    HSYNC setsync(DWORD handle, DWORD type, SYNCPROC proc, DWORD user);
+
+    // Runs the end-of-stream procedures an engine event names; true for any engine event.
+    bool dispatch(const SDL_Event& event);
+    // The SDL user event type of the notifications, registered once per process (any thread).
+    static Uint32 synceventtype();
+
+  private:
+    enum class State { Stopped, Playing, Paused };
+    struct Sync {
+        HSYNC handle;
+        SYNCPROC proc;
+        DWORD user;
+    };
+    struct Channel {
+        std::unique_ptr<Stream> stream;
+        State state = State::Stopped;
+        std::vector<Sync> syncs;
+        bool endfired = false;
+    };
+
+    BOOL ok();
+    Channel* find(DWORD handle);
+    void poll();
+    void devicelost();
+    bool ensureoutput();
+    void detach(Channel& channel);
+    void postend(HSTREAM handle) const;
+    static void postevent(const void* engine, uintptr_t token, HSTREAM handle);
+
+    SdlSubsystem sdl_;
+    std::map<DWORD, Channel> channels_;
+    // Freed streams whose last samples are still playing; destroyed once played out.
+    std::vector<std::unique_ptr<Stream>> draining_;
+    Output output_;  // declared last: closes before the streams it plays are destroyed
+    int error_ = BASS_OK;
+    bool initialised_ = false;
+    DWORD nexthandle_ = 1;
+    HSYNC nextsync_ = 1;
+    std::size_t bufferbytes_;
+    uintptr_t token_;  // tells this engine's events from those of an earlier one
+};
+
+}  // namespace tunedeck

@@ -1,0 +1,14 @@
+// The one output format of the engine: every stream is decoded and resampled to it, and every
+// position or length the engine reports is a byte count of it.
+#pragma once
+
+#include <cstddef>
+
+namespace tunedeck {
+
+inline constexpr int kOutputRate = 44100;
+inline constexpr int kOutputChannels = 2;
+inline constexpr std::size_t kBytesPerFrame = 4;  // signed 16-bit, stereo
+inline constexpr std::size_t kBytesPerSecond = kOutputRate * kBytesPerFrame;
+
+}  // namespace tunedeck

@@ -1,0 +1,72 @@
+#include "platform/audio/stream.h"
+
+#include <chrono>
+
+namespace tunedeck {
+
+namespace {
+// How long the decoder sleeps when the ring is full; far below the ring's playing time.
+constexpr auto kRefillPoll = std::chrono::milliseconds(10);
+}  // namespace
+
+Stream::Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferBytes,
+               std::function<void()> ondecoded)
+    : decoder_(std::move(decoder)),
+      ring_(bufferBytes),
+      ondecoded_(std::move(ondecoded)),
+      expected_(decoder_->lengthBytes()),
+      thread_([this] { run(); }) {}
+
+Stream::~Stream() {
+    stopping_.store(true);
+    decoder_->watch().abort();
+    { std::lock_guard lock(mutex_); }
+    wake_.notify_all();
+    thread_.join();
+}
+
+uint64_t Stream::length() const {
+    if (decoded()) return produced_.load(std::memory_order_acquire);
+    return std::max(expected_, produced_.load(std::memory_order_acquire));
+}
+
+std::size_t Stream::pull(uint8_t* dest, std::size_t count) {
+    const std::size_t n = ring_.read(dest, count);
+    position_.fetch_add(n, std::memory_order_acq_rel);
+    return n;
+}
+
+void Stream::run() noexcept {
+    try {
+        decodeall();
+    } catch (...) {
+        // A failure mid-file ends the stream where it stands, like its natural end.
+    }
+    if (stopping_.load()) return;
+    decoded_.store(true, std::memory_order_release);
+    ondecoded_();
+}
+
+void Stream::decodeall() {
+    std::vector<uint8_t> block;
+    while (!stopping_.load()) {
+        block.clear();
+        const bool more = decoder_->decode(block);
+        if (!push(block) || !more) return;
+    }
+}
+
+// Waits for room as the output drains; false when the stream is being destroyed.
+bool Stream::push(const std::vector<uint8_t>& block) {
+    std::size_t done = 0;
+    while (done < block.size()) {
+        done += ring_.write(block.data() + done, block.size() - done);
+        if (done == block.size()) break;
+        std::unique_lock lock(mutex_);
+        if (wake_.wait_for(lock, kRefillPoll, [this] { return stopping_.load(); })) return false;
+    }
+    produced_.fetch_add(block.size(), std::memory_order_acq_rel);
+    return !stopping_.load();
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,64 @@
+// One playing file: a decoder thread fills a ring buffer that the audio callback empties.
+// The decoder runs ahead of the output by at most the ring's size; once it has reached the end
+// of the file, everything that is left of the stream sits in the ring.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/audio/decoder.h"
+#include "platform/audio/ringbuffer.h"
+
+namespace tunedeck {
+
+class Stream {
+  public:
+    // Starts decoding at once. `ondecoded` runs once on the decoder thread when decoding has
+    // reached the end (not when the stream is destroyed first); it must only post a message.
+    Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferBytes,
+           std::function<void()> ondecoded);
+    // Stops the decoder thread (interrupting a pending read) and waits for it.
+    ~Stream();
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    // Audio thread: copies up to `count` bytes of the stream out, advancing its position.
+    std::size_t pull(uint8_t* dest, std::size_t count);
+    // Audio thread: nothing is left in the ring.
+    bool drained() const { return ring_.size() == 0; }
+    // The audio callback has handed the stream's last byte to the device.
+    void markplayedout() { playedout_.store(true, std::memory_order_release); }
+
+    // Any thread.
+    bool decoded() const { return decoded_.load(std::memory_order_acquire); }
+    bool playedout() const { return playedout_.load(std::memory_order_acquire); }
+    uint64_t position() const { return position_.load(std::memory_order_acquire); }
+    // Exact once decoded; until then the container's figure.
+    uint64_t length() const;
+
+  private:
+    void run() noexcept;
+    void decodeall();
+    bool push(const std::vector<uint8_t>& block);
+
+    std::unique_ptr<Decoder> decoder_;
+    RingBuffer ring_;
+    std::function<void()> ondecoded_;
+    const uint64_t expected_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> decoded_{false};
+    std::atomic<bool> playedout_{false};
+    std::atomic<uint64_t> position_{0};
+    std::atomic<uint64_t> produced_{0};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::thread thread_;  // last: starts after everything it uses
+};
+
+}  // namespace tunedeck
