@@ -1,0 +1,106 @@
+// Tone segments found in raw PCM, as written by SDL's disk audio driver.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <numbers>
+#include <vector>
+
+#include "tools/fixtures/fixtures.h"
+
+namespace tunedeck::fixtures {
+namespace {
+
+// Appends `seconds` of a sine (0 Hz: silence) to interleaved stereo PCM at `rate`.
+void append(std::vector<int16_t>& pcm, double frequency, double seconds, int rate = 44100,
+            double amplitude = 0.4) {
+    const auto count = static_cast<std::size_t>(std::lround(seconds * rate));
+    for (std::size_t i = 0; i < count; ++i) {
+        const double v = amplitude * std::sin(2 * std::numbers::pi * frequency * double(i) / rate);
+        pcm.push_back(int16_t(std::lrint(v * 32767)));
+        pcm.push_back(int16_t(std::lrint(v * 32767)));
+    }
+}
+
+TEST(FindTones, ToneSilenceToneGivesTwoSegments) {
+    std::vector<int16_t> pcm;
+    append(pcm, 0, 0.25);
+    append(pcm, 440, 1.0);
+    append(pcm, 0, 0.5);
+    append(pcm, 660, 0.75);
+    append(pcm, 0, 0.1);
+    const auto tones = findtones(pcm, 44100, 2);
+    ASSERT_EQ(tones.size(), 2u);
+    EXPECT_NEAR(tones[0].start, 0.25, 0.01);
+    EXPECT_NEAR(tones[0].seconds, 1.0, 0.01);
+    EXPECT_NEAR(tones[0].frequency, 440, 4.4);
+    EXPECT_NEAR(tones[1].start, 1.75, 0.01);
+    EXPECT_NEAR(tones[1].seconds, 0.75, 0.01);
+    EXPECT_NEAR(tones[1].frequency, 660, 6.6);
+}
+
+TEST(FindTones, AToneChangeWithoutGapSplitsAtTheJoin) {
+    std::vector<int16_t> pcm;
+    append(pcm, 523.25, 0.8);
+    append(pcm, 392, 0.6);
+    append(pcm, 523.25, 0.3);  // the same pitch again after another one is a new segment
+    const auto tones = findtones(pcm, 44100, 2);
+    ASSERT_EQ(tones.size(), 3u);
+    EXPECT_NEAR(tones[0].frequency, 523.25, 5);
+    EXPECT_NEAR(tones[0].seconds, 0.8, 0.01);
+    EXPECT_NEAR(tones[1].start, 0.8, 0.01);
+    EXPECT_NEAR(tones[1].seconds, 0.6, 0.01);
+    EXPECT_NEAR(tones[1].frequency, 392, 4);
+    EXPECT_NEAR(tones[2].start, 1.4, 0.01);
+    EXPECT_NEAR(tones[2].seconds, 0.3, 0.01);
+}
+
+TEST(FindTones, ShortGapsAndQuietTailsDoNotSplitATone) {
+    std::vector<int16_t> pcm;
+    append(pcm, 1000, 0.5);
+    append(pcm, 0, 0.004);  // a dropout shorter than the silence that separates tones
+    append(pcm, 1000, 0.5);
+    append(pcm, 300, 0.5, 44100, 0.002);  // below the silence level
+    const auto tones = findtones(pcm, 44100, 2);
+    ASSERT_EQ(tones.size(), 1u);
+    EXPECT_NEAR(tones[0].seconds, 1.004, 0.01);
+    EXPECT_NEAR(tones[0].frequency, 1000, 10);
+}
+
+TEST(FindTones, LowAndHighPitchesAtOtherRatesAndLayouts) {
+    for (const double frequency : {60.0, 5000.0}) {
+        std::vector<int16_t> stereo;
+        append(stereo, frequency, 0.5, 48000);
+        std::vector<int16_t> mono;
+        for (std::size_t i = 0; i < stereo.size(); i += 2) mono.push_back(stereo[i]);
+        for (const auto& [pcm, channels] : {std::pair{stereo, 2}, std::pair{mono, 1}}) {
+            const auto tones = findtones(pcm, 48000, channels);
+            ASSERT_EQ(tones.size(), 1u) << frequency << " Hz, " << channels << " channels";
+            EXPECT_NEAR(tones[0].frequency, frequency, frequency * 0.01);
+            EXPECT_NEAR(tones[0].seconds, 0.5, 0.01);
+        }
+    }
+}
+
+TEST(FindTones, ReadsRawFilesAndCopesWithOddInput) {
+    TempDir dir;
+    std::vector<int16_t> pcm;
+    append(pcm, 0, 0.1);
+    append(pcm, 880, 0.3);
+    {
+        std::ofstream raw(dir / "out.raw", std::ios::binary);
+        raw.write(reinterpret_cast<const char*>(pcm.data()), std::streamsize(pcm.size() * 2));
+        raw.put(7);  // a stray half sample at the end is ignored
+    }
+    const auto tones = findtones(dir / "out.raw");
+    ASSERT_EQ(tones.size(), 1u);
+    EXPECT_NEAR(tones[0].start, 0.1, 0.01);
+    EXPECT_NEAR(tones[0].frequency, 880, 8.8);
+    EXPECT_TRUE(findtones(std::vector<int16_t>{}, 44100, 2).empty());
+    EXPECT_TRUE(findtones(std::vector<int16_t>{5000}, 44100, 2).empty());
+    EXPECT_THROW(findtones(pcm, 44100, 0), std::exception);
+    EXPECT_THROW(findtones(dir / "missing.raw"), std::exception);
+}
+
+}  // namespace
+}  // namespace tunedeck::fixtures
