@@ -1,0 +1,205 @@
+#include "browse/listing.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/browse/tree.h"
+#include "tools/fixtures/fixtures.h"
+
+namespace tunedeck {
+namespace {
+
+using fixtures::TempDir;
+using testing::touch;
+
+std::vector<std::string> column(const BrowseState& state, int col) {
+    std::vector<std::string> out;
+    for (int i = 1; i <= state.itemcount; ++i) out.push_back(state.items[i][col]);
+    return out;
+}
+
+bool blankfrom(const BrowseState& state, int first) {
+    for (int i = first; i <= kMaxItems; ++i)
+        for (const std::string& cell : state.items[i])
+            if (!cell.empty()) return false;
+    return state.items[0] == ItemRow{};
+}
+
+class Listing : public ::testing::Test {
+  protected:
+    void list(const std::string& folder, int16_t fixnames = 0) {
+        folders.setpath(folder);
+        createfolderitems(state, folders, {root(), fixnames}, 11);
+    }
+    std::string root() const { return tmp.path().string(); }
+
+    TempDir tmp;
+    FolderLists folders;
+    BrowseState state;
+};
+
+TEST_F(Listing, FoldersComeBeforeFilesWithTheirKindsAndTargets) {
+    touch(tmp / "aa.mp3");
+    touch(tmp / "Song.Mp3");
+    touch(tmp / "party.M3U");
+    touch(tmp / "zz" / "x.wav");
+    touch(tmp / "voice.wma");
+    state.items[1500][0] = "left over";
+    list(root());
+    EXPECT_EQ(column(state, 0),
+              (std::vector<std::string>{"zz", "aa", "party", "Song.Mp3", "voice"}));
+    EXPECT_EQ(column(state, 1),
+              (std::vector<std::string>{root() + "/zz", root() + "/aa.mp3", root() + "/party.M3U",
+                                        root() + "/Song.Mp3", root() + "/voice.wma"}));
+    EXPECT_EQ(column(state, 2), (std::vector<std::string>{"0", "1", "2", "1", "1"}));
+    EXPECT_EQ(state.itemcount, 5);
+    EXPECT_EQ(state.pages, 1);
+    EXPECT_TRUE(blankfrom(state, 6));
+}
+
+TEST_F(Listing, EmptyFolderGivesNoEntriesAndNoPages) {
+    state.items[3] = {"a", "b", "1"};
+    state.itemcount = 3;
+    list(root());
+    EXPECT_EQ(state.itemcount, 0);
+    EXPECT_EQ(state.pages, 0);
+    EXPECT_TRUE(blankfrom(state, 1));
+}
+
+TEST_F(Listing, LetterFilterAppliesOnlyAtTheRoot) {
+    for (const char* dir : {"Abba", "bee gees", "#hash", "10cc", "Alpha/beta"})
+        touch(tmp / dir / "x");
+    for (const char* file : {"air.mp3", "#one.mp3", "2pac.mp3", "blur.mp3"}) touch(tmp / file);
+    state.letter = "A";
+    list(root());
+    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"Abba", "Alpha", "air"}));
+    state.letter = "#";
+    list(root());
+    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"10cc", "#one", "2pac"}));
+    list((tmp / "Alpha").string());
+    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"beta"}));
+}
+
+TEST_F(Listing, FilterComparesDisplayNamesAndEmptyNamesMatchNothing) {
+    touch(tmp / "_live" / "x");
+    touch(tmp / "Lounge" / "x");
+    state.letter = "L";
+    list(root(), 1);
+    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"Lounge"}));
+    state.letter = "_";
+    list(root(), 1);
+    EXPECT_EQ(state.itemcount, 0);
+}
+
+TEST_F(Listing, FolderOfMoreThanTwoThousandEntriesListsItsFirstTwoThousand) {
+    for (int i = 0; i < 100; ++i) touch(tmp / ("d" + std::to_string(1000 + i)) / "x");
+    for (int i = 0; i < 2100; ++i) touch(tmp / ("f" + std::to_string(10000 + i) + ".mp3"));
+    list(root());
+    EXPECT_EQ(state.itemcount, kMaxItems);
+    EXPECT_EQ(state.pages, 182);
+    EXPECT_EQ(state.items[1][0], "d1000");
+    EXPECT_EQ(state.items[101][0], "f10000");
+    EXPECT_EQ(state.items[2000][0], "f11899");
+}
+
+TEST_F(Listing, OddNamesKeepRawTargetsAndShowReplacementCharacters) {
+    for (const char* name : {"-lead.mp3", "a \"q\" 'b' #c.mp3", "new\nline.mp3", "caf\xE9.mp3"})
+        touch(tmp / name);
+    list(root());
+    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"-lead", "a \"q\" 'b' #c",
+                                                          "caf\xEF\xBF\xBD", "new\nline"}));
+    EXPECT_EQ(state.items[3][1], root() + "/caf\xE9.mp3");
+}
+
+TEST(DiscListing, ShowsTrackNumbersAndLengths) {
+    BrowseState state;
+    std::vector<std::string> commands;
+    const StatusQuery query = [&commands](const std::string& command, char* reply, uint32_t size) {
+        commands.push_back(command);
+        if (commands.size() == 5) return;  // a failed query leaves the buffer as it was
+        const std::string text =
+            commands.size() == 10 ? "04:12:33" : "0" + std::to_string(commands.size()) + ":00";
+        ASSERT_GE(size, text.size() + 1);
+        std::memcpy(reply, text.c_str(), text.size() + 1);
+    };
+    createtrackitems(state, 12, 11, query);
+    ASSERT_EQ(state.itemcount, 12);
+    EXPECT_EQ(state.pages, 2);
+    EXPECT_EQ(commands[2], "status cd length track 3");
+    EXPECT_EQ(state.items[10][0], "Piste n\u00B010   04:12");
+    EXPECT_EQ(state.items[10][1], "10");
+    EXPECT_EQ(state.items[10][2], "1");
+    EXPECT_EQ(state.items[5][0], "Piste n\u00B05   04:00");
+}
+
+TEST(LetterIndex, ListsFirstCharactersOfRootFoldersWithDigitsLast) {
+    TempDir tmp;
+    for (const char* dir : {"Alpha", "amber", "Bravo", "10th floor", "Zulu", "(live)", "_misc"})
+        touch(tmp / dir / "x");
+    touch(tmp / "Cello.mp3");
+    FolderLists folders;
+    folders.setpath(tmp.path().string());
+    BrowseState state;
+    state.page = 4;
+    createletterindex(state, folders, 5);
+    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"(", "_", "A", "B", "Z", "#"}));
+    EXPECT_EQ(column(state, 1), std::vector<std::string>(6, ""));
+    EXPECT_EQ(column(state, 2), std::vector<std::string>(6, "3"));
+    EXPECT_EQ(state.page, 1);
+    EXPECT_EQ(state.pages, 2);
+
+    folders.setpath((tmp / "Alpha").string());
+    createletterindex(state, folders, 5);
+    EXPECT_EQ(state.itemcount, 0);
+    EXPECT_EQ(state.pages, 0);
+}
+
+TEST(LetterIndex, RepeatsCharactersFirstSeenPastRowTwentySeven) {
+    TempDir tmp;
+    // 28 distinct initial characters, then a second folder for the 28th.
+    std::vector<std::string> names;
+    for (char c = 'a'; c <= 'z'; ++c) names.push_back(std::string(1, c) + "x");
+    for (const char* more : {"\xC3\xA0x", "\xC3\xA1x", "\xC3\xA1y"}) names.push_back(more);
+    for (const std::string& name : names) touch(tmp / name / "f");
+    FolderLists folders;
+    folders.setpath(tmp.path().string());
+    BrowseState state;
+    createletterindex(state, folders, 11);
+    ASSERT_EQ(state.itemcount, 29);
+    EXPECT_EQ(state.items[27][0], "\xC3\x80");
+    EXPECT_EQ(state.items[28][0], "\xC3\x81");
+    EXPECT_EQ(state.items[29][0], "\xC3\x81");
+}
+
+TEST(Levels, DepthAndSavedPositionsFollowTheFolders) {
+    BrowseState state;
+    const std::string root = "/d/Music";
+    EXPECT_EQ(folderdepth(root, root), 0);
+    state.row = 3, state.page = 2;
+    recordlevel(state, root + "/Rock", root);
+    EXPECT_EQ(state.depth, 1);
+    state.row = 5, state.page = 1;
+    recordlevel(state, root + "/Rock/Live", root);
+    EXPECT_EQ(state.depth, 2);
+    EXPECT_EQ(state.levelstate[1], (std::array<int16_t, 2>{3, 2}));
+    EXPECT_EQ(state.levelstate[2], (std::array<int16_t, 2>{5, 1}));
+
+    EXPECT_EQ(folderdepth("/Rock", "/"), 0);
+    EXPECT_EQ(folderdepth("/m/a/m/b", "/m"), 3);
+}
+
+TEST(Levels, DeepFoldersShareTheLastRow) {
+    BrowseState state;
+    std::string path = "/r";
+    for (int i = 0; i < 300; ++i) path += "/x";
+    state.row = 7;
+    recordlevel(state, path, "/r");
+    EXPECT_EQ(state.depth, kMaxDepths - 1);
+    EXPECT_EQ(state.levelstate[kMaxDepths - 1][0], 7);
+}
+
+}  // namespace
+}  // namespace tunedeck

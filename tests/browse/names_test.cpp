@@ -1,0 +1,59 @@
+#include "browse/names.h"
+
+#include <gtest/gtest.h>
+
+#include "browse/paging.h"
+
+namespace tunedeck {
+namespace {
+
+struct NameCase {
+    const char* input;
+    const char* plain;
+    const char* tidied;
+};
+
+TEST(DisplayName, CleansNamesAndTitles) {
+    const NameCase cases[] = {
+        {"blue_river_-_live_at_home.mp3", "blue_river_-_live_at_home", "Blue River - Live At Home"},
+        {"/d/Music/rock/classics", "rock / classics", "Rock / Classics"},
+        {"LIVE (CD 2).MP3", "LIVE (CD 2)", "Live (CD 2)"},
+        {"best of cd1.wma", "best of cd1", "Best Of CD1"},
+        {"Song.Mp3", "Song.Mp3", "Song.mp3"},
+        {"mix.mp3.mp3", "mix", "Mix"},
+        {"l'amour.m3u", "l'amour", "L'amour"},
+        {"my.mp3s.wav", "mys", "Mys"},
+        {"abcd cd player.WAV", "abcd cd player", "Abcd CD Player"},
+        {"_live", "_live", " Live"},
+        {"", "", ""},
+        {"\xC3\xA9lan_vital.mp3", "\xC3\xA9lan_vital", "\xC3\x89lan Vital"},
+        {"caf\xE9 bar.mp3", "caf\xEF\xBF\xBD bar", "Caf\xEF\xBF\xBD Bar"},
+        {"/d/Music", " / d / Music", " / D / Music"},
+    };
+    for (const NameCase& c : cases) {
+        EXPECT_EQ(displayname(c.input, {"/d/Music", 0}), c.plain) << c.input;
+        EXPECT_EQ(displayname(c.input, {"/d/Music", 1}), c.tidied) << c.input;
+    }
+}
+
+TEST(DisplayName, RemovesOnlyTheLeadingRoot) {
+    // The root's own name deeper in the path is a subfolder and stays in the title.
+    EXPECT_EQ(displayname("/m/a/m/b", {"/m", 0}), "a / m / b");
+    // A root of "/" is followed by a second separator in the lookup, so it stays visible.
+    EXPECT_EQ(displayname("/Rock", {"/", 0}), " / Rock");
+}
+
+TEST(Paging, RoundsUpAndTakesAMissingPerpageAsEleven) {
+    EXPECT_EQ(pagecount(0, 11), 0);
+    EXPECT_EQ(pagecount(11, 11), 1);
+    EXPECT_EQ(pagecount(12, 11), 2);
+    EXPECT_EQ(pagecount(2000, 11), 182);
+    EXPECT_EQ(pagecount(1, 1), 1);
+    EXPECT_EQ(pagecount(12, 0), 2);
+    EXPECT_EQ(pagecount(12, -3), 2);
+    EXPECT_EQ(itemindex(2, 3, 11), 14);
+    EXPECT_EQ(itemindex(182, 9, 11), 2000);
+}
+
+}  // namespace
+}  // namespace tunedeck
