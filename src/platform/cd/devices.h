@@ -1,0 +1,29 @@
+// The devices opened through command strings, by alias. UI thread only.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/cd/device.h"
+
+namespace tunedeck {
+
+class CdDevices {
+  public:
+    explicit CdDevices(std::filesystem::path settingsfile);
+
+    // Runs one command string and returns its reply; throws cd::CdError.
+    std::string send(std::string_view command);
+
+  private:
+    void open(const cd::Words& words);
+    void close(const cd::Words& words);
+
+    std::filesystem::path settingsfile_;
+    std::map<std::string, std::unique_ptr<cd::CdDevice>> devices_;
+};
+
+}  // namespace tunedeck

@@ -1,0 +1,66 @@
+#include "platform/cd/drive.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "platform/cd/drives.h"
+#include "platform/cd/errors.h"
+#include "platform/profile/profile.h"
+
+namespace tunedeck::cd {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string trim(std::string text) {
+    auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+    text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), blank));
+    text.erase(std::find_if_not(text.rbegin(), text.rend(), blank).base(), text.end());
+    return text;
+}
+
+std::string lowercase(std::string text) {
+    for (auto& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The libcdio image driver for a file name, or DRIVER_UNKNOWN when it names no image.
+driver_id_t imagedriver(const fs::path& file) {
+    std::string ext = lowercase(file.extension().string());
+    if (ext == ".cue") return DRIVER_BINCUE;
+    if (ext == ".toc") return DRIVER_CDRDAO;
+    if (ext == ".nrg") return DRIVER_NRG;
+    return DRIVER_UNKNOWN;
+}
+
+}  // namespace
+
+std::string readdevicesetting(const fs::path& settingsfile) {
+    std::array<char, 4096> value{};
+    GetPrivateProfileStringA("cd", "device", "", value.data(), uint32_t(value.size()),
+                             settingsfile.c_str());
+    return trim(value.data());
+}
+
+std::unique_ptr<Drive> opendrive(const std::string& setting, const fs::path& settingsfile) {
+    if (lowercase(setting) == "none") return std::make_unique<NoDrive>();
+    if (setting.empty()) {
+        std::string device = defaultdevice();
+        if (device.empty()) throw CdError(Error::NoDrive);
+        return std::make_unique<PhysicalDrive>(device);
+    }
+    fs::path path = setting;
+    if (path.is_relative()) path = settingsfile.parent_path() / path;
+    driver_id_t driver = imagedriver(path);
+    std::error_code ec;
+    if (driver != DRIVER_UNKNOWN) {
+        if (!fs::is_regular_file(path, ec)) throw CdError(Error::CannotOpen);
+        return std::make_unique<ImageDrive>(path.string(), driver);
+    }
+    if (!fs::exists(path, ec) || fs::is_directory(path, ec)) throw CdError(Error::CannotOpen);
+    return std::make_unique<PhysicalDrive>(path.string());
+}
+
+}  // namespace tunedeck::cd

@@ -1,0 +1,39 @@
+// What stands behind an open CD device: a physical drive, a disc image, or no drive at all.
+// Implementations are safe to call from the UI thread and the reader thread at once.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/cd/toc.h"
+
+namespace tunedeck::cd {
+
+enum class DriveState { Ready, Open, NotReady };
+
+class Drive {
+  public:
+    virtual ~Drive() = default;
+    // UI thread. Looks at the tray and the disc; a changed disc is read anew.
+    virtual DriveState state() = 0;
+    // UI thread. The disc's contents; only meaningful while state() is Ready.
+    virtual Toc toc() = 0;
+    // UI thread. Opens or closes the tray; false when the drive cannot.
+    virtual bool setdoor(bool open) = 0;
+    // Reader thread. Reads `count` audio sectors (2352 bytes each) from `lsn` into `out`;
+    // false when the disc cannot be read (removed, damaged past the retry budget).
+    virtual bool readaudio(int32_t lsn, uint32_t count, int16_t* out) = 0;
+};
+
+// The value of "[cd] device" from the settings file; relative paths are taken from the
+// settings file's folder.
+std::string readdevicesetting(const std::filesystem::path& settingsfile);
+
+// Opens what the setting names. Throws CdError (NoDrive, CannotOpen) when it cannot.
+std::unique_ptr<Drive> opendrive(const std::string& setting,
+                                 const std::filesystem::path& settingsfile);
+
+}  // namespace tunedeck::cd

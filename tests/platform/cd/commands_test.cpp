@@ -1,0 +1,175 @@
+// Command strings on generated disc images: replies and their exact forms, errors.
+#include <cstring>
+
+#include "tests/platform/cd/cdtest.h"
+
+namespace tunedeck::cdtest {
+namespace {
+
+// Three audio tracks: 4 s, 61.5 s, 2 s (sector counts 300, 4612 or 4613, 150).
+class Commands : public CdTest {
+  protected:
+    void SetUp() override { opendisc({{4.0, 440}, {61.5, 660}, {2.0, 880}}); }
+};
+
+TEST_F(Commands, CountsAndLengthsInTrackFormat) {
+    EXPECT_EQ(reply("status cd media present"), "true");
+    EXPECT_EQ(reply("status cd number of tracks wait"), "3");
+    ASSERT_EQ(send("set cd time format tmsf wait").code, 0u);
+    EXPECT_EQ(reply("status cd time format"), "tmsf");
+    EXPECT_EQ(reply("status cd length track 1"), "00:04:00");
+    EXPECT_EQ(reply("status cd length track 2").substr(0, 5), "01:01");
+    EXPECT_EQ(reply("status cd length track 3"), "00:02:00");
+    EXPECT_EQ(reply("status cd length").substr(0, 5), "01:07");
+    EXPECT_EQ(reply("status cd position track 2"), "02:00:00:00");
+    EXPECT_EQ(reply("status cd type track 1"), "audio");
+}
+
+TEST_F(Commands, PositionsInBothFormats) {
+    ASSERT_EQ(send("set cd time format tmsf").code, 0u);
+    EXPECT_EQ(reply("status cd position"), "01:00:00:00");
+    EXPECT_EQ(reply("status cd mode"), "stopped");
+    ASSERT_EQ(send("seek cd to 2:00:59:40").code, 0u);
+    EXPECT_EQ(reply("status cd position"), "02:00:59:40");
+    EXPECT_EQ(reply("status cd current track"), "2");
+    ASSERT_EQ(send("set cd time format milliseconds").code, 0u);
+    // Track 2 starts at sector 300 (4 s); 75 s 40 frames further on.
+    EXPECT_EQ(reply("status cd position wait"), std::to_string(4000 + 59000 + 40 * 1000 / 75));
+    ASSERT_EQ(send("seek cd to 3999").code, 0u);
+    EXPECT_EQ(reply("status cd position"), "3999");
+    EXPECT_EQ(reply("status cd length track 3"), "2000");
+    ASSERT_EQ(send("set cd time format tmsf").code, 0u);
+    EXPECT_EQ(reply("status cd position"), "01:00:03:74");
+    ASSERT_EQ(send("seek cd to 1").code, 0u);
+    EXPECT_EQ(reply("status cd position"), "01:00:00:00");
+    ASSERT_EQ(send("seek cd to end").code, 0u);
+    EXPECT_EQ(reply("status cd position"), "03:00:02:00");
+}
+
+TEST_F(Commands, WordsIgnoreCaseAndBlanks) {
+    EXPECT_EQ(reply("  STATUS\tCd   Number  of Tracks   "), "3");
+    EXPECT_EQ(reply("Status CD Mode Wait"), "stopped");
+}
+
+TEST_F(Commands, ReplyIsCutToTheBufferAndTerminated) {
+    ASSERT_EQ(send("set cd time format tmsf").code, 0u);
+    char buffer[8];
+    std::memset(buffer, 'x', sizeof buffer);
+    ASSERT_EQ(mciSendStringA(*mci, "status cd position", buffer, 6, nullptr), 0u);
+    EXPECT_STREQ(buffer, "01:00");
+    EXPECT_EQ(buffer[6], 'x');  // nothing written past the size given
+    buffer[0] = 'q';
+    ASSERT_EQ(mciSendStringA(*mci, "status cd mode", buffer, 1, nullptr), 0u);
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(mciSendStringA(*mci, "status cd mode", nullptr, 30, nullptr), 0u);
+}
+
+TEST_F(Commands, FailedQueryLeavesTheBufferAlone) {
+    char buffer[30] = "9\0stale";
+    for (const char* command : {"status cd length track 4", "status xx mode", "status cd colour",
+                                "frobnicate cd", "status cd length track -1"}) {
+        EXPECT_NE(mciSendStringA(*mci, command, buffer, sizeof buffer, nullptr), 0u) << command;
+        EXPECT_EQ(std::memcmp(buffer, "9\0stale", 8), 0) << command;
+    }
+}
+
+TEST_F(Commands, ErrorsSayWhatWasWrong) {
+    struct Case {
+        const char* command;
+        const char* words;
+    };
+    const Case cases[] = {
+        {"frobnicate cd", "not recognised"},
+        {"play dvd", "not open"},
+        {"play cd from 0", "track number"},
+        {"play cd from 4", "track number"},
+        {"play cd from -3", "position"},
+        {"play cd from 99999999999999999999", "position"},
+        {"play cd from two", "number"},
+        {"play cd from", "missing"},
+        {"status cd length track x1", "number"},
+        {"seek cd to 1:60:00:00", "position"},
+        {"set cd time format hours", "does not accept"},
+        {"open cdaudio alias cd", "already in use"},
+        {"open waveaudio alias w", "cdaudio"},
+        {"", "not recognised"},
+    };
+    ASSERT_EQ(send("set cd time format tmsf").code, 0u);
+    for (const Case& c : cases) {
+        Result r = send(c.command);
+        ASSERT_NE(r.code, 0u) << c.command;
+        EXPECT_NE(errortext(r.code).find(c.words), std::string::npos)
+            << c.command << ": " << errortext(r.code);
+    }
+    EXPECT_FALSE(mciGetErrorStringA(12345, nullptr, 0));
+    EXPECT_EQ(send(std::string(5000, 'a')).code != 0, true);
+}
+
+TEST_F(Commands, MillisecondSeeksAreBoundedByTheDisc) {
+    ASSERT_EQ(send("set cd time format milliseconds").code, 0u);
+    int total = std::stoi(reply("status cd length"));
+    EXPECT_EQ(send("seek cd to " + std::to_string(total)).code, 0u);
+    EXPECT_EQ(send("seek cd to " + std::to_string(total + 1)).code != 0, true);
+    EXPECT_NE(send("play cd from -10000").code, 0u);
+    EXPECT_NE(send("play cd from " + std::to_string(total + 10000)).code, 0u);
+    // A failed seek leaves the position where it was.
+    EXPECT_EQ(reply("status cd position"), std::to_string(total));
+}
+
+TEST_F(Commands, CloseAllClosesEveryAlias) {
+    ASSERT_EQ(send("open cdaudio alias other").code, 0u);
+    ASSERT_EQ(send("close all").code, 0u);
+    EXPECT_NE(send("status cd mode").code, 0u);
+    EXPECT_NE(send("status other mode").code, 0u);
+    EXPECT_EQ(send("close all").code, 0u);
+    EXPECT_NE(send("close cd").code, 0u);
+    EXPECT_EQ(send("open cdaudio alias cd").code, 0u);
+}
+
+TEST_F(Commands, TrayOfAnImage) {
+    ASSERT_EQ(send("set cd door open").code, 0u);
+    EXPECT_EQ(reply("status cd mode"), "open");
+    EXPECT_EQ(reply("status cd media present"), "false");
+    Result r = send("status cd number of tracks");
+    EXPECT_NE(errortext(r.code).find("tray is open"), std::string::npos);
+    EXPECT_NE(send("play cd from 1").code, 0u);
+    ASSERT_EQ(send("set cd door closed wait").code, 0u);
+    EXPECT_EQ(reply("status cd mode"), "stopped");
+    EXPECT_EQ(reply("status cd number of tracks"), "3");
+}
+
+class DataDisc : public CdTest {};
+
+TEST_F(DataDisc, DataTrackIsListedButSkippedWhenPlaying) {
+    opendisc({{3.0, 0, true}, {2.0, 440}});
+    ASSERT_EQ(send("set cd time format tmsf").code, 0u);
+    EXPECT_EQ(reply("status cd type track 1"), "other");
+    EXPECT_EQ(reply("status cd number of tracks"), "2");
+    ASSERT_EQ(send("play cd from 1").code, 0u);
+    EXPECT_EQ(reply("status cd mode"), "playing");
+    EXPECT_EQ(reply("status cd position").substr(0, 3), "02:");
+    ASSERT_EQ(send("stop cd wait").code, 0u);
+}
+
+TEST_F(DataDisc, OnlyDataMeansNothingToPlay) {
+    opendisc({{3.0, 0, true}});
+    ASSERT_EQ(send("set cd time format tmsf").code, 0u);
+    EXPECT_EQ(reply("status cd number of tracks"), "1");
+    Result r = send("play cd from 1");
+    EXPECT_NE(r.code, 0u);
+    EXPECT_NE(errortext(r.code).find("data tracks never play"), std::string::npos);
+    EXPECT_NE(send("play cd").code, 0u);
+    EXPECT_EQ(reply("status cd mode"), "stopped");
+}
+
+TEST_F(DataDisc, NoDriveAnswersLikeADataDisc) {
+    usedevice("None");
+    ASSERT_EQ(send("open cdaudio alias cd wait shareable").code, 0u);
+    EXPECT_EQ(reply("status cd media present"), "true");
+    EXPECT_EQ(reply("status cd number of tracks wait"), "1");
+    EXPECT_NE(send("play cd").code, 0u);
+    EXPECT_EQ(reply("status cd mode"), "stopped");
+}
+
+}  // namespace
+}  // namespace tunedeck::cdtest
