@@ -55,6 +55,12 @@ install: build
 package: build
 	cd $(BUILD) && cpack -G DEB
 
+fuzz: deps-test
+	scripts/run-fuzz
+
+soak: deps-test build
+	scripts/run-soak $(BUILD)
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
 
