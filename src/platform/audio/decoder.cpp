@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <new>
 
 #include "platform/audio/format.h"
+#include "platform/audio/lametag.h"
 
 extern "C" {
 #include <libavutil/dict.h>
@@ -40,7 +42,7 @@ Decoder::Decoder(const std::string& path) {
     frame_ = Frame(av_frame_alloc());
     packet_ = Packet(av_packet_alloc());
     if (!frame_ || !packet_) throw std::bad_alloc();
-    lengthBytes_ = expectedLength();
+    lengthBytes_ = expectedLength(path);
 }
 
 Decoder::~Decoder() {
@@ -82,11 +84,16 @@ void Decoder::openCodec() {
     if (opened < 0) badformat("cannot open decoder: " + averror(opened));
 }
 
-uint64_t Decoder::expectedLength() const {
+uint64_t Decoder::expectedLength(const std::string& path) const {
     const AVStream* stream = format_->streams[streamIndex_];
     const AVRational output{1, kOutputRate};
     int64_t frames = 0;
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+    const auto exact =
+        std::strcmp(format_->iformat->name, "mp3") == 0 ? mp3exactsamples(path) : std::nullopt;
+    const int rate = stream->codecpar->sample_rate;
+    if (exact && rate > 0) {
+        frames = av_rescale(*exact, kOutputRate, rate);
+    } else if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
         frames = av_rescale_q(stream->duration, stream->time_base, output);
     } else if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0) {
         frames = av_rescale_q(format_->duration, AV_TIME_BASE_Q, output);

@@ -50,7 +50,7 @@ class Decoder {
   private:
     void openInput(const std::string& path);
     void openCodec();
-    uint64_t expectedLength() const;
+    uint64_t expectedLength(const std::string& path) const;
     void feed();
     void convert(const AVFrame& frame, std::vector<uint8_t>& out);
     void configureResampler(const AVFrame& frame);

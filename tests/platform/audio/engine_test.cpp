@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+
+#include "harness.h"
+
+namespace tunedeck {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace tunedeck::testing;
+
+TEST(Engine, CallsBeforeInitFailWithCode8AndShutdownIsAlwaysSafe) {
+    AudioLibrary bass;
+    EXPECT_EQ(BASS_StreamCreateFile(bass, 0, "/nonexistent.mp3", 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(bass), 8);
+    EXPECT_EQ(BASS_ChannelIsActive(bass, 1), 0u);
+    EXPECT_EQ(BASS_Start(bass), 0);
+    EXPECT_EQ(BASS_ErrorGetCode(bass), 8);
+    EXPECT_EQ(BASS_GetVersion(bass), 1u | (6u << 16));
+    EXPECT_NE(BASS_CDInit(bass, nullptr, 32), 0);
+    for (int i = 0; i < 2; ++i) {
+        BASS_Stop(bass);
+        BASS_StreamFree(bass, 7);
+        BASS_Free(bass);
+        BASS_CDFree(bass);
+    }
+}
+
+TEST(Engine, InitTwiceReportsAlreadyInitialisedAndFreeAllowsAgain) {
+    fx::TempDir dir;
+    diskoutput(dir, false);
+    AudioLibrary bass;
+    ASSERT_TRUE(startlibrary(bass));
+    EXPECT_EQ(BASS_Init(bass, -1, 44100, 0, nullptr), 0);
+    EXPECT_EQ(BASS_ErrorGetCode(bass), 14);
+    BASS_Free(bass);
+    EXPECT_NE(BASS_Init(bass, -1, 44100, 0, nullptr), 0);
+    EXPECT_EQ(BASS_ErrorGetCode(bass), 0);
+}
+
+TEST(Engine, NoUsableDeviceIsCode3) {
+    fx::TempDir dir;
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    AudioLibrary bass;
+    EXPECT_EQ(BASS_Init(bass, -1, 44100, 0, nullptr), 0);
+    EXPECT_EQ(BASS_ErrorGetCode(bass), 3);
+    diskoutput(dir, false);
+}
+
+TEST(Engine, BadFilesFailWithTheLibraryCodes) {
+    fx::TempDir dir;
+    diskoutput(dir, false);
+    AudioLibrary bass;
+    ASSERT_TRUE(startlibrary(bass));
+    EXPECT_EQ(BASS_StreamCreateFile(bass, 0, (dir / "missing.mp3").c_str(), 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(bass), 2);
+    EXPECT_EQ(BASS_StreamCreateFile(bass, 0, dir.path().c_str(), 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(bass), 2);
+    std::ofstream(dir / "empty.mp3").close();
+    EXPECT_EQ(BASS_StreamCreateFile(bass, 0, (dir / "empty.mp3").c_str(), 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(bass), 6);
+    std::ofstream(dir / "text.wav") << "just some words, not a sound at all\n";
+    EXPECT_EQ(BASS_StreamCreateFile(bass, 0, (dir / "text.wav").c_str(), 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(bass), 6);
+    EXPECT_EQ(BASS_StreamPlay(bass, 12345, 0, 0), 0);
+    EXPECT_EQ(BASS_ErrorGetCode(bass), 5);
+    EXPECT_EQ(BASS_ChannelIsActive(bass, 12345), 0u);
+}
+
+TEST(Engine, FormatIsProbedFromContentNotName) {
+    fx::TempDir dir;
+    diskoutput(dir, false);
+    fx::writetone(dir / "really-a-wav.mp3", fx::AudioFormat::Wav, {440, 0.5});
+    AudioLibrary bass;
+    ASSERT_TRUE(startlibrary(bass));
+    const HSTREAM h = BASS_StreamCreateFile(bass, 0, (dir / "really-a-wav.mp3").c_str(), 0, 0, 0);
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(BASS_StreamGetLength(bass, h), 22050u * 4);
+}
+
+TEST(Engine, LengthsAreExactForWavAndTaggedMp3) {
+    fx::TempDir dir;
+    diskoutput(dir, false);
+    fx::writetone(dir / "a.wav", fx::AudioFormat::Wav, {440, 1.0});
+    fx::writetone(dir / "a.mp3", fx::AudioFormat::Mp3, {440, 1.0});
+    AudioLibrary bass;
+    ASSERT_TRUE(startlibrary(bass));
+    for (const char* name : {"a.wav", "a.mp3"}) {
+        SCOPED_TRACE(name);
+        const HSTREAM h = BASS_StreamCreateFile(bass, 0, (dir / name).c_str(), 0, 0, 0);
+        ASSERT_NE(h, 0u);
+        EXPECT_EQ(BASS_StreamGetLength(bass, h), 176400u);
+        EXPECT_FLOAT_EQ(BASS_ChannelBytes2Seconds(bass, h, 176400), 1.0f);
+        BASS_StreamFree(bass, h);
+        EXPECT_EQ(BASS_ChannelIsActive(bass, h), 0u);
+    }
+}
+
+}  // namespace
+}  // namespace tunedeck
