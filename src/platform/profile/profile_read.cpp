@@ -1,4 +1,4 @@
-#include <cstring>
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +14,7 @@ namespace {
 // Copies what fits of `text` and a terminating NUL.
 uint32_t copytext(std::string_view text, char* buffer, uint32_t size) {
     const auto n = static_cast<uint32_t>(std::min<std::size_t>(text.size(), size - 1));
-    std::memcpy(buffer, text.data(), n);
+    std::copy_n(text.data(), n, buffer);
     buffer[n] = '\0';
     return n;
 }
@@ -28,7 +28,7 @@ uint32_t copylist(const std::vector<std::string_view>& names, char* buffer, uint
         list.push_back('\0');
     }
     if (list.size() + 1 <= size) {
-        std::memcpy(buffer, list.data(), list.size());
+        std::copy_n(list.data(), list.size(), buffer);
         buffer[list.size()] = '\0';
         return static_cast<uint32_t>(list.size());
     }
@@ -36,7 +36,7 @@ uint32_t copylist(const std::vector<std::string_view>& names, char* buffer, uint
         buffer[0] = '\0';
         return 0;
     }
-    std::memcpy(buffer, list.data(), size - 2);
+    std::copy_n(list.data(), size - 2, buffer);
     buffer[size - 2] = '\0';
     buffer[size - 1] = '\0';
     return size - 2;
