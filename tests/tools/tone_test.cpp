@@ -21,6 +21,10 @@ struct Case {
     double lengthtolerance;  // seconds
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ToneRoundTrip : public ::testing::TestWithParam<Case> {};
 
 TEST_P(ToneRoundTrip, DecodesToTheWrittenFrequencyAndLength) {
