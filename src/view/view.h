@@ -12,6 +12,7 @@
 #include "audio/queue.h"
 #include "browse/model.h"
 #include "platform/screen/background.h"
+#include "platform/screen/picture.h"
 #include "platform/screen/units.h"
 #include "view/mainscreen.h"
 
@@ -27,11 +28,21 @@ struct DisplaySettings {
     uint32_t color2 = rgbword(68, 74, 147);
 };
 
+// The last cover picture loaded, reused while its file is unchanged so that turning pages in
+// a folder does not decode the picture again.
+struct CoverMemo {
+    std::filesystem::path file;
+    std::filesystem::file_time_type modified{};
+    std::uintmax_t size = 0;
+    PictureRef picture;
+};
+
 struct View {
     MainScreen& form;
     BrowseState& browse;
     const PlayQueue& queue;
     DisplaySettings settings;
+    CoverMemo cover{};
 };
 
 // Start-up layout: list band, lines, status labels, colours and the gradient.
