@@ -1,0 +1,71 @@
+// Which drive a device opens, and images that cannot be used.
+#include <filesystem>
+
+#include "tests/platform/cd/cdtest.h"
+
+namespace tunedeck::cdtest {
+namespace {
+
+class Images : public CdTest {
+  protected:
+    // Opening fails with a text that tells the user where to set the drive.
+    void expectopenfails() {
+        Result r = send("open cdaudio alias cd wait shareable");
+        ASSERT_NE(r.code, 0u);
+        std::string text = errortext(r.code);
+        EXPECT_NE(text.find("settings.ini"), std::string::npos) << text;
+        EXPECT_NE(text.find("[cd]"), std::string::npos) << text;
+        EXPECT_NE(send("status cd mode").code, 0u);  // nothing stays open
+    }
+    void writecue(const std::string& text) { std::ofstream(dir / "bad.cue") << text; }
+};
+
+TEST_F(Images, MissingBinFile) {
+    fx::writecdimage(dir / "disc.cue", {{2.0, 440}});
+    std::filesystem::remove(dir / "disc.bin");
+    usedevice("disc.cue");
+    expectopenfails();
+}
+
+TEST_F(Images, FileWithoutTrack) {
+    fx::writecdimage(dir / "disc.cue", {{2.0, 440}});
+    writecue("FILE \"disc.bin\" BINARY\n");
+    usedevice("bad.cue");
+    expectopenfails();
+}
+
+TEST_F(Images, IndexPastTheEndOfTheBin) {
+    fx::writecdimage(dir / "disc.cue", {{2.0, 440}});
+    writecue(
+        "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+        "  TRACK 02 AUDIO\n    INDEX 01 70:00:00\n");
+    usedevice("bad.cue");
+    expectopenfails();
+}
+
+TEST_F(Images, MissingImageOrDevice) {
+    usedevice((dir / "nothing.cue").string());
+    expectopenfails();
+    usedevice("/dev/no-such-drive");
+    expectopenfails();
+}
+
+TEST_F(Images, ImagePathIsTakenFromTheSettingsFolderAndAbsolutePathsWork) {
+    fx::writecdimage(dir / "disc.cue", {{2.0, 440}, {2.0, 880}});
+    usedevice((dir / "disc.cue").string());
+    ASSERT_EQ(send("open cdaudio alias cd").code, 0u);
+    EXPECT_EQ(reply("status cd number of tracks"), "2");
+}
+
+TEST_F(Images, ReopenAfterCloseReadsTheSettingAgain) {
+    fx::writecdimage(dir / "disc.cue", {{2.0, 440}, {2.0, 880}});
+    usedevice("disc.cue");
+    ASSERT_EQ(send("open cdaudio alias cd").code, 0u);
+    ASSERT_EQ(send("close cd").code, 0u);
+    std::ofstream(dir / "settings.ini") << "[cd]\ndevice = none \n";
+    ASSERT_EQ(send("open cdaudio alias cd").code, 0u);
+    EXPECT_EQ(reply("status cd number of tracks"), "1");
+}
+
+}  // namespace
+}  // namespace tunedeck::cdtest

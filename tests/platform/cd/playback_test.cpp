@@ -1,0 +1,113 @@
+// What a disc image sounds like through SDL's disk audio driver, in real time.
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "tests/platform/cd/cdtest.h"
+
+namespace tunedeck::cdtest {
+namespace {
+
+using namespace std::chrono_literals;
+
+class Playback : public CdTest {
+  protected:
+    // Waits for the disc to play out, then closes the device so the output file is complete.
+    std::vector<fx::ToneSegment> playedtones() {
+        auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (reply("status cd mode") == "playing" &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(50ms);
+        }
+        EXPECT_EQ(reply("status cd mode"), "stopped");
+        EXPECT_EQ(send("close all").code, 0u);
+        return fx::findtones(dir / "output.raw");
+    }
+};
+
+TEST_F(Playback, PlayFromATrackOutputsThatTrackThenTheRest) {
+    opendisc({{1.0, 440}, {1.5, 880}, {1.0, 1320}});
+    ASSERT_EQ(send("set cd time format tmsf").code, 0u);
+    ASSERT_EQ(send("play cd from 2").code, 0u);
+    EXPECT_EQ(reply("status cd mode"), "playing");
+    auto tones = playedtones();
+    ASSERT_EQ(tones.size(), 2u);
+    EXPECT_NEAR(tones[0].frequency, 880, 10);
+    EXPECT_NEAR(tones[0].seconds, 1.5, 0.03);
+    EXPECT_NEAR(tones[1].frequency, 1320, 15);
+    EXPECT_NEAR(tones[1].seconds, 1.0, 0.03);
+}
+
+TEST_F(Playback, PauseHoldsTheOutputAndPlayContinuesIt) {
+    opendisc({{1.5, 440}});
+    ASSERT_EQ(send("set cd time format milliseconds").code, 0u);
+    ASSERT_EQ(send("play cd").code, 0u);
+    std::this_thread::sleep_for(500ms);
+    ASSERT_EQ(send("pause cd").code, 0u);
+    EXPECT_EQ(reply("status cd mode"), "paused");
+    std::string held = reply("status cd position");
+    std::this_thread::sleep_for(400ms);
+    EXPECT_EQ(reply("status cd position"), held);
+    ASSERT_EQ(send("play cd").code, 0u);
+    auto tones = playedtones();
+    ASSERT_EQ(tones.size(), 2u);  // the pause is a silence between two stretches of the tone
+    EXPECT_GT(tones[1].start - (tones[0].start + tones[0].seconds), 0.35);
+    EXPECT_NEAR(tones[0].seconds + tones[1].seconds, 1.5, 0.04);
+}
+
+TEST_F(Playback, MillisecondPlayLandsOnThePosition) {
+    opendisc({{2.0, 440}, {1.0, 0}, {1.0, 880}});
+    ASSERT_EQ(send("set cd time format milliseconds").code, 0u);
+    ASSERT_EQ(send("play cd from 1500").code, 0u);
+    auto tones = playedtones();
+    ASSERT_EQ(tones.size(), 2u);
+    EXPECT_NEAR(tones[0].frequency, 440, 10);
+    EXPECT_NEAR(tones[0].seconds, 0.5, 0.02);
+    EXPECT_NEAR(tones[1].frequency, 880, 10);
+}
+
+TEST_F(Playback, PositionFollowsTheOutputNotTheReader) {
+    opendisc({{3.0, 440}});
+    ASSERT_EQ(send("set cd time format milliseconds").code, 0u);
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(send("play cd from 0").code, 0u);
+    std::this_thread::sleep_for(200ms);
+    int position = std::stoi(reply("status cd position"));
+    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - started);
+    // The reader is half a second ahead; the output at most one device buffer.
+    EXPECT_LE(position, elapsed.count() + 100);
+    ASSERT_EQ(send("stop cd wait").code, 0u);
+    EXPECT_EQ(reply("status cd mode"), "stopped");
+    int stopped = std::stoi(reply("status cd position"));
+    EXPECT_GE(stopped, position);
+    ASSERT_EQ(send("play cd").code, 0u);  // on from where it stopped
+    EXPECT_GE(std::stoi(reply("status cd position")), stopped);
+}
+
+TEST_F(Playback, OpeningTheTrayStopsPlaybackAtOnce) {
+    opendisc({{3.0, 440}, {1.0, 880}});
+    ASSERT_EQ(send("set cd time format tmsf").code, 0u);
+    ASSERT_EQ(send("play cd from 1").code, 0u);
+    std::this_thread::sleep_for(300ms);
+    ASSERT_EQ(send("set cd door open").code, 0u);
+    EXPECT_EQ(reply("status cd mode"), "open");
+    ASSERT_EQ(send("set cd door closed").code, 0u);
+    EXPECT_EQ(reply("status cd mode"), "stopped");
+    auto tones = playedtones();
+    ASSERT_EQ(tones.size(), 1u);
+    EXPECT_LT(tones[0].seconds, 1.0);
+}
+
+TEST_F(Playback, PlaysAcrossTrackBoundariesAndStopsAtTheEnd) {
+    opendisc({{0.5, 440}, {0.5, 660}});
+    ASSERT_EQ(send("set cd time format tmsf").code, 0u);
+    ASSERT_EQ(send("seek cd to 1").code, 0u);
+    ASSERT_EQ(send("play cd").code, 0u);
+    auto tones = playedtones();
+    ASSERT_EQ(tones.size(), 2u);
+    EXPECT_NEAR(tones[0].seconds + tones[1].seconds, 1.0, 0.03);
+}
+
+}  // namespace
+}  // namespace tunedeck::cdtest
