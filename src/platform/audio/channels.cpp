@@ -23,11 +23,11 @@ HSTREAM AudioEngine::createfile(const char* path) {
         auto decoder = std::make_unique<Decoder>(path);
         const HSTREAM handle = nexthandle_++;
         if (nexthandle_ == 0) nexthandle_ = 1;
-        auto ondecoded = [engine = static_cast<const void*>(this), token = token_, handle] {
+        auto onending = [engine = static_cast<const void*>(this), token = token_, handle] {
             postevent(engine, token, handle);
         };
         channels_[handle].stream =
-            std::make_unique<Stream>(std::move(decoder), bufferbytes_, std::move(ondecoded));
+            std::make_unique<Stream>(std::move(decoder), bufferbytes_, std::move(onending));
         ok();
         return handle;
     } catch (const DecoderOpenError& e) {
@@ -50,7 +50,8 @@ BOOL AudioEngine::play(HSTREAM handle) {
     Stream& stream = *channel->stream;
     if (!stream.playedout() && !output_.append(&stream)) return fail(BASS_ERROR_NOCHAN);
     channel->state = State::Playing;
-    if (stream.decoded()) postend(handle);
+    // A notification ignored while the stream was paused or stopped is raised again.
+    if (stream.endingraised()) postend(handle);
     return ok();
 }
 

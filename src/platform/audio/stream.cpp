@@ -7,13 +7,16 @@ namespace tunedeck {
 namespace {
 // How long the decoder sleeps when the ring is full; far below the ring's playing time.
 constexpr auto kRefillPoll = std::chrono::milliseconds(10);
+// How often a decoded stream looks whether the output has reached it: the UI thread's time to
+// start the next file is what is left of this stream less this.
+constexpr auto kEndingPoll = std::chrono::milliseconds(2);
 }  // namespace
 
 Stream::Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferBytes,
-               std::function<void()> ondecoded)
+               std::function<void()> onending)
     : decoder_(std::move(decoder)),
       ring_(bufferBytes),
-      ondecoded_(std::move(ondecoded)),
+      onending_(std::move(onending)),
       expected_(decoder_->lengthBytes()),
       thread_([this] { run(); }) {}
 
@@ -31,6 +34,7 @@ uint64_t Stream::length() const {
 }
 
 std::size_t Stream::pull(uint8_t* dest, std::size_t count) {
+    reached_.store(true, std::memory_order_release);
     const std::size_t n = ring_.read(dest, count);
     position_.fetch_add(n, std::memory_order_acq_rel);
     return n;
@@ -44,7 +48,18 @@ void Stream::run() noexcept {
     }
     if (stopping_.load()) return;
     decoded_.store(true, std::memory_order_release);
-    ondecoded_();
+    if (!waitforoutput()) return;
+    endingraised_.store(true, std::memory_order_release);
+    onending_();
+}
+
+// Waits until the output plays this stream; false when the stream is being destroyed.
+bool Stream::waitforoutput() {
+    std::unique_lock lock(mutex_);
+    while (!reached_.load(std::memory_order_acquire)) {
+        if (wake_.wait_for(lock, kEndingPoll, [this] { return stopping_.load(); })) return false;
+    }
+    return !stopping_.load();
 }
 
 void Stream::decodeall() {

@@ -19,10 +19,12 @@ namespace tunedeck {
 
 class Stream {
   public:
-    // Starts decoding at once. `ondecoded` runs once on the decoder thread when decoding has
-    // reached the end (not when the stream is destroyed first); it must only post a message.
+    // Starts decoding at once. `onending` runs once on the decoder thread when decoding has
+    // reached the end and the output has begun playing the stream, so that what is left of it
+    // is at most the ring's length (not when the stream is destroyed first). It must only post
+    // a message.
     Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferBytes,
-           std::function<void()> ondecoded);
+           std::function<void()> onending);
     // Stops the decoder thread (interrupting a pending read) and waits for it.
     ~Stream();
     Stream(const Stream&) = delete;
@@ -32,6 +34,8 @@ class Stream {
     std::size_t pull(uint8_t* dest, std::size_t count);
     // Audio thread: nothing is left in the ring.
     bool drained() const { return ring_.size() == 0; }
+    // Any thread: the ending notification has been raised.
+    bool endingraised() const { return endingraised_.load(std::memory_order_acquire); }
     // The audio callback has handed the stream's last byte to the device.
     void markplayedout() { playedout_.store(true, std::memory_order_release); }
 
@@ -46,14 +50,17 @@ class Stream {
     void run() noexcept;
     void decodeall();
     bool push(const std::vector<uint8_t>& block);
+    bool waitforoutput();
 
     std::unique_ptr<Decoder> decoder_;
     RingBuffer ring_;
-    std::function<void()> ondecoded_;
+    std::function<void()> onending_;
     const uint64_t expected_;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> decoded_{false};
     std::atomic<bool> playedout_{false};
+    std::atomic<bool> reached_{false};  // the output has pulled from this stream
+    std::atomic<bool> endingraised_{false};
     std::atomic<uint64_t> position_{0};
     std::atomic<uint64_t> produced_{0};
     std::mutex mutex_;

@@ -1,0 +1,33 @@
+#include "audio/playback.h"
+
+namespace tunedeck {
+
+bool Playback::playfile(const std::string& path) {
+    BASS_StreamFree(bass_, queue_.stream);
+    const HSTREAM created = BASS_StreamCreateFile(bass_, 0, path.c_str(), 0, 0, 0);
+    if (created == 0) return true;
+    queue_.stream = created;
+    if (BASS_StreamPlay(bass_, queue_.stream, 0, 0) == 0) return true;
+    const SYNCPROC end = [this](HSYNC sync, DWORD channel, DWORD data, DWORD user) {
+        streamend(sync, channel, data, user);
+    };
+    return setsync(queue_.stream, BASS_SYNC_END, 0, end, 0) == 0;
+}
+
+void Playback::streamend(HSYNC, DWORD, DWORD, DWORD) {
+    for (;;) {
+        const int next = queue_.playlistpos + 1;
+        if (next >= queue_.playlistcount) break;
+        queue_.playlistpos = static_cast<int16_t>(next);
+        if (!playfile(queue_.playlist[static_cast<std::size_t>(next)][1])) return;
+    }
+    queue_.playlistpos = 0;
+    BASS_ChannelStop(bass_, queue_.stream);
+}
+
+HSYNC Playback::setsync(DWORD channel, DWORD type, DWORD param, SYNCPROC proc, DWORD user) {
+    return BASS_ChannelSetSync(bass_, channel, type, static_cast<QWORD>(param), std::move(proc),
+                               user);
+}
+
+}  // namespace tunedeck
