@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "tools/fixtures/cdsector.h"
 #include "tools/fixtures/demo.h"
 #include "tools/fixtures/fixtures.h"
 
@@ -102,6 +103,26 @@ TEST(CdImage, AudioSectorsHoldTheTrackTone) {
     EXPECT_NEAR(tones[1].frequency, 880, 1);
     EXPECT_NEAR(tones[1].start, 1, 0.01);
     EXPECT_NEAR(tones[1].seconds, 2, 0.01);
+}
+
+TEST(CdImage, DataSectorsCarryTheirAddressAndAValidCheckCode) {
+    TempDir dir;
+    writecdimage(dir / "mixed.cue",
+                 {{.seconds = 1, .frequency = 440}, {.seconds = 3, .data = true}});
+    const std::string bin = readbytes(dir / "mixed.bin");
+    ASSERT_EQ(bin.size(), 300u * 2352);
+    // The data track's last sector: LBA 299 is 150 + 299 = 449 sectors = 00:05:74 on the disc.
+    const auto* sector = reinterpret_cast<const uint8_t*>(bin.data()) + 299 * 2352;
+    EXPECT_EQ(sector[0], 0x00);
+    EXPECT_EQ(sector[1], 0xFF);
+    EXPECT_EQ(sector[11], 0x00);
+    EXPECT_EQ(sector[12], 0x00);
+    EXPECT_EQ(sector[13], 0x05);
+    EXPECT_EQ(sector[14], 0x74);
+    EXPECT_EQ(sector[15], 1);
+    // A CRC stored after its message leaves a zero remainder over both.
+    EXPECT_NE(cdedc(sector, 0x810), 0u);
+    EXPECT_EQ(cdedc(sector, 0x814), 0u);
 }
 
 TEST(CdImage, OneDataTrackMakesADataDisc) {
