@@ -1,0 +1,247 @@
+// The list page: rows, tags, icons, queue marks, "More Above"/"More Below", cover, highlight.
+#include <fstream>
+
+#include "tests/view/viewfixture.h"
+#include "tools/fixtures/fixtures.h"
+
+namespace tunedeck {
+namespace {
+
+using fixtures::PictureFormat;
+using fixtures::TempDir;
+
+TEST(RenderItems, FirstPageOfThirty) {
+    ViewBench b;
+    b.fill(30);
+    renderitems(b.view, "");
+    MainScreen& f = b.form;
+    for (int16_t i = 1; i <= 11; ++i) {
+        Element& row = f.lblItem.at(i);
+        EXPECT_EQ(row.caption, "Item " + std::to_string(i));
+        EXPECT_EQ(row.tag, std::to_string(i));
+        EXPECT_EQ(row.left, 1100);
+        EXPECT_EQ(row.top, 1320 + 495 * i);
+        EXPECT_EQ(row.width, 14360);
+        EXPECT_TRUE(row.visible);
+        Element& icon = f.imgIcon.at(i);
+        EXPECT_EQ(icon.picture, f.imgMusic.picture);
+        EXPECT_EQ(icon.left, 500);
+        EXPECT_EQ(icon.top, row.top);
+        EXPECT_TRUE(icon.visible);
+    }
+    EXPECT_FALSE(f.lblItem.exists(12));
+    EXPECT_FALSE(f.lblMoreAbove.visible);
+    EXPECT_TRUE(f.lblMoreBelow.visible);
+    EXPECT_EQ(f.lblMoreBelow.top, 7280);
+    EXPECT_EQ(f.lblMoreBelow.left, 1100);
+}
+
+TEST(RenderItems, LastPartialPageShowsEmptyRowsWithoutIcons) {
+    ViewBench b;
+    b.fill(30);
+    renderitems(b.view, "");  // page 1 leaves icons on every row
+    b.browse->page = 3;
+    renderitems(b.view, "");
+    MainScreen& f = b.form;
+    EXPECT_EQ(f.lblItem.at(1).caption, "Item 23");
+    EXPECT_EQ(f.lblItem.at(8).caption, "Item 30");
+    for (int16_t i = 9; i <= 11; ++i) {
+        EXPECT_EQ(f.lblItem.at(i).caption, "");
+        EXPECT_EQ(f.lblItem.at(i).tag, std::to_string(22 + i));
+        EXPECT_FALSE(f.imgIcon.exists(i));
+    }
+    EXPECT_TRUE(f.lblMoreAbove.visible);
+    EXPECT_EQ(f.lblMoreAbove.top, 1540);
+    EXPECT_FALSE(f.lblMoreBelow.visible);
+}
+
+TEST(RenderItems, StaleTableRowsPastTheListingAreNotShown) {
+    ViewBench b;
+    b.fill(30);
+    b.browse->itemcount = 25;  // rows 26..30 still hold an older listing
+    b.browse->page = 3;
+    renderitems(b.view, "");
+    EXPECT_EQ(b.form.lblItem.at(3).caption, "Item 25");
+    EXPECT_EQ(b.form.lblItem.at(4).caption, "");
+    EXPECT_FALSE(b.form.imgIcon.exists(4));
+}
+
+TEST(RenderItems, ExactlyOnePageAndAnEmptyListingShowNoIndicators) {
+    ViewBench b;
+    b.fill(11);
+    renderitems(b.view, "");
+    EXPECT_FALSE(b.form.lblMoreBelow.visible);
+    EXPECT_FALSE(b.form.lblMoreAbove.visible);
+
+    b.fill(0);
+    b.browse->row = 4;
+    renderitems(b.view, "");
+    renderhighlight(b.view);
+    for (int16_t i = 1; i <= 11; ++i) {
+        EXPECT_EQ(b.form.lblItem.at(i).caption, "");
+        EXPECT_FALSE(b.form.imgIcon.exists(i));
+    }
+    EXPECT_FALSE(b.form.lblMoreBelow.visible);
+    EXPECT_EQ(b.form.shpHighlight.top, 1300 + 495 * 4);
+}
+
+TEST(RenderItems, QueuedEntryShowsItsFirstQueuePosition) {
+    ViewBench b;
+    b.fill(5);
+    b.browse->items[2][2] = kKindFolder;
+    b.browse->items[3][2] = kKindPlaylist;
+    b.browse->items[5][2] = kKindLetter;
+    b.queue->append("x", "/music/other");
+    b.queue->append("Item 4", "/music/Item 4");
+    b.queue->append("y", "/music/other2");
+    b.queue->append("z", "/music/other3");
+    b.queue->append("Item 4", "/music/Item 4");
+    b.queue->append("folder", "/music/Item 2");
+    renderitems(b.view, "");
+    MainScreen& f = b.form;
+    EXPECT_EQ(f.lblItem.at(4).caption, "Item 4 (2)");
+    EXPECT_EQ(f.imgIcon.at(4).picture, f.imgPlaylisted.picture);
+    EXPECT_EQ(f.lblItem.at(1).caption, "Item 1");
+    EXPECT_EQ(f.imgIcon.at(1).picture, f.imgMusic.picture);
+    // A folder keeps its icon even when its path is queued; the mark still shows.
+    EXPECT_EQ(f.imgIcon.at(2).picture, f.imgAlbum.picture);
+    EXPECT_EQ(f.lblItem.at(2).caption, "Item 2 (6)");
+    EXPECT_EQ(f.imgIcon.at(3).picture, f.imgPlaylist.picture);
+    EXPECT_FALSE(f.imgIcon.exists(5));
+    // The path comparison is exact.
+    b.queue->clear();
+    b.queue->append("Item 1", "/music/item 1");
+    renderitems(b.view, "");
+    EXPECT_EQ(f.lblItem.at(1).caption, "Item 1");
+}
+
+TEST(RenderItems, IconsAreDistinctPictures) {
+    ViewBench b;
+    MainScreen& f = b.form;
+    const Picture* pics[] = {f.imgMusic.picture.get(), f.imgPlaylisted.picture.get(),
+                             f.imgPlaylist.picture.get(), f.imgAlbum.picture.get()};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_NE(pics[i], nullptr);
+        EXPECT_EQ(pics[i]->width(), 32);
+        for (int j = 0; j < i; ++j) {
+            SDL_Surface* a = pics[i]->surface();
+            SDL_Surface* c = pics[j]->surface();
+            int differing = 0;
+            for (int p = 0; p < 32 * 32; ++p)
+                differing +=
+                    static_cast<uint32_t*>(a->pixels)[p] != static_cast<uint32_t*>(c->pixels)[p];
+            EXPECT_GT(differing, 200) << i << " vs " << j;
+        }
+    }
+}
+
+class Cover : public ::testing::Test {
+  protected:
+    TempDir dir;
+};
+
+TEST_F(Cover, ShownAtItsOwnSizeRightAlignedAboveTheRows) {
+    fixtures::writepicture(dir / "Cover.JPG", PictureFormat::Jpeg, 200, 150, {200, 100, 0});
+    ViewBench b;
+    b.fill(3);
+    renderitems(b.view, dir.path());
+    Element& c = b.form.imgCover;
+    EXPECT_TRUE(c.visible);
+    EXPECT_EQ(c.width, 3000);
+    EXPECT_EQ(c.height, 2250);
+    EXPECT_EQ(c.top, 2200);
+    EXPECT_EQ(c.left, 15360 - 3000 - 700);
+    // Over the highlight: the cover is brought to the front.
+    b.browse->row = 1;
+    renderhighlight(b.view);
+    b.form.shpHighlight.top = 2200;
+    SdlSurface frame = b.screen.capture();
+    uint32_t p = pixelat(frame.get(), 877, 150);
+    EXPECT_NEAR(redof(p), 200, 6);
+    EXPECT_NEAR(greenof(p), 100, 6);
+    EXPECT_NEAR(blueof(p), 0, 6);
+}
+
+TEST_F(Cover, HiddenWithoutTheSettingOrTheFile) {
+    fixtures::writepicture(dir / "cover.jpg", PictureFormat::Jpeg, 20, 20, {1, 1, 1});
+    DisplaySettings off;
+    off.rendercover = 0;
+    ViewBench b(1024, 768, off);
+    b.fill(3);
+    renderitems(b.view, dir.path());
+    EXPECT_FALSE(b.form.imgCover.visible);
+    ViewBench c;
+    c.fill(3);
+    renderitems(c.view, dir.path() / "nowhere");
+    EXPECT_FALSE(c.form.imgCover.visible);
+}
+
+TEST_F(Cover, ConfiguredWidthScalesThePicture) {
+    fixtures::writepicture(dir / "cover.jpg", PictureFormat::Jpeg, 100, 80, {1, 1, 1});
+    DisplaySettings s;
+    s.coverx = 200;
+    ViewBench b(1024, 768, s);
+    b.fill(3);
+    renderitems(b.view, dir.path());
+    EXPECT_TRUE(b.form.imgCover.stretch);
+    EXPECT_EQ(b.form.imgCover.width, 3000);
+    EXPECT_EQ(b.form.imgCover.left, 15360 - 3700);
+    EXPECT_EQ(b.form.imgCover.height, 1200);  // the picture's own height at the first load
+}
+
+TEST_F(Cover, ABrokenCoverKeepsThePreviousPicture) {
+    std::filesystem::create_directories(dir / "a");
+    std::filesystem::create_directories(dir / "b");
+    fixtures::writepicture(dir / "a" / "cover.jpg", PictureFormat::Jpeg, 60, 60, {1, 1, 1});
+    fixtures::writepicture(dir / "b" / "cover.jpg", PictureFormat::Png, 90, 90, {1, 1, 1});
+    ViewBench b;
+    b.fill(3);
+    renderitems(b.view, dir / "a");
+    const Picture* before = b.form.imgCover.picture.get();
+    ASSERT_NE(before, nullptr);
+    renderitems(b.view, dir / "b");
+    EXPECT_EQ(b.form.imgCover.picture.get(), before);
+    EXPECT_TRUE(b.form.imgCover.visible);
+    EXPECT_EQ(b.form.imgCover.width, 900);
+}
+
+TEST_F(Cover, FoundInAnyLetterCaseButNotAsAFolder) {
+    std::filesystem::create_directories(dir / "x" / "cover.jpg");
+    EXPECT_FALSE(findcover(dir / "x"));
+    std::ofstream(dir / "COVER.jpg") << "x";
+    auto found = findcover(dir.path());
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->filename(), "COVER.jpg");
+    EXPECT_FALSE(findcover(""));
+}
+
+TEST(RenderHighlight, RowStyleAndLetterStyle) {
+    ViewBench b;
+    b.fill(30);
+    renderitems(b.view, "");
+    b.browse->row = 11;
+    renderhighlight(b.view);
+    Element& h = b.form.shpHighlight;
+    EXPECT_EQ(h.left, 200);
+    EXPECT_EQ(h.top, 6745);
+    EXPECT_EQ(h.width, 14960);
+    EXPECT_EQ(h.height, 480);
+
+    b.fill(27, kKindLetter);
+    renderletters(b.view);
+    b.browse->row = 7;
+    renderhighlight(b.view);
+    EXPECT_EQ(h.left, 5680);
+    EXPECT_EQ(h.top, 2980);
+    EXPECT_EQ(h.width, 1200);
+
+    b.fill(30);
+    renderitems(b.view, "");
+    EXPECT_EQ(b.browse->letterfocus, 0);
+    renderhighlight(b.view);
+    EXPECT_EQ(h.width, 14960);
+    EXPECT_EQ(h.left, 200);
+}
+
+}  // namespace
+}  // namespace tunedeck
