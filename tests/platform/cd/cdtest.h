@@ -24,8 +24,11 @@ struct Result {
 
 class CdTest : public ::testing::Test {
   protected:
-    // Whatever a test plays goes to a file in its own folder.
-    CdTest() { setenv("SDL_DISKAUDIOFILE", (dir / "output.raw").c_str(), 1); }
+    // Whatever a test plays goes to a file in its own folder, never to a sound card.
+    CdTest() {
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", (dir / "output.raw").c_str(), 1);
+    }
 
     // Writes settings.ini with "[cd] device=<device>" and starts a session on it.
     void usedevice(const std::string& device) {
