@@ -69,3 +69,21 @@ TEST_F(Images, ReopenAfterCloseReadsTheSettingAgain) {
 
 }  // namespace
 }  // namespace tunedeck::cdtest
+
+namespace tunedeck::cdtest {
+namespace {
+
+TEST_F(Images, NoDeviceSettingAndNoDriveTellsHowToSetOne) {
+    if (std::filesystem::exists("/dev/cdrom") || std::filesystem::exists("/dev/sr0")) {
+        GTEST_SKIP() << "this machine has a CD drive";
+    }
+    usedevice("");
+    Result r = send("open cdaudio alias cd wait shareable");
+    ASSERT_NE(r.code, 0u);
+    std::string text = errortext(r.code);
+    EXPECT_NE(text.find("No CD drive"), std::string::npos) << text;
+    EXPECT_NE(text.find("none"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace tunedeck::cdtest
