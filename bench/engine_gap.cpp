@@ -1,0 +1,44 @@
+// Silence at the output between two queued tones started from the end notification, MP3 to
+// MP3 and WAV to WAV, in real time on SDL's disk driver. Reference: the 1 ms goal.
+#include "engine_bench.h"
+
+namespace {
+
+namespace fx = tunedeck::fixtures;
+using namespace tunedeck;
+
+double gapms(fx::AudioFormat format) {
+    fx::TempDir dir;
+    bench::diskoutput(dir, true);
+    fx::writetone(dir / "a", format, {440, 1.0});
+    fx::writetone(dir / "b", format, {880, 1.0});
+    {
+        AudioLibrary bass;
+        if (!BASS_Init(bass, -1, 44100, 0, nullptr)) return -1;
+        HSTREAM current = BASS_StreamCreateFile(bass, 0, (dir / "a").c_str(), 0, 0, 0);
+        BASS_StreamPlay(bass, current, 0, 0);
+        bool second = false;
+        BASS_ChannelSetSync(
+            bass, current, BASS_SYNC_END, 0,
+            [&](HSYNC, DWORD, DWORD, DWORD) {
+                BASS_StreamFree(bass, current);
+                current = BASS_StreamCreateFile(bass, 0, (dir / "b").c_str(), 0, 0, 0);
+                BASS_StreamPlay(bass, current, 0, 0);
+                second = true;
+            },
+            0);
+        bench::pumpuntil(bass, [&] { return second && BASS_ChannelIsActive(bass, current) == 0; });
+        SDL_Delay(100);
+    }
+    const auto tones = fx::findtones(dir / "out.raw");
+    if (tones.size() != 2) return -1;
+    return (tones[1].start - tones[0].start - tones[0].seconds) * 1000;
+}
+
+}  // namespace
+
+int main() {
+    bench::figure("gap MP3->MP3", gapms(fx::AudioFormat::Mp3), "ms", "goal", 1.0);
+    bench::figure("gap WAV->WAV", gapms(fx::AudioFormat::Wav), "ms", "goal", 1.0);
+    return 0;
+}
