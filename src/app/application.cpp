@@ -50,6 +50,7 @@ Application::Application(AppOptions options)
         ownboxes_ = std::make_unique<SdlMessageBoxes>(screen_->sdlwindow());
         boxes_ = ownboxes_.get();
     }
+    cd_ = std::make_unique<CdControl>(*mci_, *boxes_);
     browser_ = std::make_unique<Browser>(
         Browser{*browse_, mode_, settings_, reader_, *folders_, *queue_, *playback_, *mci_,
                 [this](const std::string& command) { mcicommand(command, true); }});

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/saver.h"
+#include "audio/cdcontrol.h"
 #include "audio/playback.h"
 #include "audio/queue.h"
 #include "browse/browser.h"
@@ -49,8 +50,6 @@ class SdlEvents {
     SdlEvents(const SdlEvents&) = delete;
     SdlEvents& operator=(const SdlEvents&) = delete;
 };
-
-using StatusBuffer30 = std::array<char, 30>;
 
 class Application {
   public:
@@ -95,13 +94,12 @@ class Application {
     SaverCounters& saver() { return saver_; }
     FolderLists& folders() { return *folders_; }
     Browser& browser() { return *browser_; }
-    uint32_t lastmcierror() const { return lastmcierror_; }
+    uint32_t lastmcierror() const { return cd_->lastmcierror(); }
 
   private:
-    // Sends a command string through the device wrapper; true when it succeeded.
-    bool mcicommand(const std::string& command, bool showerrors);
-    // Direct status query into a 30-character buffer; the reply text before the NUL.
-    std::string querystatus(const std::string& command, StatusBuffer30& buffer);
+    bool mcicommand(const std::string& command, bool showerrors) {
+        return cd_->mcicommand(command, showerrors);
+    }
     void end(int status, std::string reason);
 
     bool probedrive();
@@ -129,6 +127,7 @@ class Application {
     std::unique_ptr<View> view_;
     std::unique_ptr<MessageBoxes> ownboxes_;
     MessageBoxes* boxes_ = nullptr;
+    std::unique_ptr<CdControl> cd_;
     std::unique_ptr<Browser> browser_;
     std::unique_ptr<SoundCues> cues_;
     std::unique_ptr<KeyContext> keys_;
@@ -137,7 +136,6 @@ class Application {
     StatusBuffer30 tickreply_{};
     SaverCounters saver_;
     std::mt19937 random_;
-    uint32_t lastmcierror_ = 0;
     bool ended_ = false;
     int exitstatus_ = 0;
     std::string endreason_;

@@ -2,8 +2,6 @@
 // screen, the first queue; and the error box for audio-library failures.
 #include <SDL.h>
 
-#include <cstdio>
-
 #include "app/application.h"
 #include "app/audioglue.h"
 #include "commands/mcireply.h"
@@ -14,26 +12,6 @@ namespace {
 constexpr const char* kHomeTitle = "Tunedeck Home";
 
 }  // namespace
-
-bool Application::mcicommand(const std::string& command, bool showerrors) {
-    lastmcierror_ = mciSendStringA(*mci_, command.c_str(), nullptr, 0, nullptr);
-    if (showerrors && lastmcierror_ != 0) {
-        char text[256] = {};
-        if (!mciGetErrorStringA(lastmcierror_, text, sizeof text)) {
-            std::snprintf(text, sizeof text, "Unknown CD device error %u", lastmcierror_);
-        }
-        boxes_->show("CD", text, MessageIcon::None);
-    }
-    return lastmcierror_ == 0;
-}
-
-std::string Application::querystatus(const std::string& command, StatusBuffer30& buffer) {
-    // The return code is not looked at: a failed query leaves the buffer as it was.
-    mciSendStringA(*mci_, command.c_str(), buffer.data(), static_cast<uint32_t>(buffer.size()),
-                   nullptr);
-    buffer.back() = '\0';
-    return std::string(buffer.data());
-}
 
 void Application::errorbox(const std::string& message) {
     const int code = BASS_ErrorGetCode(*bass_);
@@ -49,13 +27,13 @@ bool Application::probedrive() {
         end(1, "the CD device could not be opened");
         return false;
     }
-    if (querystatus("status cd media present", startupreply_) != "true") {
+    if (startupreply_.query(*mci_, "status cd media present") != "true") {
         mcicommand("close all", false);
         end(1, "no disc in the CD drive");
         return false;
     }
     const auto tracks =
-        replynumber(querystatus("status cd number of tracks wait", startupreply_), 2);
+        replynumber(startupreply_.query(*mci_, "status cd number of tracks wait"), 2);
     if (!tracks) {  // an unreadable count is taken as an empty drive
         mcicommand("close all", false);
         end(1, "no disc in the CD drive");
@@ -122,7 +100,7 @@ void Application::showtitle() {
         rendertitle(*view_, kHomeTitle);
         return;
     }
-    const std::string length = querystatus("status cd length", startupreply_);
+    const std::string length = startupreply_.query(*mci_, "status cd length");
     rendertitle(*view_,
                 "CD audio  " + std::to_string(mode_.cdtracks) + " pistes durée total: " + length);
 }

@@ -40,12 +40,12 @@ void Application::tickfile() {
 
 void Application::tickcd() {
     MainScreen& form = *form_;
-    form.lblState.caption = replyprefix(querystatus("status cd mode", tickreply_), 7);
+    form.lblState.caption = replyprefix(tickreply_.query(*mci_, "status cd mode"), 7);
     if (form.lblState.caption == "playing") {
-        const auto position = parsecdposition(querystatus("status cd position", tickreply_));
+        const auto position = parsecdposition(tickreply_.query(*mci_, "status cd position"));
         if (!position) return;  // no readable position: no time this tick
         const std::string length =
-            querystatus("status cd length track " + std::to_string(position->track), tickreply_);
+            tickreply_.query(*mci_, "status cd length track " + std::to_string(position->track));
         form.lblState.caption = cdelapsed(*position) + " / " + replyprefix(length, 5);
         const int track = position->track;
         form.lblTrack.caption = track >= 0 && track <= kMaxItems ? browse_->items[track][0] : "";

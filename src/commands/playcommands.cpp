@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "audio/cdcontrol.h"
 #include "commands/commands.h"
 #include "commands/mcireply.h"
 #include "commands/queueedit.h"
@@ -83,10 +84,7 @@ void playtrack(KeyContext& context, const ItemRow& item) {
 
 std::string keystatus(KeyContext& context, const char* command) {
     KeyReplyBuffer& reply = context.reply;
-    mciSendStringA(context.browser.mci, command, reply.data(), static_cast<uint32_t>(reply.size()),
-                   nullptr);
-    reply.back() = '\0';  // the reply is the text before the first NUL, inside the buffer
-    return std::string(reply.data());
+    return querystatus(context.browser.mci, command, reply.data(), reply.size());
 }
 
 void exitprogram(KeyContext& context) {
