@@ -118,6 +118,8 @@ bool Application::Form_Load() {
     }
     showtitle();
     renderitems(*view_, currentfolder(*browser_));
+    // The list drawn last replaces the letter grid: the highlight follows it to the list row.
+    renderhighlight(*view_);
     if (!options_.offscreen) screen_->show();
     pump();
     return !ended_;

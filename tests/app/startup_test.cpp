@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "audio/bassutil.h"
 #include "harness.h"
 
 namespace tunedeck::testing {
@@ -37,6 +38,25 @@ TEST(Startup, LetterIndexIsDrawnThenShownAgainAsAList) {
     EXPECT_EQ(app.browse().items[1][2], kKindLetter);
     EXPECT_EQ(app.browse().letterfocus, 0);  // the final renderitems drew the letters as a list
     EXPECT_FALSE(app.form().lblItem.get(1)->caption.empty());
+    EXPECT_EQ(app.form().shpHighlight.left, 200);  // on list row 1, not on a grid cell
+    EXPECT_EQ(app.form().shpHighlight.top, 1300 + 495);
+}
+
+TEST(Startup, ErrorBoxShowsTheMessageTheCodeAndItsText) {
+    Harness h;
+    h.tone("a.mp3");
+    h.writesettings("none");
+    Application& app = h.start();
+    ASSERT_TRUE(h.loaded);
+    BASS_ChannelPause(app.bass(), 987654);  // an unknown handle sets the error code
+    const int code = BASS_ErrorGetCode(app.bass());
+    ASSERT_NE(code, 0);
+    app.errorbox("Can't start digital output");
+    ASSERT_EQ(h.boxes.shown.size(), 1U);
+    EXPECT_EQ(h.boxes.shown[0].title, "Error");
+    EXPECT_EQ(h.boxes.shown[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(h.boxes.shown[0].text, "Can't start digital output\r\n\r\nError Code : " +
+                                         std::to_string(code) + "\r\n" + basserrortext(code));
 }
 
 TEST(Startup, NoMusicUnderTheRootEndsQuietlyWithAReason) {
