@@ -111,15 +111,6 @@ TEST_F(BrowserTest, ListsTheRootWithSettingsAndRecordsLevels) {
     EXPECT_EQ(displayname(browser, currentfolder(browser)), "Rock Music / Live");
 }
 
-TEST_F(BrowserTest, LoadsAPlaylistThroughTheSettings) {
-    touch(dir / "music" / "songs" / "one_two.mp3");
-    testing::writefile(dir / "music" / "list.m3u", "#EXTM3U\r\nsongs\\one_two.mp3\r\n");
-    settings.fixnames = 1;
-    loadplaylist(browser, music() + "/list.m3u");
-    ASSERT_EQ(queue.playlistcount, 1);
-    EXPECT_EQ(queue.playlist[0][0], "One Two");
-}
-
 TEST_F(BrowserTest, ListsTheDiscOfAnImage) {
     fx::writecdimage(dir / "disc.cue", {{4.0, 440.0}, {62.0, 0.0}, {2.0, 660.0}});
     ASSERT_EQ(mciSendStringA(mci, "open cdaudio alias cd wait shareable", nullptr, 0, nullptr), 0u);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -114,27 +113,6 @@ TEST_F(Listing, OddNamesKeepRawTargetsAndShowReplacementCharacters) {
     EXPECT_EQ(state.items[3][1], root() + "/caf\xE9.mp3");
 }
 
-TEST(DiscListing, ShowsTrackNumbersAndLengths) {
-    BrowseState state;
-    std::vector<std::string> commands;
-    const StatusQuery query = [&commands](const std::string& command, char* reply, uint32_t size) {
-        commands.push_back(command);
-        if (commands.size() == 5) return;  // a failed query leaves the buffer as it was
-        const std::string text =
-            commands.size() == 10 ? "04:12:33" : "0" + std::to_string(commands.size()) + ":00";
-        ASSERT_GE(size, text.size() + 1);
-        std::memcpy(reply, text.c_str(), text.size() + 1);
-    };
-    createtrackitems(state, 12, 11, query);
-    ASSERT_EQ(state.itemcount, 12);
-    EXPECT_EQ(state.pages, 2);
-    EXPECT_EQ(commands[2], "status cd length track 3");
-    EXPECT_EQ(state.items[10][0], "Piste n\u00B010   04:12");
-    EXPECT_EQ(state.items[10][1], "10");
-    EXPECT_EQ(state.items[10][2], "1");
-    EXPECT_EQ(state.items[5][0], "Piste n\u00B05   04:00");
-}
-
 TEST(LetterIndex, ListsFirstCharactersOfRootFoldersWithDigitsLast) {
     TempDir tmp;
     for (const char* dir : {"Alpha", "amber", "Bravo", "10th floor", "Zulu", "(live)", "_misc"})
@@ -155,23 +133,6 @@ TEST(LetterIndex, ListsFirstCharactersOfRootFoldersWithDigitsLast) {
     createletterindex(state, folders, 5);
     EXPECT_EQ(state.itemcount, 0);
     EXPECT_EQ(state.pages, 0);
-}
-
-TEST(LetterIndex, RepeatsCharactersFirstSeenPastRowTwentySeven) {
-    TempDir tmp;
-    // 28 distinct initial characters, then a second folder for the 28th.
-    std::vector<std::string> names;
-    for (char c = 'a'; c <= 'z'; ++c) names.push_back(std::string(1, c) + "x");
-    for (const char* more : {"\xC3\xA0x", "\xC3\xA1x", "\xC3\xA1y"}) names.push_back(more);
-    for (const std::string& name : names) touch(tmp / name / "f");
-    FolderLists folders;
-    folders.setpath(tmp.path().string());
-    BrowseState state;
-    createletterindex(state, folders, 11);
-    ASSERT_EQ(state.itemcount, 29);
-    EXPECT_EQ(state.items[27][0], "\xC3\x80");
-    EXPECT_EQ(state.items[28][0], "\xC3\x81");
-    EXPECT_EQ(state.items[29][0], "\xC3\x81");
 }
 
 TEST(Levels, DepthAndSavedPositionsFollowTheFolders) {

@@ -136,11 +136,5 @@ TEST_F(Scan, StopsOnceTheQueueIsFull) {
     EXPECT_EQ(folders.Dirs().path(), root());
 }
 
-TEST_F(Scan, MissingFolderQueuesNothingAndBecomesCurrent) {
-    run(root() + "/missing");
-    EXPECT_EQ(queue.playlistcount, 0);
-    EXPECT_EQ(folders.Dirs().path(), root() + "/missing");
-}
-
 }  // namespace
 }  // namespace tunedeck
