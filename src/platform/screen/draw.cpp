@@ -29,6 +29,16 @@ int wrappedalign(Alignment a) {
     return TTF_WRAPPED_ALIGN_LEFT;
 }
 
+// A text that fits on one line gets a surface just as wide as the text; the wrapping
+// renderer would make it as wide as the box, which costs a blend of the whole box per frame.
+SDL_Surface* textsurface(TTF_Font* font, const std::string& text, SDL_Color fg, int wrap) {
+    int w = 0, h = 0;
+    if (text.find('\n') == std::string::npos && TTF_SizeUTF8(font, text.c_str(), &w, &h) == 0 &&
+        w <= wrap)
+        return TTF_RenderUTF8_Blended(font, text.c_str(), fg);
+    return TTF_RenderUTF8_Blended_Wrapped(font, text.c_str(), fg, static_cast<Uint32>(wrap));
+}
+
 void drawlabel(DrawContext& dc, const Element& e) {
     SDL_Rect box = pixelbox(dc.scale, e);
     if (box.w <= 0 || box.h <= 0) return;
@@ -56,7 +66,6 @@ void drawimage(DrawContext& dc, const Element& e) {
         c.image = SdlTexture(SDL_CreateTextureFromSurface(dc.renderer, e.picture->surface()));
         c.imagesource = e.picture.get();
         if (!c.image) return;
-        SDL_SetTextureScaleMode(c.image.get(), SDL_ScaleModeLinear);
         SDL_SetTextureBlendMode(c.image.get(), SDL_BLENDMODE_BLEND);
     }
     SDL_Rect dest = pixelbox(dc.scale, e);
@@ -64,6 +73,9 @@ void drawimage(DrawContext& dc, const Element& e) {
         dest.w = e.picture->width();
         dest.h = e.picture->height();
     }
+    // Smooth scaling only where the picture is resized; an unscaled copy takes the fast path.
+    bool resized = dest.w != e.picture->width() || dest.h != e.picture->height();
+    SDL_SetTextureScaleMode(c.image.get(), resized ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     SDL_RenderCopy(dc.renderer, c.image.get(), nullptr, &dest);
 }
 
@@ -188,8 +200,7 @@ SDL_Texture* labeltexture(DrawContext& dc, const Element& e) {
     if (!font) return nullptr;
     TTF_SetFontWrappedAlign(font, wrappedalign(e.alignment));
     SDL_Color fg{redof(e.forecolor), greenof(e.forecolor), blueof(e.forecolor), 255};
-    SdlSurface s(
-        TTF_RenderUTF8_Blended_Wrapped(font, e.caption.c_str(), fg, static_cast<Uint32>(box.w)));
+    SdlSurface s(textsurface(font, e.caption, fg, box.w));
     if (!s) return nullptr;
     c.text = SdlTexture(SDL_CreateTextureFromSurface(dc.renderer, s.get()));
     return c.text.get();

@@ -134,22 +134,80 @@ void Screen::remember() {
     forced_ = false;
 }
 
-void Screen::drawframe() {
-    if (backgroundversion_ != background_->version() || !backgroundtexture_) {
-        // Stretch once per change of the image, not once per frame.
-        SdlSurface full = makesurface(widthpx_, heightpx_);
-        SDL_SoftStretchLinear(background_->surface(), nullptr, full.get(), nullptr);
-        backgroundtexture_ = SdlTexture(SDL_CreateTextureFromSurface(renderer_.get(), full.get()));
-        backgroundversion_ = background_->version();
+void Screen::updatebackground() {
+    if (backgroundversion_ == background_->version() && backgroundtexture_) return;
+    // Stretch once per change of the image, not once per frame.
+    SdlSurface full = makesurface(widthpx_, heightpx_);
+    SDL_SoftStretchLinear(background_->surface(), nullptr, full.get(), nullptr);
+    backgroundtexture_ = SdlTexture(SDL_CreateTextureFromSurface(renderer_.get(), full.get()));
+    // Opaque: a plain copy is much cheaper than blending a whole screen.
+    if (backgroundtexture_) SDL_SetTextureBlendMode(backgroundtexture_.get(), SDL_BLENDMODE_NONE);
+    backgroundversion_ = background_->version();
+}
+
+std::size_t Screen::stableprefix() const {
+    const auto& order = stacking_->order();
+    std::size_t n = 0;
+    while (n < order.size() && n < shownorder_.size() && order[n] == shownorder_[n] &&
+           static_cast<const ElementProps&>(*order[n]) == shown_[n])
+        ++n;
+    return n;
+}
+
+bool Screen::underlayvalid() const {
+    const auto& order = stacking_->order();
+    if (!underlay_ || underlaybackground_ != backgroundversion_ ||
+        underlayorder_.size() > order.size())
+        return false;
+    for (std::size_t i = 0; i < underlayorder_.size(); ++i)
+        if (order[i] != underlayorder_[i] ||
+            !(static_cast<const ElementProps&>(*order[i]) == underlayprops_[i]))
+            return false;
+    return true;
+}
+
+void Screen::drawelements(std::size_t from, std::size_t to) {
+    DrawContext dc{renderer_.get(), scale_, *fonts_};
+    const auto& order = stacking_->order();
+    for (std::size_t i = from; i < to && i < order.size(); ++i) drawelement(dc, *order[i]);
+}
+
+void Screen::rebuildunderlay(std::size_t count) {
+    if (!underlay_)
+        underlay_ = SdlTexture(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
+                                                 SDL_TEXTUREACCESS_TARGET, widthpx_, heightpx_));
+    underlayorder_.clear();
+    underlayprops_.clear();
+    if (!underlay_ || SDL_SetRenderTarget(renderer_.get(), underlay_.get()) != 0) {
+        underlay_ = SdlTexture();
+        return;
     }
-    SDL_SetRenderDrawColor(renderer_.get(), redof(backcolor_), greenof(backcolor_),
-                           blueof(backcolor_), 255);
-    SDL_RenderClear(renderer_.get());
+    SDL_SetTextureBlendMode(underlay_.get(), SDL_BLENDMODE_NONE);
     if (backgroundtexture_)
         SDL_RenderCopy(renderer_.get(), backgroundtexture_.get(), nullptr, nullptr);
-    SDL_SetRenderDrawBlendMode(renderer_.get(), SDL_BLENDMODE_NONE);
-    DrawContext dc{renderer_.get(), scale_, *fonts_};
-    for (const Element* e : stacking_->order()) drawelement(dc, *e);
+    drawelements(0, count);
+    SDL_SetRenderTarget(renderer_.get(), nullptr);
+    const auto& order = stacking_->order();
+    underlayorder_.assign(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(count));
+    for (const Element* e : underlayorder_) underlayprops_.push_back(*e);
+    underlaybackground_ = backgroundversion_;
+}
+
+void Screen::drawframe() {
+    updatebackground();
+    // The elements at the bottom of the stacking that stay put (the hatched band, for one)
+    // are kept drawn over the background, so a frame starts from one opaque copy.
+    std::size_t stable = stableprefix();
+    if (!underlayvalid() || (underlayorder_.empty() && stable > 0)) rebuildunderlay(stable);
+    SDL_Texture* base = underlay_ ? underlay_.get() : backgroundtexture_.get();
+    if (base) {
+        SDL_RenderCopy(renderer_.get(), base, nullptr, nullptr);
+    } else {
+        SDL_SetRenderDrawColor(renderer_.get(), redof(backcolor_), greenof(backcolor_),
+                               blueof(backcolor_), 255);
+        SDL_RenderClear(renderer_.get());
+    }
+    drawelements(underlay_ ? underlayorder_.size() : 0, stacking_->order().size());
 }
 
 bool Screen::render() {

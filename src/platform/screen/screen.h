@@ -89,6 +89,11 @@ class Screen {
     bool changed() const;
     void remember();
     void drawframe();
+    void updatebackground();
+    std::size_t stableprefix() const;
+    bool underlayvalid() const;
+    void rebuildunderlay(std::size_t count);
+    void drawelements(std::size_t from, std::size_t to);
 
     std::unique_ptr<SdlVideoLibrary> video_;  // only for a window
     std::unique_ptr<TtfLibrary> ttf_;
@@ -103,6 +108,11 @@ class Screen {
     SdlTexture backgroundtexture_;
     uint64_t backgroundversion_ = UINT64_MAX;
     uint32_t backcolor_ = 0;
+    // The background with the unchanging bottom of the stacking drawn on it.
+    SdlTexture underlay_;
+    std::vector<const Element*> underlayorder_;
+    std::vector<ElementProps> underlayprops_;
+    uint64_t underlaybackground_ = UINT64_MAX;
     std::unique_ptr<Stacking> stacking_;
     std::list<std::unique_ptr<Element>> elements_;
     std::list<std::unique_ptr<ElementArray>> arrays_;
