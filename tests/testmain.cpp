@@ -1,0 +1,14 @@
+// Entry point of every test program: the SDL drivers that run without a sound card or a display
+// (SDL's disk audio driver writes what was played to a file the tests analyse), and where the
+// build folder is. Values already in the environment are kept.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    setenv("SDL_AUDIODRIVER", "disk", 0);
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("TUNEDECK_BUILD_DIR", TUNEDECK_BUILD_DIR, 0);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
