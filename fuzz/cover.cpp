@@ -13,10 +13,6 @@ using namespace tunedeck;
 namespace {
 fuzzing::fs::path folder;
 
-std::string filebytes(const fuzzing::fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -25,7 +21,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         fixtures::writepicture(folder / "a.jpg", fixtures::PictureFormat::Jpeg, 16, 9,
                                {200, 40, 40});
         fixtures::writepicture(folder / "b.png", fixtures::PictureFormat::Png, 8, 8, {0, 90, 200});
-        fuzzing::writeseeds({filebytes(folder / "a.jpg"), filebytes(folder / "b.png")});
+        fuzzing::writeseeds(
+            {fuzzing::readfile(folder / "a.jpg"), fuzzing::readfile(folder / "b.png")});
     }
     return 0;
 }

@@ -13,10 +13,6 @@ using namespace tunedeck;
 namespace {
 fuzzing::fs::path folder;
 
-std::string filebytes(const fuzzing::fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -26,8 +22,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         fixtures::writetone(folder / "a.mp3", fixtures::AudioFormat::Mp3, tone);
         fixtures::writetone(folder / "a.wav", fixtures::AudioFormat::Wav, tone);
         fixtures::writetone(folder / "a.wma", fixtures::AudioFormat::Wma, tone);
-        fuzzing::writeseeds({filebytes(folder / "a.mp3"), filebytes(folder / "a.wav"),
-                             filebytes(folder / "a.wma")});
+        fuzzing::writeseeds({fuzzing::readfile(folder / "a.mp3"),
+                             fuzzing::readfile(folder / "a.wav"),
+                             fuzzing::readfile(folder / "a.wma")});
     }
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,11 @@ inline fs::path scratchfolder(const char* name) {
 
 inline void writefile(const fs::path& file, std::string_view bytes) {
     std::ofstream(file, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+}
+
+inline std::string readfile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // Writes the seeds into the corpus folder when the run script asks, then ends the process.
