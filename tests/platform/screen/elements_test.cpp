@@ -121,3 +121,32 @@ TEST(Background, ImageIsOnePixelPer15TwipsAndFillsAreClipped) {
 
 }  // namespace
 }  // namespace tunedeck
+
+namespace tunedeck {
+namespace {
+
+// The bottom of the stacking is kept drawn between frames; a change there must still show.
+TEST(Rendering, ChangesAtTheBottomOfTheStackingShow) {
+    Screen screen = Screen::offscreen(200, 150);
+    const double tpp = screen.twipsperpixelx();
+    Element& bottom = screen.add(solidbox(0, 0x0000FF));
+    Element& moving = screen.add(solidbox(static_cast<int32_t>(100 * tpp), 0xFFFFFF));
+    bottom.width = bottom.height = moving.width = moving.height = static_cast<int32_t>(20 * tpp);
+    screen.render();
+    screen.render();
+    moving.left += static_cast<int32_t>(10 * tpp);
+    EXPECT_TRUE(screen.render());
+    bottom.fillcolor = 0x00FF00;
+    SdlSurface frame = screen.capture();
+    EXPECT_EQ(pixelat(frame.get(), 5, 5), 0x00FF00u);
+    EXPECT_EQ(pixelat(frame.get(), 115, 5), 0xFFFFFFu);
+    bottom.visible = false;
+    frame = screen.capture();
+    EXPECT_EQ(pixelat(frame.get(), 5, 5), 0u);
+    screen.background().fillrect({0, 0, 400, 400}, 0x102030);
+    frame = screen.capture();
+    EXPECT_EQ(pixelat(frame.get(), 5, 5), 0x102030u);
+}
+
+}  // namespace
+}  // namespace tunedeck
