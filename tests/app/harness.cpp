@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 
@@ -7,38 +8,33 @@ namespace tunedeck::testing {
 
 Harness::Harness() {
     fs::create_directories(root());
-    setenv("SDL_DISKAUDIOFILE", audiofile().c_str(), 1);
+    setenv("SDL_DISKAUDIOFILE", (dir / "audio.raw").c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "0", 1);
 }
 
 void Harness::writesettings(const std::string& device, const std::string& display,
                             const std::string& system) {
-    std::ofstream out(dir / "settings.ini", std::ios::binary);
-    out << "[display]\n"
-        << display << "\n\n[system]\npath=" << root().string() << "\n"
-        << system << "\n\n[cd]\ndevice=" << device << "\n";
+    std::ofstream(dir / "settings.ini") << "[display]\n"
+                                        << display << "\n[system]\npath=" << root().string() << "\n"
+                                        << system << "\n[cd]\ndevice=" << device << "\n";
 }
 
-fs::path Harness::tone(const fs::path& relative, double frequency, double seconds) {
+void Harness::tone(const fs::path& relative, double seconds) {
     const fs::path file = root() / relative;
     fs::create_directories(file.parent_path());
-    fixtures::Tone tone;
-    tone.frequency = frequency;
-    tone.seconds = seconds;
-    const std::string ext = file.extension().string();
-    const auto format = ext == ".wav"   ? fixtures::AudioFormat::Wav
-                        : ext == ".wma" ? fixtures::AudioFormat::Wma
-                                        : fixtures::AudioFormat::Mp3;
-    fixtures::writetone(file, format, tone);
-    return file;
+    const bool wav = file.extension() == ".wav";
+    fixtures::writetone(file, wav ? fixtures::AudioFormat::Wav : fixtures::AudioFormat::Mp3,
+                        fixtures::Tone{440.0, seconds});
+}
+
+void Harness::disc(int tracks, double seconds) {
+    fixtures::writecdimage(dir / "disc.cue", std::vector<fixtures::CdTrack>(
+                                                 tracks, fixtures::CdTrack{seconds, 440.0, false}));
+    writesettings((dir / "disc.cue").string());
 }
 
 Application& Harness::start() {
-    AppOptions options;
-    options.appfolder = dir.path();
-    options.offscreen = true;
-    options.boxes = &boxes;
-    app = std::make_unique<Application>(options);
+    app = std::make_unique<Application>(AppOptions{dir.path(), true, 1024, 768, &boxes});
     loaded = app->Form_Load();
     return *app;
 }
@@ -52,9 +48,7 @@ void Harness::press(SDL_Keycode key) {
 }
 
 bool Harness::waituntil(const std::function<bool()>& done, double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                              std::chrono::duration<double>(seconds));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
         app->waitfor(10);

@@ -4,7 +4,6 @@
 
 #include <SDL.h>
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -12,45 +11,32 @@
 #include <vector>
 
 #include "app/application.h"
-#include "platform/screen/messagebox.h"
 #include "tools/fixtures/fixtures.h"
 
 namespace tunedeck::testing {
 
 namespace fs = std::filesystem;
 
-struct ShownBox {
-    std::string title;
-    std::string text;
-    MessageIcon icon;
-};
-
-class RecordingBoxes : public MessageBoxes {
-  public:
+struct RecordingBoxes : MessageBoxes {
     void show(const std::string& title, const std::string& text, MessageIcon icon) override {
-        shown.push_back({title, text, icon});
+        shown.push_back({title, text, std::to_string(static_cast<int>(icon))});
     }
-    std::vector<ShownBox> shown;
+    std::vector<std::vector<std::string>> shown;  // title, text, icon
 };
 
-class Harness {
-  public:
+struct Harness {
     Harness();
     fs::path root() const { return dir / "music"; }
-    // settings.ini with the root, the device and any extra lines for [display] and [system].
+    // settings.ini: the root, the CD device and extra lines for [display] and [system].
     void writesettings(const std::string& device, const std::string& display = "showletters=0",
                        const std::string& system = "");
-    // A tone file under the root (folders made as needed).
-    fs::path tone(const fs::path& relative, double frequency = 440.0, double seconds = 0.3);
-    // Constructs the application and runs start-up.
+    // A tone file under the root, MP3 unless the name ends in .wav.
+    void tone(const fs::path& relative, double seconds = 0.3);
+    void disc(int tracks, double seconds);  // disc.cue as the device
     Application& start();
-
-    // Pushes a key press through SDL's event queue and lets the application handle it.
-    void press(SDL_Keycode key);
-    // Handles events until `done` holds or `seconds` pass; false on time-out.
+    void press(SDL_Keycode key);  // through SDL's event queue
     bool waituntil(const std::function<bool()>& done, double seconds = 20.0);
-    // The file SDL's disk driver writes the sound into.
-    fs::path audiofile() const { return dir / "audio.raw"; }
+    DWORD active() { return BASS_ChannelIsActive(app->bass(), app->queue().stream); }
 
     fixtures::TempDir dir;
     RecordingBoxes boxes;

@@ -8,7 +8,7 @@ namespace {
 
 TEST(SaverScreen, BlanksShowsMovingTextAndComesBackAfterAKey) {
     Harness h;
-    h.tone("a.mp3", 440, 20.0);
+    h.tone("a.mp3", 20.0);
     h.writesettings("none", "showletters=0", "savertime=3");
     Application& app = h.start();
     ASSERT_TRUE(h.loaded);

@@ -3,34 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
+
+#include "app/saver.h"
 
 namespace tunedeck {
 namespace {
 
-TEST(TickText, SecondsRoundHalfToEvenAndNeverWrap) {
-    EXPECT_EQ(wholeseconds(65.4), 65);
+TEST(TickText, TimesRoundHalfToEvenKeepTwoDigitsAndNeverWrap) {
+    EXPECT_EQ(playtimes(wholeseconds(65.4), wholeseconds(180.0)), "01:05 / 03:00");
     EXPECT_EQ(wholeseconds(64.5), 64);
     EXPECT_EQ(wholeseconds(65.5), 66);
+    EXPECT_EQ(minutesseconds(wholeseconds(40000.0)), "666:40");  // past 16 bits
     EXPECT_EQ(wholeseconds(-3.0), 0);
-    EXPECT_EQ(wholeseconds(40000.0), 40000);  // past 16 bits
-}
-
-TEST(TickText, MinutesAndSecondsKeepTwoDigitsAndGrowPastNinetyNine) {
-    EXPECT_EQ(playtimes(65, 180), "01:05 / 03:00");
-    EXPECT_EQ(minutesseconds(0), "00:00");
-    EXPECT_EQ(minutesseconds(6000), "100:00");
-    EXPECT_EQ(minutesseconds(40000), "666:40");
-}
-
-PlayQueue queueof(std::initializer_list<const char*> names) {
-    PlayQueue queue;
-    for (const char* name : names) queue.append(name, std::string("/m/") + name + ".mp3");
-    return queue;
 }
 
 TEST(TickText, QueueLineNamesTheNextEntryOrTheEnd) {
-    PlayQueue queue = queueof({"One", "Two", "Three"});
-    queue.playlistpos = 0;
+    PlayQueue queue;
+    for (const char* name : {"One", "Two", "Three"}) queue.append(name, name);
     EXPECT_EQ(queueline(queue), "Playlist Item 1 of 3 (Next: Two)");
     queue.playlistpos = 2;
     EXPECT_EQ(queueline(queue),
@@ -38,33 +28,45 @@ TEST(TickText, QueueLineNamesTheNextEntryOrTheEnd) {
     EXPECT_EQ(queueline(PlayQueue{}), "");
 }
 
-TEST(TickText, QueueLineAtAFullQueueStaysInsideTheTable) {
-    PlayQueue queue;
-    while (queue.append("x", "/x.mp3")) {
-    }
-    queue.playlistpos = kQueueRows - 1;
-    EXPECT_EQ(queueline(queue),
-              "Playlist Item 2001 of 2001 (Next: Nothing. Playlist Completed. "
-              "Playback will Stop.)");
-}
-
-TEST(TickText, CdPositionFieldsAndUnreadableReplies) {
+TEST(TickText, CdPositionAndClock) {
     const auto position = parsecdposition("03:01:15:40");
     ASSERT_TRUE(position.has_value());
     EXPECT_EQ(position->track, 3);
-    EXPECT_EQ(position->minutes, 1);
-    EXPECT_EQ(position->seconds, 15);
+    EXPECT_EQ(cdelapsed(*position), "01:15");
     EXPECT_FALSE(parsecdposition("").has_value());
-    EXPECT_FALSE(parsecdposition("03:01").has_value());
     EXPECT_FALSE(parsecdposition("xx:01:15:40").has_value());
-}
-
-TEST(TickText, ClockUsesTheLocaleFormats) {
     std::setlocale(LC_TIME, "C");
-    // 2024-03-05 14:07:09 UTC, shown in local time; only the shape is checked.
     setenv("TZ", "UTC", 1);
     tzset();
     EXPECT_EQ(clocktext(1709647629), "03/05/24 - 14:07:09");
+}
+
+// Ticks after a key press (1-based) at which the screen blanks and the text moves.
+std::pair<std::vector<int>, std::vector<int>> timeline(int16_t savertime, int ticks) {
+    SaverCounters counters;
+    std::pair<std::vector<int>, std::vector<int>> seen;
+    for (int tick = 1; tick <= ticks; ++tick) {
+        const SaverStep step = advancesaver(counters, savertime);
+        EXPECT_EQ(step.restore, tick == 1);
+        if (step.blank) seen.first.push_back(tick);
+        if (step.movetext) seen.second.push_back(tick);
+    }
+    return seen;
+}
+
+TEST(Saver, TimelinesForSixtyOneAndZero) {
+    EXPECT_EQ(timeline(60, 80),
+              std::make_pair(std::vector<int>{60}, std::vector<int>{62, 68, 74, 80}));
+    EXPECT_EQ(timeline(1, 3), std::make_pair(std::vector<int>{1}, std::vector<int>{3}));
+    EXPECT_EQ(timeline(0, 300), std::make_pair(std::vector<int>{}, std::vector<int>{}));
+}
+
+TEST(Saver, IdleCountStopsAtItsMaximumAndTheTextKeepsMoving) {
+    SaverCounters counters{32766, 0};
+    int moves = 0;
+    for (int tick = 0; tick < 12; ++tick) moves += advancesaver(counters, 60).movetext ? 1 : 0;
+    EXPECT_EQ(counters.idlecount, 32767);
+    EXPECT_EQ(moves, 2);
 }
 
 }  // namespace

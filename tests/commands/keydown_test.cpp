@@ -110,30 +110,6 @@ TEST(KeyDown, RefusedMovesDrawNothingAndAcceptedOnesDrawInOrder) {
     EXPECT_EQ(rig.state->row, 1);
 }
 
-TEST(KeyDown, OpeningAFolderRebuildsDrawsAndTitlesInThatOrder) {
-    Rig rig;
-    touch(rig.root() / "Rock" / "x.mp3");
-    rig.list();
-    int16_t key = 39;  // Right on a folder is rewritten to Enter
-    Form_KeyDown(rig.keys, key, 1);
-    EXPECT_EQ(key, 13);
-    EXPECT_EQ(rig.drawn, (std::vector<std::string>{"items", "highlight", "title:Rock"}));
-    EXPECT_EQ(rig.cues.lastliteral(), "/select.wav");
-    EXPECT_EQ(rig.state->items[1][1], (rig.root() / "Rock" / "x.mp3").string());
-}
-
-TEST(KeyDown, ExitStopsTheDiscFirstInCdMode) {
-    Rig rig;
-    rig.mode.mediamode = kCdMode;
-    rig.press(27);
-    EXPECT_TRUE(rig.quit);
-    EXPECT_EQ(rig.sent, (std::vector<std::string>{"stop cd wait"}));
-    Rig filerig;
-    filerig.press(88);
-    EXPECT_TRUE(filerig.quit);
-    EXPECT_TRUE(filerig.sent.empty());
-}
-
 TEST(KeyDown, CdCommandsDoNothingWhenTheTrackNumberCannotBeRead) {
     Rig rig;  // no CD device open: every status query fails and leaves the buffer as it was
     rig.mode.mediamode = kCdMode;
