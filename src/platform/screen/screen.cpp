@@ -244,6 +244,16 @@ bool Screen::savepng(const std::filesystem::path& file) {
     return IMG_SavePNG(frame.get(), file.c_str()) == 0;
 }
 
+bool Screen::savepng(const std::filesystem::path& file, int widthpx, int heightpx) {
+    if (widthpx <= 0 || heightpx <= 0) return false;
+    SdlSurface frame = capture();
+    if (widthpx == widthpx_ && heightpx == heightpx_)
+        return IMG_SavePNG(frame.get(), file.c_str()) == 0;
+    SdlSurface scaled = makesurface(widthpx, heightpx);
+    if (SDL_SoftStretchLinear(frame.get(), nullptr, scaled.get(), nullptr) != 0) return false;
+    return IMG_SavePNG(scaled.get(), file.c_str()) == 0;
+}
+
 int Screen::textheightpx(const Element& label) {
     DrawContext dc{renderer_.get(), scale_, *fonts_};
     SDL_Texture* t = labeltexture(dc, label);

@@ -79,6 +79,8 @@ class Screen {
     // The last frame as a surface, and as a PNG file (false when it could not be written).
     SdlSurface capture();
     bool savepng(const std::filesystem::path& file);
+    // The last frame scaled to widthpx x heightpx, as a PNG file.
+    bool savepng(const std::filesystem::path& file, int widthpx, int heightpx);
 
     // Pixel height of a label's rendered text lines (0 when it shows no text).
     int textheightpx(const Element& label);

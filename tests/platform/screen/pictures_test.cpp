@@ -126,3 +126,27 @@ TEST_F(CoverLoading, StretchedImageKeepsItsBox) {
 
 }  // namespace
 }  // namespace tunedeck
+
+namespace tunedeck {
+namespace {
+
+TEST(Screenshot, WritesThePictureAtTheRequestedSize) {
+    fixtures::TempDir dir;
+    Screen screen = Screen::offscreen(320, 240);
+    screen.setbackcolor(rgbword(10, 200, 30));
+    ASSERT_TRUE(screen.savepng(dir / "full.png"));
+    ASSERT_TRUE(screen.savepng(dir / "half.png", 160, 120));
+    EXPECT_FALSE(screen.savepng(dir / "none.png", 0, 120));
+    EXPECT_FALSE(screen.savepng(dir / "missing" / "x.png"));
+    PictureRef full = loadpicture(dir / "full.png");
+    PictureRef half = loadpicture(dir / "half.png");
+    ASSERT_TRUE(full && half);
+    EXPECT_EQ(full->width(), 320);
+    EXPECT_EQ(half->width(), 160);
+    EXPECT_EQ(half->height(), 120);
+    auto* px = static_cast<const uint32_t*>(half->surface()->pixels);
+    EXPECT_EQ(px[60 * (half->surface()->pitch / 4) + 80] & 0xFFFFFF, 0x0AC81Eu);
+}
+
+}  // namespace
+}  // namespace tunedeck
