@@ -84,7 +84,9 @@ void Application::buildscreen() {
     browse_->row = 1;
     queue_->playlistcount = 0;
     queue_->playlistpos = 0;
-    if (settings_.showletters == 1) {
+    // The letter index sorts the music folders; a disc is always listed by its tracks, or the
+    // tracks could never be reached.
+    if (settings_.showletters == 1 && mode_.mediamode == kFileMode) {
         createletters(*browser_);
         renderletters(*view_);
     } else {

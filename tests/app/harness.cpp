@@ -27,10 +27,10 @@ void Harness::tone(const fs::path& relative, double seconds) {
                         fixtures::Tone{440.0, seconds});
 }
 
-void Harness::disc(int tracks, double seconds) {
+void Harness::disc(int tracks, double seconds, const std::string& display) {
     fixtures::writecdimage(dir / "disc.cue", std::vector<fixtures::CdTrack>(
                                                  tracks, fixtures::CdTrack{seconds, 440.0, false}));
-    writesettings((dir / "disc.cue").string());
+    writesettings((dir / "disc.cue").string(), display);
 }
 
 Application& Harness::start() {

@@ -32,7 +32,7 @@ struct Harness {
                        const std::string& system = "");
     // A tone file under the root, MP3 unless the name ends in .wav.
     void tone(const fs::path& relative, double seconds = 0.3);
-    void disc(int tracks, double seconds);  // disc.cue as the device
+    void disc(int tracks, double seconds, const std::string& display = "showletters=0");
     Application& start();
     void press(SDL_Keycode key);  // through SDL's event queue
     bool waituntil(const std::function<bool()>& done, double seconds = 20.0);
