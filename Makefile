@@ -49,8 +49,9 @@ tsan: deps-test
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	  ctest --test-dir $(TSAN_BUILD) -j $(JOBS) --output-on-failure
 
+# DESTDIR stages the tree elsewhere (as a packager does); PREFIX is where it will run from.
 install: build
-	cmake --install $(BUILD) --prefix $(DESTDIR)$(PREFIX)
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 package: build
 	cd $(BUILD) && cpack -G DEB
