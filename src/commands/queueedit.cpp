@@ -17,6 +17,10 @@ void removequeued(PlayQueue& queue, int f) {
     for (int i = f; i + 1 < count; ++i) queue.playlist[i] = queue.playlist[i + 1];
     --queue.playlistcount;
     if (f < queue.playlistpos) --queue.playlistpos;
+    // Taking out the last entry while it plays would leave the position past the queue (the
+    // queue line would read "Item 12 of 11"); it stays on the new last entry instead.
+    if (queue.playlistcount > 0 && queue.playlistpos >= queue.playlistcount)
+        queue.playlistpos = static_cast<int16_t>(queue.playlistcount - 1);
 }
 
 int queuelisting(PlayQueue& queue, const BrowseState& browse) {
