@@ -214,7 +214,9 @@ void queueall(KeyContext& context) {
 
 void clearqueue(KeyContext& context) {
     context.queue().clear();
-    context.view.renderitems();
+    // The letter grid shows no queue marks; drawing the list over it would leave the highlight
+    // on a grid cell number past the page.
+    if (context.state().letterfocus == 0) context.view.renderitems();
 }
 
 }  // namespace tunedeck
