@@ -1,0 +1,211 @@
+// Hostile folder trees and files: entries that vanish during the walk, names that lead nowhere,
+// special files and damaged or oversized music and cover files.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "browse/scan.h"
+#include "commands/keycodes.h"
+#include "harness.h"
+
+namespace tunedeck::faults {
+namespace {
+
+// A tree a/x.mp3, b/x.mp3, c/x.mp3 walked by the scan; after folder a, `damage` runs (from the
+// scan's first attempt to start playback, which fails so that every folder gets one).
+std::vector<std::string> scanwith(const std::function<void(const fs::path& root)>& damage) {
+    fx::TempDir dir;
+    for (const char* sub : {"a", "b", "c"}) {
+        fs::create_directories(dir / sub);
+        std::ofstream(dir / sub / "x.mp3") << "x";
+    }
+    FolderLists folders;
+    PlayQueue queue;
+    int attempts = 0;
+    ScanPlayer player{[] { return false; },
+                      [&](const std::string&) {
+                          if (attempts++ == 0) damage(dir.path());
+                          return true;
+                      }};
+    scanfolders(folders, queue, dir.path().string(), NameOptions{}, player);
+    EXPECT_EQ(folders.Dirs().path(), dir.path().string());
+    std::vector<std::string> queued;
+    for (int i = 0; i < queue.playlistcount; ++i)
+        queued.push_back(fs::relative(queue.playlist[std::size_t(i)][1], dir.path()).string());
+    return queued;
+}
+
+TEST(ScanDamage, AFolderListedButGoneOrReplacedBeforeItsTurnIsSkipped) {
+    const std::vector<std::string> ac = {"a/x.mp3", "c/x.mp3"};
+    EXPECT_EQ(scanwith([](const fs::path& root) { fs::remove_all(root / "b"); }), ac);
+    EXPECT_EQ(scanwith([](const fs::path& root) {
+                  fs::remove_all(root / "b");
+                  std::ofstream(root / "b") << "now a file";
+              }),
+              ac);
+    EXPECT_EQ(scanwith([](const fs::path& root) {
+                  fs::remove_all(root / "b");
+                  fs::create_symlink(root / "nowhere", root / "b");
+              }),
+              ac);
+    const std::vector<std::string> a = {"a/x.mp3"};
+    EXPECT_EQ(scanwith([](const fs::path& root) {
+                  fs::remove_all(root / "b");
+                  fs::remove_all(root / "c");
+              }),
+              a);
+}
+
+TEST(ScanDamage, TheRootRemovedDuringTheWalkEndsItQuietly) {
+    fx::TempDir holder;
+    const fs::path moved = holder / "moved";
+    fx::TempDir dir;
+    fs::path root;
+    const auto queued = scanwith([&](const fs::path& r) {
+        root = r;
+        fs::rename(r, moved);  // the rest of the tree goes with it
+    });
+    EXPECT_EQ(queued, std::vector<std::string>{"a/x.mp3"});
+    fs::rename(moved, root);  // so the temporary folder can clean up
+}
+
+// Entries that fail for root too: names leading nowhere, a loop, a file where a folder is
+// expected, and a folder where a file is expected.
+TEST(HostileTree, EntriesThatLeadNowhereAreLeftOutAndTheRestPlays) {
+    Jukebox j;
+    j.tone("a/ok.mp3", 440);
+    j.tone("z.mp3", 660);
+    fs::create_symlink(j.root() / "gone.mp3", j.root() / "dangling.mp3");
+    fs::create_symlink(j.root() / "gone", j.root() / "m dangling folder");
+    fs::create_directory_symlink(j.root(), j.root() / "a" / "loop");
+    fs::create_directories(j.root() / "folder.mp3");
+    std::ofstream(j.root() / "notafolder") << "x";
+    j.writesettings("none");
+    Application& app = j.start();
+    ASSERT_TRUE(j.loaded) << app.endreason();
+    ASSERT_EQ(app.queue().playlistcount, 2);
+    EXPECT_EQ(app.queue().playlist[0][1], (j.root() / "a/ok.mp3").string());
+    EXPECT_EQ(app.queue().playlist[1][1], (j.root() / "z.mp3").string());
+    // Open every entry of the root listing and come back.
+    const int count = app.browse().itemcount;
+    for (int i = 0; i < count; ++i) {
+        j.press(kKeyEnter);
+        j.press(kKeyLeft);
+        EXPECT_EQ(checkstate(app), "");
+        j.press(kKeyDown);
+    }
+    EXPECT_FALSE(app.ended());
+}
+
+void makesocket(const fs::path& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.string().size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, path.c_str());
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);  // the name stays in the folder
+}
+
+// A WAV whose header says its data never ends, as a recorder that was cut off writes it.
+void writeendlesswav(const fs::path& file) {
+    fx::writetone(file, fx::AudioFormat::Wav, {440, 0.5});
+    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+    std::string head(64, '\0');
+    f.read(head.data(), 64);
+    const auto data = head.find("data");
+    ASSERT_NE(data, std::string::npos);
+    const char endless[4] = {'\xff', '\xff', '\xff', '\xff'};
+    f.seekp(4);
+    f.write(endless, 4);
+    f.seekp(static_cast<std::streamoff>(data + 4));
+    f.write(endless, 4);
+}
+
+TEST(HostileFiles, SpecialEmptySparseAndEndlessFilesNeverStopTheJukebox) {
+    Jukebox j;
+    const fs::path r = j.root();
+    ASSERT_EQ(::mkfifo((r / "fifo.mp3").c_str(), 0644), 0);
+    makesocket(r / "sock.mp3");
+    std::ofstream(r / "empty.mp3").flush();
+    std::ofstream(r / "one.mp3") << '\xff';
+    std::ofstream(r / "huge.mp3").flush();
+    fs::resize_file(r / "huge.mp3", 2ULL << 30);  // sparse: no disk space taken
+    writeendlesswav(r / "endless.wav");
+    j.tone("good.mp3", 660);
+    j.writesettings("none");
+    Application& app = j.start();
+    ASSERT_TRUE(j.loaded) << app.endreason();
+    // Only regular files are listed and queued: empty, good, huge, one.
+    EXPECT_EQ(app.browse().itemcount, 5);
+    ASSERT_EQ(app.queue().playlistcount, 4);
+    EXPECT_EQ(app.queue().playlistpos, 1);  // the empty file could not start
+    // Play each listed file by hand; only the good one and the endless WAV start.
+    int started = 0;
+    for (int i = 0; i < app.browse().itemcount; ++i) {
+        j.press(kKeyS);
+        const std::string name = app.browse().items[std::size_t(i + 1)][1];
+        j.app->browse().row = static_cast<int16_t>(i + 1);
+        j.press(kKeyL);
+        j.app->Timer1_Timer();
+        if (j.active() == BASS_ACTIVE_PLAYING) {
+            ++started;
+            EXPECT_TRUE(name.ends_with("good.mp3") || name.ends_with("endless.wav")) << name;
+        }
+        EXPECT_EQ(checkstate(app), "") << name;
+    }
+    EXPECT_GE(started, 1);
+    // The endless WAV plays what it holds and ends like any other file.
+    j.app->browse().row = 2;
+    ASSERT_EQ(app.browse().items[2][1], (r / "endless.wav").string());
+    j.press(kKeyS);
+    j.press(kKeyL);
+    EXPECT_TRUE(j.waituntil([&] { return j.active() == BASS_ACTIVE_STOPPED; }, 10));
+}
+
+// A JPEG of the given size whose header declares another size.
+void writelyingjpeg(const fs::path& file, int declared) {
+    fx::writepicture(file, fx::PictureFormat::Jpeg, 16, 16, {9, 9, 9});
+    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(f)), {});
+    const auto sof = bytes.find("\xff\xc0");
+    ASSERT_NE(sof, std::string::npos);
+    const char size[4] = {char(declared >> 8), char(declared & 0xff), char(declared >> 8),
+                          char(declared & 0xff)};
+    f.clear();
+    f.seekp(static_cast<std::streamoff>(sof + 5));
+    f.write(size, 4);
+}
+
+TEST(HostileCovers, BrokenOrOversizedCoversAreNotShown) {
+    Jukebox j;
+    const fs::path r = j.root();
+    for (const char* album : {"1 png", "2 cut", "3 empty", "4 folder", "5 huge", "6 good"})
+        j.tone(fs::path(album) / "t.mp3", 440);
+    fx::writepicture(r / "1 png/cover.jpg", fx::PictureFormat::Png, 40, 40, {1, 2, 3});
+    fx::writepicture(r / "6 good/cover.jpg", fx::PictureFormat::Jpeg, 40, 40, {1, 2, 3});
+    fx::writetruncated(r / "6 good/cover.jpg", r / "2 cut/cover.jpg", 300);
+    std::ofstream(r / "3 empty/cover.jpg").flush();
+    fs::create_directories(r / "4 folder/cover.jpg");
+    writelyingjpeg(r / "5 huge/cover.jpg", 65500);
+    j.writesettings("none");
+    Application& app = j.start();
+    ASSERT_TRUE(j.loaded) << app.endreason();
+    for (int i = 1; i <= 6; ++i) {
+        app.browse().row = static_cast<int16_t>(i);
+        j.press(kKeyEnter);
+        ASSERT_EQ(app.browse().depth, 1) << i;
+        const bool shown = app.form().imgCover.visible && app.form().imgCover.picture != nullptr;
+        EXPECT_EQ(shown, i == 6) << app.form().lblTitle.caption;
+        j.press(kKeyLeft);
+    }
+}
+
+}  // namespace
+}  // namespace tunedeck::faults

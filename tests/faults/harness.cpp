@@ -1,0 +1,133 @@
+#include "harness.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+
+namespace tunedeck::faults {
+
+Jukebox::Jukebox(bool realtime) {
+    fs::create_directories(root());
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", audiofile().c_str(), 1);
+    if (realtime)
+        unsetenv("SDL_DISKAUDIODELAY");
+    else
+        setenv("SDL_DISKAUDIODELAY", "0", 1);
+}
+
+void Jukebox::writesettings(const std::string& device, const std::string& display) {
+    std::ofstream(dir / "settings.ini")
+        << "[display]\n"
+        << display << "\n[system]\npath=" << root().string() << "\n[cd]\ndevice=" << device << "\n";
+}
+
+void Jukebox::tone(const fs::path& relative, double frequency, double seconds) {
+    const fs::path file = root() / relative;
+    fs::create_directories(file.parent_path());
+    const bool wav = file.extension() == ".wav";
+    fx::writetone(file, wav ? fx::AudioFormat::Wav : fx::AudioFormat::Mp3,
+                  fx::Tone{frequency, seconds});
+}
+
+void Jukebox::disc(int tracks, double seconds) {
+    std::vector<fx::CdTrack> list;
+    for (int t = 0; t < tracks; ++t) list.push_back({seconds, 300.0 + 50.0 * t, false});
+    fx::writecdimage(dir / "disc.cue", list);
+    writesettings((dir / "disc.cue").string());
+}
+
+Application& Jukebox::start() {
+    app = std::make_unique<Application>(AppOptions{dir.path(), true, 1024, 768, &boxes});
+    loaded = app->Form_Load();
+    return *app;
+}
+
+void Jukebox::press(int16_t key) {
+    app->keydown(key);
+    app->pump();
+}
+
+bool Jukebox::waituntil(const std::function<bool()>& done, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        app->waitfor(5);
+    }
+    return true;
+}
+
+DWORD Jukebox::active() {
+    return BASS_ChannelIsActive(app->bass(), app->queue().stream);
+}
+
+std::vector<fx::ToneSegment> Jukebox::heard(double minimum) {
+    std::vector<fx::ToneSegment> out;
+    for (const fx::ToneSegment& s : fx::findtones(audiofile()))
+        if (s.seconds >= minimum) out.push_back(s);
+    return out;
+}
+
+namespace {
+
+std::string rowlabels(Application& app) {
+    const BrowseState& b = app.browse();
+    ElementArray& labels = app.form().lblItem;
+    for (int16_t n = 1; n <= static_cast<int16_t>(kMaxItems); ++n) {
+        const Element* label = labels.get(n);
+        if (label == nullptr) break;
+        // A row past the listing is blank and may carry any number: the keys ignore it.
+        if (!label->visible || label->caption.empty()) continue;
+        const long item = std::strtol(label->tag.c_str(), nullptr, 10);
+        if (item < 1 || item > b.itemcount)
+            return "label " + std::to_string(n) + " names item " + label->tag + " of " +
+                   std::to_string(b.itemcount);
+    }
+    return {};
+}
+
+std::string paging(Application& app) {
+    const BrowseState& b = app.browse();
+    const int perpage = app.settings().perpage;
+    if (b.itemcount < 0 || b.itemcount > kMaxItems)
+        return "itemcount " + std::to_string(b.itemcount);
+    // The letter index sits one level above the root, so depth may be -1 there.
+    if (b.depth <= -kMaxDepths || b.depth >= kMaxDepths) return "depth " + std::to_string(b.depth);
+    if (b.letterfocus == 1) {
+        if (b.row < 1 || b.row > std::max<int>(1, b.itemcount))
+            return "grid row " + std::to_string(b.row);
+        return {};
+    }
+    if (b.row < 1 || b.row > perpage) return "row " + std::to_string(b.row);
+    if (b.page < 1 || b.page > std::max<int>(1, b.pages))
+        return "page " + std::to_string(b.page) + " of " + std::to_string(b.pages);
+    return {};
+}
+
+std::string queuecounters(Application& app) {
+    const PlayQueue& q = app.queue();
+    const std::string counters =
+        "playlistpos " + std::to_string(q.playlistpos) + " of " + std::to_string(q.playlistcount);
+    if (q.playlistcount < 0 || q.playlistcount > kQueueRows) return counters;
+    if (app.mode().mediamode == kCdMode) {
+        if (q.playlistpos < 0 || q.playlistpos > app.mode().cdtracks) return counters;
+        return {};
+    }
+    // Emptying the queue by playing an unqueued file keeps the position; it is unused until the
+    // next entry is added, which sets it to 0.
+    const int limit = q.playlistcount == 0 ? kQueueRows : q.playlistcount;
+    if (q.playlistpos < 0 || q.playlistpos >= limit) return counters;
+    return {};
+}
+
+}  // namespace
+
+std::string checkstate(Application& app) {
+    for (const auto& check : {paging, rowlabels, queuecounters}) {
+        std::string wrong = check(app);
+        if (!wrong.empty()) return wrong;
+    }
+    return {};
+}
+
+}  // namespace tunedeck::faults

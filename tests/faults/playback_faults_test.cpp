@@ -1,0 +1,176 @@
+// Files that change or vanish under the player, and an audio device or disc image that fails.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "commands/keycodes.h"
+#include "harness.h"
+
+namespace tunedeck::faults {
+namespace {
+
+bool heardfrequency(const std::vector<fx::ToneSegment>& tones, double frequency) {
+    for (const fx::ToneSegment& t : tones)
+        if (std::abs(t.frequency - frequency) < frequency * 0.03) return true;
+    return false;
+}
+
+bool hearduntil(Jukebox& j, double frequency) {
+    return j.waituntil([&] { return heardfrequency(j.heard(), frequency); }, 5);
+}
+
+// Real time, so that the files are still playing when they are damaged.
+class QueueOfThree : public ::testing::Test {
+  protected:
+    void start(double seconds = 0.4) {
+        j.tone("a.mp3", 440, seconds);
+        j.tone("b.mp3", 660, seconds);
+        j.tone("c.mp3", 880, seconds);
+        j.writesettings("none");
+        j.start();
+        ASSERT_TRUE(j.loaded) << j.app->endreason();
+        ASSERT_EQ(j.app->queue().playlistcount, 3);
+    }
+    // The queue ran out: stopped, back at row 0.
+    bool finished() { return j.active() == BASS_ACTIVE_STOPPED && j.app->queue().playlistpos == 0; }
+    Jukebox j{true};
+};
+
+TEST_F(QueueOfThree, APlayingFileDeletedStillPlaysToItsEndAndTheQueueGoesOn) {
+    start();
+    fs::remove(j.root() / "a.mp3");
+    ASSERT_TRUE(j.waituntil([&] { return finished(); }));
+    ASSERT_TRUE(hearduntil(j, 880));  // the last file's buffered tail plays out
+    const auto tones = j.heard();
+    ASSERT_EQ(tones.size(), 3U);
+    EXPECT_NEAR(tones[0].frequency, 440, 15);
+    EXPECT_NEAR(tones[0].seconds, 0.4, 0.05);
+    EXPECT_NEAR(tones[2].frequency, 880, 25);
+}
+
+TEST_F(QueueOfThree, QueuedFilesDeletedBeforeTheirTurnAreSkipped) {
+    start();
+    fs::remove(j.root() / "b.mp3");
+    ASSERT_TRUE(j.waituntil([&] { return j.app->queue().playlistpos == 2; }));
+    EXPECT_EQ(j.app->queue().playlist[2][1], (j.root() / "c.mp3").string());
+    ASSERT_TRUE(j.waituntil([&] { return finished(); }));
+    EXPECT_TRUE(hearduntil(j, 880));
+    const auto tones = j.heard();
+    EXPECT_FALSE(heardfrequency(tones, 660));
+    EXPECT_EQ(j.app->queue().playlistcount, 3);  // the queue keeps its entries
+}
+
+TEST_F(QueueOfThree, EveryQueuedFileMissingLeavesTheJukeboxStoppedAndWorking) {
+    start(20.0);
+    j.press(kKeyS);
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) fs::remove(j.root() / name);
+    for (const int16_t key : {kKeyN, kKeyP, kKeyL, kKeyEnter, kKeyRight, kKeySpace, kKeyA}) {
+        j.press(key);
+        EXPECT_NE(j.active(), BASS_ACTIVE_PLAYING) << key;
+        EXPECT_EQ(checkstate(*j.app), "") << key;
+    }
+    j.app->Timer1_Timer();
+    EXPECT_EQ(j.app->form().lblState.caption, "Stop");
+    EXPECT_FALSE(j.app->ended());
+}
+
+// Real time, so that the cut lands long before the decoder reaches it.
+TEST(Truncation, AFileCutShortWhilePlayingEndsEarlyAndTheQueueGoesOn) {
+    Jukebox j(true);
+    j.tone("a.mp3", 440, 20.0);
+    j.tone("b.mp3", 660, 0.3);
+    j.tone("c.wav", 880, 20.0);
+    j.writesettings("none");
+    j.start();
+    ASSERT_TRUE(j.loaded);
+    ASSERT_EQ(truncate((j.root() / "a.mp3").c_str(), 16384), 0);
+    ASSERT_TRUE(j.waituntil([&] { return j.app->queue().playlistpos == 1; }, 10));
+    EXPECT_TRUE(hearduntil(j, 660));
+    // A WAV played on its own, cut while it plays, ends early and playback stops.
+    j.app->browse().row = 3;
+    j.press(kKeyEnter);
+    ASSERT_EQ(j.active(), BASS_ACTIVE_PLAYING);
+    ASSERT_EQ(truncate((j.root() / "c.wav").c_str(), 65536), 0);
+    ASSERT_TRUE(j.waituntil([&] { return j.active() == BASS_ACTIVE_STOPPED; }, 10));
+    ASSERT_TRUE(hearduntil(j, 880));
+    for (const fx::ToneSegment& t : j.heard()) EXPECT_LT(t.seconds, 5.0) << t.frequency;
+}
+
+TEST(AudioDevice, ADriverThatCannotOpenShowsTheErrorBoxAndEndsWithStatus1) {
+    Jukebox j;
+    j.tone("a.mp3", 440);
+    j.writesettings("none");
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    j.start();
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    EXPECT_FALSE(j.loaded);
+    EXPECT_EQ(j.app->exitstatus(), 1);
+    ASSERT_EQ(j.boxes.shown.size(), 1U);
+    EXPECT_EQ(j.boxes.shown[0].rfind("Error: ", 0), 0U) << j.boxes.shown[0];
+    EXPECT_NE(j.boxes.shown[0].find("Error Code : "), std::string::npos);
+}
+
+// Every write to /dev/full fails, so SDL drops the device as if it had been unplugged.
+TEST(AudioDevice, ADeviceLostDuringPlaybackStopsWithoutAdvancingAndPlayReopensIt) {
+    Jukebox j;
+    j.tone("a.mp3", 440, 5.0);
+    j.tone("b.mp3", 660, 5.0);
+    j.writesettings("none");
+    setenv("SDL_DISKAUDIOFILE", "/dev/full", 1);
+    j.start();
+    ASSERT_TRUE(j.loaded);
+    ASSERT_TRUE(j.waituntil([&] { return j.active() == BASS_ACTIVE_STOPPED; }, 10));
+    j.app->Timer1_Timer();
+    EXPECT_EQ(j.app->queue().playlistpos, 0);
+    EXPECT_FALSE(j.app->ended());
+    EXPECT_TRUE(j.boxes.shown.empty());
+    setenv("SDL_DISKAUDIOFILE", j.audiofile().c_str(), 1);
+    j.press(kKeyN);
+    EXPECT_EQ(j.active(), BASS_ACTIVE_PLAYING);
+    ASSERT_TRUE(j.waituntil([&] { return j.active() == BASS_ACTIVE_STOPPED; }, 10));
+    EXPECT_TRUE(heardfrequency(j.heard(), 660));
+}
+
+TEST(CdImage, TheImageVanishingWhileItPlaysKeepsTheJukeboxResponsive) {
+    Jukebox j(true);
+    j.disc(3, 4.0);
+    j.start();
+    ASSERT_TRUE(j.loaded) << j.app->endreason();
+    ASSERT_EQ(j.app->mode().mediamode, kCdMode);
+    fs::remove(j.dir / "disc.bin");
+    j.waituntil([] { return false; }, 0.5);
+    for (const int16_t key :
+         {kKeyN, kKeyE, kKeyDown, kKeyEnter, kKeyZ, kKeyP, kKeyL, kKeyS, kKeySpace, kKeyEnter}) {
+        j.press(key);
+        j.app->Timer1_Timer();
+        ASSERT_FALSE(j.app->ended()) << key;
+        EXPECT_EQ(checkstate(*j.app), "") << key;
+    }
+    j.press(kKeyEscape);
+    EXPECT_TRUE(j.app->ended());
+    EXPECT_EQ(j.app->exitstatus(), 0);
+}
+
+}  // namespace
+}  // namespace tunedeck::faults
+
+namespace tunedeck::faults {
+namespace {
+
+TEST_F(QueueOfThree, TakingOutThePlayingLastEntryKeepsThePositionInsideTheQueue) {
+    start(20.0);
+    j.press(kKeyP);  // c, the last entry, plays
+    ASSERT_EQ(j.app->queue().playlistpos, 2);
+    j.app->browse().row = 3;
+    j.press(kKeyRight);  // take c out
+    EXPECT_EQ(j.app->queue().playlistcount, 2);
+    EXPECT_EQ(j.app->queue().playlistpos, 1);
+    EXPECT_EQ(j.active(), BASS_ACTIVE_PLAYING);
+    j.app->Timer1_Timer();
+    EXPECT_EQ(j.app->form().lblPlaylist.caption.rfind("Playlist Item 2 of 2", 0), 0U)
+        << j.app->form().lblPlaylist.caption;
+}
+
+}  // namespace
+}  // namespace tunedeck::faults
