@@ -44,12 +44,13 @@ TEST_F(FileKeys, EnterJumpsToAQueuedFileOrPlaysAnUnqueuedOneAlone) {
     h.app->browse().row = 3;
     h.press(SDLK_RETURN);
     EXPECT_EQ(queue().playlistpos, 2);
-    h.press(SDLK_RIGHT);  // take c out: it keeps playing
+    h.press(SDLK_RIGHT);  // take c out: it keeps playing, the position stays inside the queue
     EXPECT_EQ(queue().playlistcount, 2);
+    EXPECT_EQ(queue().playlistpos, 1);
     EXPECT_EQ(h.active(), BASS_ACTIVE_PLAYING);
     h.press(SDLK_RETURN);  // c is not queued: the queue empties and c plays alone
     EXPECT_EQ(queue().playlistcount, 0);
-    EXPECT_EQ(queue().playlistpos, 2);
+    EXPECT_EQ(queue().playlistpos, 1);
     EXPECT_EQ(h.active(), BASS_ACTIVE_PLAYING);
 }
 
