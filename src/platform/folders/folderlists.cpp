@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/folders/dirstream.h"
 #include "platform/folders/text.h"
 
 namespace tunedeck {
@@ -19,26 +20,44 @@ bool ishidden(const std::string& name) {
     return name.empty() || name.front() == '.';
 }
 
-enum class EntryKind { Folder, File };
+// The visible subfolders and listed files of one folder.
+struct FolderEntries {
+    std::vector<std::string> folders;
+    std::vector<std::string> files;
+};
 
-// Names of the visible entries of `folder` of one kind, following symbolic links, in the
-// lists' order. Anything that cannot be read is left out.
-std::vector<std::string> readentries(const std::string& folder, EntryKind kind) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    fs::directory_iterator it(fs::path(folder), fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::string name = it->path().filename().string();
+// Sorts names in the lists' order, folding each name once rather than at every comparison.
+void sortcaseless(std::vector<std::string>& names) {
+    struct Keyed {
+        std::u32string key;
+        std::string name;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(names.size());
+    for (std::string& name : names) keyed.push_back({caselesskey(name), std::move(name)});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.key != b.key ? a.key < b.key : a.name < b.name;
+    });
+    for (std::size_t i = 0; i < keyed.size(); ++i) names[i] = std::move(keyed[i].name);
+}
+
+// Reads `folder` once, following symbolic links. Anything that cannot be read is left out.
+FolderEntries readfolder(const std::string& folder) {
+    FolderEntries entries;
+    DirStream stream(folder);
+    std::string name;
+    EntryType type = EntryType::Other;
+    while (stream.next(name, type)) {
         if (ishidden(name)) continue;
-        std::error_code statec;
-        const bool wanted = kind == EntryKind::Folder
-                                ? it->is_directory(statec)
-                                : it->is_regular_file(statec) && matchesfilepattern(name);
-        if (wanted && !statec) names.push_back(std::move(name));
+        if (type == EntryType::Folder) {
+            entries.folders.push_back(name);
+        } else if (type == EntryType::File && matchesfilepattern(name)) {
+            entries.files.push_back(name);
+        }
     }
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return caselessless(a, b); });
-    return names;
+    sortcaseless(entries.folders);
+    sortcaseless(entries.files);
+    return entries;
 }
 
 std::string joinpath(const std::string& folder, const std::string& name) {
@@ -46,9 +65,26 @@ std::string joinpath(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
 
+// True for an absolute path without empty, "." or ".." parts and without a trailing '/':
+// one that is already in normal form, as every path the lists themselves hand out is.
+bool isnormalabsolute(std::string_view path) {
+    if (path.empty() || path.front() != '/') return false;
+    if (path.size() == 1) return true;
+    std::size_t start = 1;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string_view::npos) end = path.size();
+        const std::string_view part = path.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string normalfolderpath(std::string_view path) {
+    if (isnormalabsolute(path)) return std::string(path);
     fs::path p{std::string(path)};
     if (p.empty()) p = ".";
     std::error_code ec;
@@ -64,16 +100,21 @@ const std::string& DirListBox::list(int i) const {
     return subfolders_[static_cast<std::size_t>(i)];
 }
 
-void DirListBox::load(std::string path) {
+void DirListBox::load(std::string path, const std::vector<std::string>& names) {
     path_ = std::move(path);
     subfolders_.clear();
-    for (const std::string& name : readentries(path_, EntryKind::Folder))
-        subfolders_.push_back(joinpath(path_, name));
+    subfolders_.reserve(names.size());
+    for (const std::string& name : names) subfolders_.push_back(joinpath(path_, name));
 }
 
 void FileListBox::setpath(std::string_view path) {
     path_ = normalfolderpath(path);
-    files_ = readentries(path_, EntryKind::File);
+    files_ = readfolder(path_).files;
+}
+
+void FileListBox::assign(std::string path, std::vector<std::string> files) {
+    path_ = std::move(path);
+    files_ = std::move(files);
 }
 
 const std::string& FileListBox::list(int i) const {
@@ -88,12 +129,17 @@ bool matchesfilepattern(std::string_view name) {
 }
 
 void FolderLists::setpath(std::string_view path) {
-    dirs_.load(normalfolderpath(path));
+    std::string folder = normalfolderpath(path);
+    FolderEntries entries = readfolder(folder);
+    dirs_.load(std::move(folder), entries.folders);
+    listedfiles_ = std::move(entries.files);
     Dirs_Change();
 }
 
+// The file list follows the folder list; the files were read in the same pass over the folder.
 void FolderLists::Dirs_Change() {
-    files_.setpath(dirs_.path());
+    files_.assign(dirs_.path(), std::move(listedfiles_));
+    listedfiles_.clear();
 }
 
 }  // namespace tunedeck

@@ -28,7 +28,7 @@ class DirListBox {
 
   private:
     friend class FolderLists;
-    void load(std::string path);
+    void load(std::string path, const std::vector<std::string>& names);
 
     std::string path_;
     std::vector<std::string> subfolders_;
@@ -46,6 +46,10 @@ class FileListBox {
     const std::string& list(int i) const;
 
   private:
+    friend class FolderLists;
+    // Takes a listing of `path` (normal form) made by the folder list.
+    void assign(std::string path, std::vector<std::string> files);
+
     std::string path_;
     std::vector<std::string> files_;
 };
@@ -66,6 +70,7 @@ class FolderLists {
 
     DirListBox dirs_;
     FileListBox files_;
+    std::vector<std::string> listedfiles_;  // files of the folder just listed, for Dirs_Change
 };
 
 }  // namespace tunedeck

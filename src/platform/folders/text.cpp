@@ -3,6 +3,8 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <algorithm>
+
 namespace tunedeck {
 
 namespace {
@@ -17,13 +19,15 @@ class CtypeLocale {
     CtypeLocale(const CtypeLocale&) = delete;
     CtypeLocale& operator=(const CtypeLocale&) = delete;
 
-    // Falls back to ASCII-only mapping when the locale is missing.
+    // ASCII, by far the commonest in file names, maps the same in every UTF-8 locale and
+    // needs no library call; the rest falls back to ASCII-only mapping when the locale is
+    // missing.
     char32_t lower(char32_t c) const {
-        if (locale_ == locale_t{}) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
+        if (c < 0x80 || locale_ == locale_t{}) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
         return static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), locale_));
     }
     char32_t upper(char32_t c) const {
-        if (locale_ == locale_t{}) return (c >= U'a' && c <= U'z') ? c - 32 : c;
+        if (c < 0x80 || locale_ == locale_t{}) return (c >= U'a' && c <= U'z') ? c - 32 : c;
         return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), locale_));
     }
 
@@ -35,6 +39,15 @@ class CtypeLocale {
 const CtypeLocale& ctype() {
     static const CtypeLocale locale;
     return locale;
+}
+
+char asciilower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+bool isascii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 bool iscontinuation(unsigned char b) {
@@ -153,9 +166,27 @@ bool caselessless(std::string_view a, std::string_view b) {
     return a < b;
 }
 
+std::u32string caselesskey(std::string_view text) {
+    std::u32string key;
+    key.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Utf8Unit unit = decodeutf8(text, pos);
+        key += foldkey(unit, static_cast<unsigned char>(text[pos]));
+        pos += unit.length;
+    }
+    return key;
+}
+
 bool endswithcaseless(std::string_view name, std::string_view suffix) {
     if (name.size() < suffix.size()) return false;
     const std::string_view tail = name.substr(name.size() - suffix.size());
+    // An ASCII suffix (every extension) can only match ASCII bytes: a non-ASCII character that
+    // lowers to ASCII gets shorter and so cannot fill the same number of bytes.
+    if (isascii(suffix)) {
+        return std::equal(tail.begin(), tail.end(), suffix.begin(), [](char a, char b) {
+            return static_cast<unsigned char>(a) < 0x80 && asciilower(a) == asciilower(b);
+        });
+    }
     return tolowerutf8(tail) == tolowerutf8(suffix);
 }
 

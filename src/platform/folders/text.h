@@ -34,6 +34,9 @@ std::string firstcharupper(std::string_view text);
 
 // Orders names without regard to case (simple folding per code point), ties by raw bytes.
 bool caselessless(std::string_view a, std::string_view b);
+// The folded form that caselessless compares first: sorting many names by (key, raw bytes)
+// gives caselessless's order while folding each name only once.
+std::u32string caselesskey(std::string_view text);
 // True when `name` ends with `suffix`, compared without regard to case.
 bool endswithcaseless(std::string_view name, std::string_view suffix);
 
