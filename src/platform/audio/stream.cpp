@@ -17,8 +17,25 @@ Stream::Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferBytes,
     : decoder_(std::move(decoder)),
       ring_(bufferBytes),
       onending_(std::move(onending)),
-      expected_(decoder_->lengthBytes()),
-      thread_([this] { run(); }) {}
+      expected_(decoder_->lengthBytes()) {
+    prefill();
+    thread_ = std::thread([this] { run(); });
+}
+
+// Decodes the first block on the caller's thread, so that the output's next callback finds
+// sound even when the decoder thread has not been scheduled yet: the start of a file then
+// waits for at most one device period, not for a busy machine's scheduler.
+void Stream::prefill() noexcept {
+    try {
+        const bool more = decoder_->decode(pending_);
+        const std::size_t fitted = ring_.write(pending_.data(), pending_.size());
+        produced_.fetch_add(fitted, std::memory_order_acq_rel);
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(fitted));
+        if (!more) prefillended_ = true;
+    } catch (...) {
+        prefillended_ = true;  // the file ends where it failed, as it would on the thread
+    }
+}
 
 Stream::~Stream() {
     stopping_.store(true);
@@ -63,6 +80,8 @@ bool Stream::waitforoutput() {
 }
 
 void Stream::decodeall() {
+    if (!pending_.empty() && !push(pending_)) return;  // what did not fit in the ring
+    if (prefillended_) return;
     std::vector<uint8_t> block;
     while (!stopping_.load()) {
         block.clear();

@@ -47,6 +47,7 @@ class Stream {
     uint64_t length() const;
 
   private:
+    void prefill() noexcept;
     void run() noexcept;
     void decodeall();
     bool push(const std::vector<uint8_t>& block);
@@ -65,6 +66,9 @@ class Stream {
     std::atomic<uint64_t> produced_{0};
     std::mutex mutex_;
     std::condition_variable wake_;
+    // Set before the thread starts, then used by it alone.
+    std::vector<uint8_t> pending_;  // first block's bytes that did not fit in the ring
+    bool prefillended_ = false;
     std::thread thread_;  // last: starts after everything it uses
 };
 
