@@ -27,7 +27,9 @@ class BrowserTest : public ::testing::Test {
     BrowserTest() {
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", out().c_str(), 1);
-        setenv("SDL_DISKAUDIODELAY", "0", 1);
+        // Real time: at full speed the output can outrun a slow (sanitizer) build's decoder, and
+        // the underruns would split the tones this test measures.
+        unsetenv("SDL_DISKAUDIODELAY");
         std::ofstream(dir / "settings.ini")
             << "[system]\npath=" << music() << "/\n[cd]\ndevice=disc.cue\n";
         std::filesystem::create_directories(music());
