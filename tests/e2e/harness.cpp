@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -98,7 +99,9 @@ std::optional<int> Child::wait(std::chrono::milliseconds timeout) {
     return status_;
 }
 
-bool Child::running() { return !wait(0ms).has_value(); }
+bool Child::running() {
+    return !wait(0ms).has_value();
+}
 
 int runcommand(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                std::chrono::milliseconds timeout) {
@@ -175,6 +178,23 @@ double Screenshot::difference(const Screenshot& other) const {
     return static_cast<double>(differ) / (rgb_.size() / 3);
 }
 
+double Screenshot::difference(const Screenshot& other, int x, int y, int w, int h) const {
+    if (other.width_ != width_ || other.height_ != height_) return 1.0;
+    int differ = 0;
+    for (int yy = y; yy < y + h; ++yy)
+        for (int xx = x; xx < x + w; ++xx) {
+            Pixel a = at(xx, yy), b = other.at(xx, yy);
+            if (a.r != b.r || a.g != b.g || a.b != b.b) ++differ;
+        }
+    return static_cast<double>(differ) / (w * h);
+}
+
+std::string settingstext(const fs::path& root, const std::string& cddevice,
+                         const std::string& displaylines) {
+    return "[system]\npath=" + root.string() + "\n\n[cd]\ndevice=" + cddevice + "\n\n[display]\n" +
+           displaylines;
+}
+
 fs::path builtbinary() {
     const char* dir = std::getenv("TUNEDECK_BUILD_DIR");
     return fs::path(dir ? dir : ".") / "tunedeck";
@@ -187,12 +207,13 @@ Jukebox::Jukebox(const XServer& x, const fs::path& folder, const std::string& se
     std::ofstream(folder_ / "settings.ini") << settings;
 }
 
-void Jukebox::start() {
-    child_.emplace(std::vector<std::string>{(folder_ / "tunedeck").string()},
-                   std::map<std::string, std::string>{{"DISPLAY", x_.display()},
-                                                      {"SDL_VIDEODRIVER", "x11"},
-                                                      {"SDL_AUDIODRIVER", "disk"},
-                                                      {"SDL_DISKAUDIOFILE", audio_.string()}},
+void Jukebox::start(const std::map<std::string, std::string>& env) {
+    std::map<std::string, std::string> all{{"DISPLAY", x_.display()},
+                                           {"SDL_VIDEODRIVER", "x11"},
+                                           {"SDL_AUDIODRIVER", "disk"},
+                                           {"SDL_DISKAUDIOFILE", audio_.string()}};
+    for (const auto& [k, v] : env) all[k] = v;
+    child_.emplace(std::vector<std::string>{(folder_ / "tunedeck").string()}, all,
                    folder_ / "stdout.txt", folder_ / "stderr.txt");
 }
 
@@ -200,9 +221,9 @@ bool Jukebox::waitforwindow(std::chrono::milliseconds timeout) {
     auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
         if (!running()) return false;
-        int rc = runcommand({"xdotool", "search", "--onlyvisible", "--pid",
-                             std::to_string(child_->pid())},
-                            {{"DISPLAY", x_.display()}}, 5s);
+        int rc = runcommand(
+            {"xdotool", "search", "--onlyvisible", "--pid", std::to_string(child_->pid())},
+            {{"DISPLAY", x_.display()}}, 5s);
         if (rc == 0) return true;
         std::this_thread::sleep_for(100ms);
     }
@@ -213,10 +234,86 @@ void Jukebox::key(const std::string& name) {
     runcommand({"xdotool", "key", "--delay", "0", name}, {{"DISPLAY", x_.display()}}, 5s);
 }
 
-std::string Jukebox::stderrtext() const { return readfile(folder_ / "stderr.txt"); }
+std::string Jukebox::commandoutput(const std::vector<std::string>& argv) {
+    const fs::path out = folder_ / "command.txt";
+    Child command(argv, {{"DISPLAY", x_.display()}}, out, "/dev/null");
+    if (command.wait(5s).value_or(-1) != 0) return {};
+    return readfile(out);
+}
+
+// Lists every visible window and compares titles here: xdotool's own title match misses the
+// UTF-8 titles of SDL's message boxes, which carry no window class.
+std::string Jukebox::findwindow(const std::string& title) {
+    std::istringstream ids(
+        commandoutput({"xdotool", "search", "--onlyvisible", "--classname", ""}));
+    for (std::string id; std::getline(ids, id);) {
+        if (id.empty()) continue;
+        std::string name = commandoutput({"xdotool", "getwindowname", id});
+        if (!name.empty() && name.back() == '\n') name.pop_back();
+        if (name == title) return id;
+    }
+    return {};
+}
+
+void Jukebox::keytowindow(const std::string& window, const std::string& name) {
+    runcommand({"xdotool", "windowfocus", "--sync", window, "key", "--delay", "0", name},
+               {{"DISPLAY", x_.display()}}, 5s);
+}
+
+std::string Jukebox::messages() const {
+    std::istringstream lines(stderrtext());
+    std::string own;
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("tunedeck:", 0) == 0) own += line + "\n";
+    return own;
+}
+
+std::vector<fixtures::ToneSegment> Jukebox::tones() const {
+    std::error_code ec;
+    if (!fs::exists(audio_, ec)) return {};
+    return fixtures::findtones(audio_);
+}
+
+Screenshot Jukebox::screenshotwhen(const std::string& name,
+                                   const std::function<bool(const Screenshot&)>& ready,
+                                   std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        Screenshot shot = screenshot(name);
+        if (ready(shot) || std::chrono::steady_clock::now() >= deadline) return shot;
+        std::this_thread::sleep_for(100ms);
+    }
+}
+
+std::string Jukebox::stderrtext() const {
+    return readfile(folder_ / "stderr.txt");
+}
 
 Screenshot Jukebox::screenshot(const std::string& name) const {
     return Screenshot(x_, folder_ / (name + ".png"));
+}
+
+bool waituntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+bool near(const Pixel& p, int r, int g, int b, int tolerance) {
+    return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
+           std::abs(p.b - b) <= tolerance;
+}
+
+int findtone(const std::vector<fixtures::ToneSegment>& tones, double frequency, double seconds,
+             std::size_t from) {
+    for (std::size_t i = from; i < tones.size(); ++i)
+        if (std::abs(tones[i].frequency - frequency) <= frequency * 0.03 &&
+            tones[i].seconds >= seconds)
+            return static_cast<int>(i);
+    return -1;
 }
 
 }  // namespace tunedeck::e2e

@@ -1,0 +1,123 @@
+// The jukebox in file mode as a user meets it: the first screen, the music it plays, the keys
+// of the remote, and the exit key.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace tunedeck::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using fixtures::AudioFormat;
+using fixtures::TempDir;
+using fixtures::Tone;
+using fixtures::writetone;
+
+constexpr auto kStart = 30s;  // a loaded machine may take long to start a program under Xvfb
+constexpr auto kSound = 20s;
+
+void writemp3(const fs::path& file, double frequency, double seconds) {
+    fs::create_directories(file.parent_path());
+    writetone(file, AudioFormat::Mp3, Tone{frequency, seconds});
+}
+
+bool titleshown(const Screenshot& shot) {
+    return shot.whiteshare(33, 13, 617, 65) > 0.02;
+}
+
+// Share of the rectangle's pixels that are the colour (r, g, b).
+double colourshare(const Screenshot& shot, int x, int y, int w, int h, int r, int g, int b) {
+    int hits = 0;
+    for (int yy = y; yy < y + h; ++yy)
+        for (int xx = x; xx < x + w; ++xx)
+            if (near(shot.at(xx, yy), r, g, b, 2)) ++hits;
+    return static_cast<double>(hits) / (w * h);
+}
+
+// Where the list page is drawn: between the two lines, left of the right margin.
+double listchange(const Screenshot& a, const Screenshot& b) {
+    return a.difference(b, 0, 95, 1024, 585);
+}
+
+TEST(FileMode, FirstScreenShowsTheGradientOfTheSettingsAndTheTitle) {
+    TempDir dir;
+    writemp3(dir / "music/song.mp3", 440, 2);
+    XServer x(1024, 768);
+    Jukebox box(x, dir / "app",
+                settingstext(dir / "music", "none",
+                             "color1r=200\ncolor1g=40\ncolor1b=20\n"
+                             "color2r=20\ncolor2g=60\ncolor2b=180\n"));
+    box.start();
+    ASSERT_TRUE(box.waitforwindow(kStart)) << box.stderrtext();
+    Screenshot shot = box.screenshotwhen("first", titleshown, kStart);
+
+    EXPECT_TRUE(titleshown(shot));
+    // The right edge is bare background: the first colour at the top and, the gradient having
+    // run its course, the second at the bottom. The band between the lines is hatched in the
+    // second colour over the gradient.
+    EXPECT_TRUE(near(shot.at(1018, 3), 200, 40, 20, 6));
+    EXPECT_TRUE(near(shot.at(1018, 765), 20, 60, 180, 6));
+    EXPECT_GT(colourshare(shot, 1004, 392, 16, 16, 20, 60, 180), 0.2);
+    EXPECT_LT(colourshare(shot, 1004, 392, 16, 16, 20, 60, 180), 0.9);
+    // Halfway down the top strip the gradient has moved a little towards the second colour.
+    Pixel mid = shot.at(1018, 60);
+    EXPECT_LT(mid.r, 200);
+    EXPECT_GT(mid.b, 20);
+}
+
+TEST(FileMode, PlaysTheScanOrderAndNextMovesOnAndExitEndsAtOnce) {
+    TempDir dir;
+    // Subfolders are walked before the files beside them: B, then C, then the root's own file.
+    writemp3(dir / "music/a.mp3", 440, 4);
+    writemp3(dir / "music/B/b.mp3", 660, 4);
+    writemp3(dir / "music/C/c.mp3", 880, 4);
+    XServer x(1024, 768);
+    Jukebox box(x, dir / "app", settingstext(dir / "music", "none"));
+    box.start();
+    ASSERT_TRUE(box.waitforwindow(kStart)) << box.stderrtext();
+
+    ASSERT_TRUE(waituntil([&] { return findtone(box.tones(), 660, 0.5) >= 0; }, kSound));
+    box.key("n");
+    ASSERT_TRUE(waituntil([&] { return findtone(box.tones(), 880, 0.5) >= 0; }, kSound));
+
+    auto tones = box.tones();
+    int first = findtone(tones, 660, 0.5);
+    int second = findtone(tones, 880, 0.5);
+    EXPECT_LT(first, second);
+    EXPECT_LT(tones[static_cast<std::size_t>(first)].seconds, 3.8) << "N did not cut the tone";
+    EXPECT_EQ(findtone(tones, 440, 0.05), -1) << "the root's own file played too early";
+
+    box.key("x");
+    EXPECT_EQ(box.wait(1s), std::optional<int>(0));
+    EXPECT_EQ(box.messages(), "");
+}
+
+TEST(FileMode, EnterOpensALetterAndThenAFolder) {
+    TempDir dir;
+    writemp3(dir / "music/Alpha/Inner/one.mp3", 440, 1);
+    writemp3(dir / "music/Bravo/two.mp3", 660, 1);
+    writemp3(dir / "music/Charlie/three.mp3", 880, 1);
+    XServer x(1024, 768);
+    Jukebox box(x, dir / "app", settingstext(dir / "music", "none", "showletters=1\n"));
+    box.start();
+    ASSERT_TRUE(box.waitforwindow(kStart)) << box.stderrtext();
+    Screenshot letters = box.screenshotwhen("letters", titleshown, kStart);
+    // Without a key the list stays as it is, so a change below comes from the key.
+    Screenshot again = box.screenshot("letters-again");
+    ASSERT_EQ(listchange(letters, again), 0.0);
+
+    box.key("Return");
+    auto changed = [&](const Screenshot& before) {
+        return [&before](const Screenshot& s) { return listchange(before, s) > 0.001; };
+    };
+    Screenshot folders = box.screenshotwhen("letter-a", changed(letters), 10s);
+    EXPECT_GT(listchange(letters, folders), 0.001) << "Enter on a letter left the list";
+
+    box.key("Return");
+    Screenshot inside = box.screenshotwhen("alpha", changed(folders), 10s);
+    EXPECT_GT(listchange(folders, inside), 0.001) << "Enter on a folder left the list";
+    EXPECT_TRUE(box.running());
+}
+
+}  // namespace
+}  // namespace tunedeck::e2e
