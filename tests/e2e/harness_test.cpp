@@ -8,7 +8,8 @@ namespace tunedeck::e2e {
 TEST(Harness, PrivateXServerScreenReadsBack) {
     XServer x(1024, 768);
     ASSERT_FALSE(x.display().empty());
-    auto dir = std::filesystem::temp_directory_path() / ("tunedeck-harness-" + std::to_string(getpid()));
+    auto dir =
+        std::filesystem::temp_directory_path() / ("tunedeck-harness-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     Screenshot shot(x, dir / "root.png");
     EXPECT_EQ(shot.width(), 1024);
