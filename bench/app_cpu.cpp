@@ -1,0 +1,94 @@
+// CPU used over 60 s of real-time playback with the screen idle (the clock ticking): the real
+// jukebox under a private X server, beside `mpv --ao=sdl --no-video` and `mpg123` playing the
+// same file, all three at the same time. The jukebox and mpv write through SDL's disk driver at
+// its real-time pace; mpg123 writes to a pipe that this program drains at the real-time rate.
+// Start-up is left out: the count begins once all three have played for a few seconds.
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "app_bench.h"
+#include "engine_bench.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace fx = tunedeck::fixtures;
+namespace bn = tunedeck::bench;
+
+constexpr auto kWarmup = std::chrono::seconds(3);
+constexpr auto kMeasured = std::chrono::seconds(60);
+constexpr double kBytesPerSecond = 44100.0 * 4;
+
+// Reads the FIFO no faster than the output format's real-time byte rate until told to stop.
+void drainrealtime(const fs::path& fifo, const std::atomic<bool>& stop) {
+    const int fd = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    std::vector<char> buffer(1 << 16);
+    const auto start = bn::Clock::now();
+    double consumed = 0;
+    while (!stop.load()) {
+        const double due = bn::millis(bn::Clock::now() - start) / 1000.0 * kBytesPerSecond;
+        const auto want = static_cast<std::size_t>(std::max(0.0, due - consumed));
+        if (want > 0) {
+            const ssize_t got = read(fd, buffer.data(), std::min(want, buffer.size()));
+            if (got > 0) consumed += static_cast<double>(got);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    close(fd);
+}
+
+struct Player {
+    const char* name;
+    bn::Process* process;
+    double before = 0;
+};
+
+}  // namespace
+
+int main() {
+    try {
+        fx::TempDir tmp;
+        fs::create_directories(tmp / "music");
+        const fs::path file = tmp / "music" / "long.mp3";
+        fx::writetone(file, fx::AudioFormat::Mp3, {440.0, 75.0});
+        const fs::path jukebox = bn::installjukebox(tmp / "app", tmp / "music");
+        const fs::path fifo = tmp / "mpg123.pcm";
+        if (mkfifo(fifo.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
+
+        bn::Xvfb x(1280, 720);
+        std::atomic<bool> stop{false};
+        std::thread drain(drainrealtime, fifo, std::cref(stop));
+        bn::Process ours({jukebox.string()}, bn::diskaudio("/dev/null", x.display()));
+        bn::Process mpv(
+            {"mpv", "--no-config", "--really-quiet", "--ao=sdl", "--no-video", file.string()},
+            bn::diskaudio("/dev/null"));
+        bn::Process mpg123({"mpg123", "-q", "-s", file.string()}, {}, fifo.string());
+
+        std::this_thread::sleep_for(kWarmup);
+        Player players[] = {{"jukebox", &ours}, {"mpv", &mpv}, {"mpg123", &mpg123}};
+        for (auto& p : players) p.before = p.process->cpuseconds();
+        const double xbefore = x.process().cpuseconds();
+        std::this_thread::sleep_for(kMeasured);
+        const double seconds = std::chrono::duration<double>(kMeasured).count();
+        double percent[3] = {};
+        for (int i = 0; i < 3; ++i) {
+            if (!players[i].process->running())
+                std::printf("%s ended before the measurement did\n", players[i].name);
+            percent[i] = (players[i].process->cpuseconds() - players[i].before) / seconds * 100;
+        }
+        const double xpercent = (x.process().cpuseconds() - xbefore) / seconds * 100;
+        stop.store(true);
+        drain.join();
+
+        bn::figure("CPU while playing, screen idle", percent[0], "%", "mpv", percent[1]);
+        bn::figure("CPU while playing, screen idle", percent[0], "%", "mpg123", percent[2]);
+        std::printf("(the X server drawing the jukebox's screen used %.3f %% besides)\n", xpercent);
+        bn::goal("CPU while playing below mpv's", percent[0] >= 0 && percent[0] < percent[1]);
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_app_cpu: %s\n", error.what());
+        return 1;
+    }
+}
