@@ -1,12 +1,20 @@
 #include "platform/audio/stream.h"
 
+#include <algorithm>
 #include <chrono>
+
+#include "platform/audio/format.h"
 
 namespace tunedeck {
 
 namespace {
-// How long the decoder sleeps when the ring is full; far below the ring's playing time.
-constexpr auto kRefillPoll = std::chrono::milliseconds(10);
+// The decoder, finding the ring full, sleeps until the output has freed this share of it, so
+// that it writes in a few bursts a second instead of waking for every block; the rest of the
+// ring keeps playing meanwhile.
+constexpr std::size_t kRefillShare = 4;  // a quarter
+// Bounds of that sleep: the output may be paused (nothing drains) or the ring tiny.
+constexpr auto kMinRefillWait = std::chrono::milliseconds(1);
+constexpr auto kMaxRefillWait = std::chrono::milliseconds(200);
 // How often a decoded stream looks whether the output has reached it: the UI thread's time to
 // start the next file is what is left of this stream less this.
 constexpr auto kEndingPoll = std::chrono::milliseconds(2);
@@ -90,6 +98,15 @@ void Stream::decodeall() {
     }
 }
 
+// How long the output takes to free a share of the ring at the output's byte rate.
+std::chrono::microseconds Stream::refillwait() const {
+    const std::size_t wanted = ring_.capacity() / kRefillShare;
+    const std::size_t room = ring_.capacity() - ring_.size();
+    const std::size_t missing = wanted > room ? wanted - room : 0;
+    const std::chrono::microseconds wait(missing * 1'000'000 / kBytesPerSecond);
+    return std::clamp<std::chrono::microseconds>(wait, kMinRefillWait, kMaxRefillWait);
+}
+
 // Waits for room as the output drains; false when the stream is being destroyed.
 bool Stream::push(const std::vector<uint8_t>& block) {
     std::size_t done = 0;
@@ -97,7 +114,7 @@ bool Stream::push(const std::vector<uint8_t>& block) {
         done += ring_.write(block.data() + done, block.size() - done);
         if (done == block.size()) break;
         std::unique_lock lock(mutex_);
-        if (wake_.wait_for(lock, kRefillPoll, [this] { return stopping_.load(); })) return false;
+        if (wake_.wait_for(lock, refillwait(), [this] { return stopping_.load(); })) return false;
     }
     produced_.fetch_add(block.size(), std::memory_order_acq_rel);
     return !stopping_.load();

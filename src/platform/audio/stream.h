@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -51,6 +52,7 @@ class Stream {
     void run() noexcept;
     void decodeall();
     bool push(const std::vector<uint8_t>& block);
+    std::chrono::microseconds refillwait() const;
     bool waitforoutput();
 
     std::unique_ptr<Decoder> decoder_;
