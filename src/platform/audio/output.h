@@ -17,7 +17,7 @@ namespace tunedeck {
 class Output {
   public:
     static constexpr std::size_t kMaxStreams = 8;
-    static constexpr Uint16 kDeviceFrames = 256;  // ~5.8 ms per callback
+    static constexpr Uint16 kDeviceFrames = 512;  // ~11.6 ms per callback
 
     Output() = default;
     ~Output() { close(); }
