@@ -34,8 +34,15 @@ void ignoremouse() {
         SDL_EventState(type, SDL_IGNORE);
 }
 
+// The screen changes a few times a second at most and the software renderer draws a whole page
+// in a few milliseconds, so it is the default, drawing straight into the window's own
+// framebuffer: a GL context costs far more memory and start-up time than it saves (with a
+// software GL stack, over 150 MB and 200 ms). SDL_RENDER_DRIVER and
+// SDL_FRAMEBUFFER_ACCELERATION in the environment still choose otherwise.
 SdlRenderer windowrenderer(SDL_Window* window) {
-    SdlRenderer r(SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED));
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SdlRenderer r(SDL_CreateRenderer(window, -1, 0));
     if (!r) r = SdlRenderer(SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE));
     if (!r) throw ScreenError(std::string("SDL_CreateRenderer: ") + SDL_GetError());
     return r;
