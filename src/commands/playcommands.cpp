@@ -201,22 +201,30 @@ void seek(KeyContext& context, int32_t milliseconds) {
     mci(context, "set cd time format tmsf");
 }
 
+namespace {
+
+// Redraws the list so its queue marks follow the queue. The letter grid shows no queue marks;
+// drawing the list over it would leave the highlight on a grid cell number past the page.
+void redrawqueuemarks(KeyContext& context) {
+    if (context.state().letterfocus == 0) context.view.renderitems();
+}
+
+}  // namespace
+
 void playeverything(KeyContext& context) {
     context.queue().clear();
     scan(context.browser, context.browser.settings_reader.rootpath());
-    context.view.renderitems();
+    redrawqueuemarks(context);
 }
 
 void queueall(KeyContext& context) {
     queuelisting(context.queue(), context.state());
-    context.view.renderitems();
+    redrawqueuemarks(context);
 }
 
 void clearqueue(KeyContext& context) {
     context.queue().clear();
-    // The letter grid shows no queue marks; drawing the list over it would leave the highlight
-    // on a grid cell number past the page.
-    if (context.state().letterfocus == 0) context.view.renderitems();
+    redrawqueuemarks(context);
 }
 
 }  // namespace tunedeck
