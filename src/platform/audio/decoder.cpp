@@ -61,6 +61,9 @@ void Decoder::openInput(const std::string& path) {
     av_dict_free(&options);
     if (opened < 0) badformat(path + ": " + averror(opened));  // FFmpeg freed `raw`
     format_ = FormatContext(raw);
+    // A score of 1 is FFmpeg's last-resort guess for content it does not recognise (zeros,
+    // random bytes); reading on would scan the whole file for a frame, seconds for a large one.
+    if (raw->probe_score <= 1) badformat(path + ": not a recognisable audio format");
     const int probed = avformat_find_stream_info(raw, nullptr);
     if (probed < 0) badformat(path + ": " + averror(probed));
     if (watch_.expired()) badformat(path + ": opening took too long");
