@@ -38,7 +38,7 @@ bench: deps-bench build
 	scripts/run-bench $(BUILD)
 
 sanitize: deps-test
-	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTUNEDECK_SANITIZE=address,undefined
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTUNEDECK_SANITIZE=address,undefined -DTUNEDECK_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) -j $(JOBS) --output-on-failure
