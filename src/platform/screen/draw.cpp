@@ -29,6 +29,21 @@ int wrappedalign(Alignment a) {
     return TTF_WRAPPED_ALIGN_LEFT;
 }
 
+// CR LF, CR alone and LF alone each end one line; the font library breaks at CR and at LF.
+std::string singlebreaks(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out.push_back(text[i]);
+            continue;
+        }
+        out.push_back('\n');
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    }
+    return out;
+}
+
 // A text that fits on one line gets a surface just as wide as the text; the wrapping
 // renderer would make it as wide as the box, which costs a blend of the whole box per frame.
 SDL_Surface* textsurface(TTF_Font* font, const std::string& text, SDL_Color fg, int wrap) {
@@ -200,7 +215,7 @@ SDL_Texture* labeltexture(DrawContext& dc, const Element& e) {
     if (!font) return nullptr;
     TTF_SetFontWrappedAlign(font, wrappedalign(e.alignment));
     SDL_Color fg{redof(e.forecolor), greenof(e.forecolor), blueof(e.forecolor), 255};
-    SdlSurface s(textsurface(font, e.caption, fg, box.w));
+    SdlSurface s(textsurface(font, singlebreaks(e.caption), fg, box.w));
     if (!s) return nullptr;
     c.text = SdlTexture(SDL_CreateTextureFromSurface(dc.renderer, s.get()));
     return c.text.get();
