@@ -8,12 +8,15 @@ namespace tunedeck {
 SaverStep advancesaver(SaverCounters& counters, int16_t savertime) {
     SaverStep step;
     if (counters.idlecount == 0) step.restore = true;
-    if (counters.idlecount < std::numeric_limits<int16_t>::max()) ++counters.idlecount;
-    if (counters.idlecount == savertime) {
+    // The counter stays at its maximum; from then on it counts as past every threshold, the
+    // largest included, so the saver blanks once there and its text keeps moving.
+    const bool counting = counters.idlecount < std::numeric_limits<int16_t>::max();
+    if (counting) ++counters.idlecount;
+    if (counting && counters.idlecount == savertime) {
         step.blank = true;
         counters.movecount = 4;
     }
-    if (savertime != 0 && counters.idlecount > savertime) {
+    if (savertime != 0 && (counters.idlecount > savertime || !counting)) {
         if (counters.movecount < std::numeric_limits<int16_t>::max()) ++counters.movecount;
         if (counters.movecount > 5) {
             counters.movecount = 0;

@@ -54,11 +54,14 @@ std::pair<std::vector<int>, std::vector<int>> timeline(int16_t savertime, int ti
     return seen;
 }
 
-TEST(Saver, TimelinesForSixtyOneAndZero) {
+TEST(Saver, TimelinesForSixtyOneZeroAndTheLargestSetting) {
     EXPECT_EQ(timeline(60, 80),
               std::make_pair(std::vector<int>{60}, std::vector<int>{62, 68, 74, 80}));
     EXPECT_EQ(timeline(1, 3), std::make_pair(std::vector<int>{1}, std::vector<int>{3}));
     EXPECT_EQ(timeline(0, 300), std::make_pair(std::vector<int>{}, std::vector<int>{}));
+    // The counter stops at 32767, where this saver starts: it must still show and move its text.
+    EXPECT_EQ(timeline(32767, 32780),
+              std::make_pair(std::vector<int>{32767}, std::vector<int>{32769, 32775}));
 }
 
 TEST(Saver, IdleCountStopsAtItsMaximumAndTheTextKeepsMoving) {
