@@ -3,8 +3,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "settings/numeric.h"
 
@@ -20,6 +23,7 @@ struct NumericSetting {
     int16_t Settings::*field;
     const char* section;
     const char* key;
+    bool colour = false;  // a colour component, kept within 0..255
 };
 
 // In the order loadsettings reads them; the defaults are the Settings member initialisers.
@@ -28,21 +32,54 @@ constexpr NumericSetting kNumericSettings[] = {
     {&Settings::rendercover, "display", "rendercover"},
     {&Settings::showletters, "display", "showletters"},
     {&Settings::fixnames, "system", "fixnames"},
-    {&Settings::color1r, "display", "color1r"},
-    {&Settings::color1g, "display", "color1g"},
-    {&Settings::color1b, "display", "color1b"},
-    {&Settings::color2r, "display", "color2r"},
-    {&Settings::color2g, "display", "color2g"},
-    {&Settings::color2b, "display", "color2b"},
+    {&Settings::color1r, "display", "color1r", true},
+    {&Settings::color1g, "display", "color1g", true},
+    {&Settings::color1b, "display", "color1b", true},
+    {&Settings::color2r, "display", "color2r", true},
+    {&Settings::color2g, "display", "color2g", true},
+    {&Settings::color2b, "display", "color2b", true},
     {&Settings::coverx, "display", "coverx"},
     {&Settings::covery, "display", "covery"},
     {&Settings::savertime, "system", "savertime"},
 };
 
+// A component of 256 would otherwise wrap to 0 in the colour word.
+int16_t clampcolour(int16_t value) {
+    return std::clamp<int16_t>(value, 0, 255);
+}
+
 std::string homefolder() {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
     return "/";
+}
+
+// Home folder of a named user; empty when there is no such user.
+std::string userhome(const std::string& user) {
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (::getpwnam_r(user.c_str(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+        !found->pw_dir)
+        return {};
+    return found->pw_dir;
+}
+
+bool namechar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// `~`, `~user`, `$HOME` and `${HOME}` at the start of the value, expanded as a shell does;
+// anything else, an unknown user included, is left as it is.
+std::string expandhome(const std::string& value) {
+    if (value.starts_with("${HOME}")) return homefolder() + value.substr(7);
+    if (value.starts_with("$HOME") && (value.size() == 5 || !namechar(value[5])))
+        return homefolder() + value.substr(5);
+    if (!value.starts_with('~')) return value;
+    const std::size_t slash = std::min(value.find('/'), value.size());
+    const std::string user = value.substr(1, slash - 1);
+    const std::string home = user.empty() ? homefolder() : userhome(user);
+    return home.empty() ? value : home + value.substr(slash);
 }
 
 // Absolute, lexically resolved, no trailing '/' except for "/" itself.
@@ -88,6 +125,7 @@ Settings SettingsReader::loadsettings() {
         int16_t& field = settings.*s.field;
         const std::string text = readsetting({}, s.section, s.key, std::to_string(field));
         field = static_cast<int16_t>(wholenumber(text, INT16_MIN, INT16_MAX).value_or(field));
+        if (s.colour) field = clampcolour(field);
     }
     return settings;
 }
@@ -95,7 +133,7 @@ Settings SettingsReader::loadsettings() {
 std::string SettingsReader::rootpath() {
     const std::string value = readsetting({}, "system", "path", homefolder() + "/Music");
     if (value.empty()) return value;
-    return normalfolder(appfolder_, value);
+    return normalfolder(appfolder_, expandhome(value));
 }
 
 }  // namespace tunedeck

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdlib>
@@ -57,8 +59,8 @@ TEST_F(SettingsFile, NumbersAreRoundedHalfToEvenAndBadOnesFallBack) {
         "perpage= 7.5 \n"
         "rendercover=8.5\n"
         "showletters=-2.5\n"
-        "color1r=32767\n"
-        "color1g=-32768\n"
+        "color1r=256\n"
+        "color1g=-1\n"
         "color1b=32768\n"
         "color2r=\n"
         "color2g=twelve\n"
@@ -72,8 +74,8 @@ TEST_F(SettingsFile, NumbersAreRoundedHalfToEvenAndBadOnesFallBack) {
     EXPECT_EQ(s.perpage, 8);
     EXPECT_EQ(s.rendercover, 8);
     EXPECT_EQ(s.showletters, -2);
-    EXPECT_EQ(s.color1r, 32767);
-    EXPECT_EQ(s.color1g, -32768);
+    EXPECT_EQ(s.color1r, 255);  // colours are clamped, not wrapped
+    EXPECT_EQ(s.color1g, 0);
     EXPECT_EQ(s.color1b, 143);  // out of range
     EXPECT_EQ(s.color2r, 68);   // empty
     EXPECT_EQ(s.color2g, 74);
@@ -99,6 +101,30 @@ TEST_F(SettingsFile, RootPathIsReadAnewAndBroughtToNormalForm) {
     EXPECT_EQ(reader.rootpath(), "");  // present but empty: no root
     write("[display]\nperpage=5\n");
     EXPECT_EQ(reader.rootpath(), homemusic());
+}
+
+TEST_F(SettingsFile, RootPathExpandsTheHomeFolderAsAShellWould) {
+    const char* home = std::getenv("HOME");
+    const std::string saved = home ? home : "";
+    setenv("HOME", "/home/listener", 1);
+    const passwd* me = getpwuid(getuid());
+    ASSERT_NE(me, nullptr);
+    const std::pair<std::string, std::string> cases[] = {
+        {"~", "/home/listener"},
+        {"~/Music/", "/home/listener/Music"},
+        {"$HOME/Music", "/home/listener/Music"},
+        {"${HOME}/Music", "/home/listener/Music"},
+        {std::string("~") + me->pw_name + "/Music",
+         (std::filesystem::path(me->pw_dir) / "Music").lexically_normal().string()},
+        {"$HOMEWORK/Music", (dir / "$HOMEWORK/Music").string()},  // another variable: no
+        {"music/~/x", (dir / "music/~/x").string()},
+        {"~nosuchuser-td/x", (dir / "~nosuchuser-td/x").string()},  // as the shell leaves it
+    };
+    for (const auto& [value, expected] : cases) {
+        write("[system]\npath=" + value + "\n");
+        EXPECT_EQ(reader.rootpath(), expected) << value;
+    }
+    setenv("HOME", saved.c_str(), 1);
 }
 
 TEST_F(SettingsFile, ReadsettingAddressesFilesInTheApplicationFolder) {
