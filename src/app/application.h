@@ -38,7 +38,7 @@ struct AppOptions {
     bool offscreen = false;
     int widthpx = 1024;
     int heightpx = 768;
-    // Message boxes; null means real modal SDL boxes over the window.
+    // Message boxes; null means boxes drawn full screen on a window of their own.
     MessageBoxes* boxes = nullptr;
 };
 
@@ -103,6 +103,7 @@ class Application {
     void end(int status, std::string reason);
 
     bool probedrive();
+    bool checkroot();
     bool startaudio();
     void buildscreen();
     void showtitle();

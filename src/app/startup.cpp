@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "app/audioglue.h"
+#include "browse/paging.h"
 #include "commands/mcireply.h"
 
 namespace tunedeck {
@@ -72,7 +73,7 @@ bool Application::startaudio() {
 void Application::buildscreen() {
     settings_ = reader_.loadsettings();
     view_->settings =
-        DisplaySettings{settings_.perpage,
+        DisplaySettings{effectiveperpage(settings_.perpage),  // as the keys count them
                         settings_.rendercover,
                         settings_.coverx,
                         settings_.covery,
@@ -107,8 +108,16 @@ void Application::showtitle() {
                 "CD audio  " + std::to_string(mode_.cdtracks) + " pistes durée total: " + length);
 }
 
+// File mode needs a music folder: a `path` that is present but empty names none, and must not
+// fall back to the working folder.
+bool Application::checkroot() {
+    if (mode_.mediamode != kFileMode || !reader_.rootpath().empty()) return true;
+    end(1, "no music folder: [system] path in settings.ini is empty");
+    return false;
+}
+
 bool Application::Form_Load() {
-    if (!probedrive()) return false;
+    if (!probedrive() || !checkroot()) return false;
     if (mode_.mediamode == kFileMode && !startaudio()) return false;
     buildscreen();
     queue_->clear();

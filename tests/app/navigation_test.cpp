@@ -37,6 +37,25 @@ TEST(Navigation, PagesTurnAtTheirEdgesAndEmptyRowsRefuse) {
     EXPECT_EQ(cue(h), "/bang.wav");
 }
 
+TEST(Navigation, PageSizeOfZeroOrLessDrawsAndMovesByElevenRows) {
+    for (const char* perpage : {"0", "-4"}) {
+        Harness h;
+        for (int i = 10; i < 23; ++i) h.tone(std::to_string(i) + ".mp3", 0.05);
+        h.writesettings("none", std::string("showletters=0\nperpage=") + perpage);
+        Application& app = h.start();
+        ASSERT_TRUE(h.loaded);
+        const Element* last = app.form().lblItem.get(11);
+        ASSERT_NE(last, nullptr) << perpage;
+        EXPECT_EQ(last->tag, "11");
+        EXPECT_FALSE(last->caption.empty());
+        EXPECT_TRUE(app.form().lblMoreBelow.visible);
+        for (int i = 0; i < 11; ++i) h.press(SDLK_DOWN);
+        EXPECT_EQ(app.browse().page, 2);
+        EXPECT_EQ(app.form().lblItem.get(1)->tag, "12");
+        EXPECT_EQ(app.form().shpHighlight.top, app.form().lblItem.get(1)->top - 20);
+    }
+}
+
 TEST(Navigation, FoldersOpenWithRightAndLeftRestoresPositionAndTitle) {
     Harness h;
     for (const char* name : {"a", "b", "c"}) h.tone(fs::path(name) / "x.mp3", 0.05);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "audio/bassutil.h"
 #include "harness.h"
@@ -37,17 +38,23 @@ TEST(Startup, LetterIndexEndsAsAListWithTheHighlightOnIt) {
     EXPECT_EQ(app.form().shpHighlight.top, 1300 + 495);
 }
 
-TEST(Startup, NoMusicOrNoRootEndsWithoutABoxAndWithAReason) {
-    for (const bool removeroot : {false, true}) {
+TEST(Startup, NoMusicNoRootOrAnEmptyRootSettingEndsWithoutABoxAndWithAReason) {
+    enum class Root { NoMusic, Missing, EmptySetting };
+    for (const Root root : {Root::NoMusic, Root::Missing, Root::EmptySetting}) {
         Harness h;
         h.tone("only.wav");
-        if (removeroot) fs::remove_all(h.root());
+        if (root == Root::Missing) fs::remove_all(h.root());
         h.writesettings("none");
+        // Present but empty: no music folder, never the working folder.
+        if (root == Root::EmptySetting)
+            std::ofstream(h.dir / "settings.ini") << "[system]\npath=\n[cd]\ndevice=none\n";
         Application& app = h.start();
         EXPECT_FALSE(h.loaded);
         EXPECT_EQ(app.exitstatus(), 1);
-        EXPECT_NE(app.endreason().find("no music"), std::string::npos);
+        const std::string expected = root == Root::EmptySetting ? "path" : "no music under";
+        EXPECT_NE(app.endreason().find(expected), std::string::npos) << app.endreason();
         EXPECT_TRUE(h.boxes.shown.empty());
+        EXPECT_EQ(app.queue().playlistcount, 0);
     }
 }
 
