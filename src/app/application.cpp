@@ -5,6 +5,7 @@
 
 #include "commands/commands.h"
 #include "commands/viewhooks.h"
+#include "platform/screen/drawnmessagebox.h"
 #include "platform/screen/keys.h"
 #include "platform/screen/sdlmessagebox.h"
 #include "platform/screen/tick.h"
@@ -47,7 +48,9 @@ Application::Application(AppOptions options)
       cues_(std::make_unique<SoundCues>(options_.appfolder)) {
     boxes_ = options_.boxes;
     if (boxes_ == nullptr) {
-        ownboxes_ = std::make_unique<SdlMessageBoxes>(screen_->sdlwindow());
+        // SDL's own box only where ours cannot be drawn.
+        ownboxes_ = std::make_unique<DrawnMessageBoxes>(
+            screen_->sdlwindow(), std::make_unique<SdlMessageBoxes>(screen_->sdlwindow()));
         boxes_ = ownboxes_.get();
     }
     cd_ = std::make_unique<CdControl>(*mci_, *boxes_);

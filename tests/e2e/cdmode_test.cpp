@@ -36,5 +36,29 @@ TEST(CdMode, DiscPlaysFromTrackOneAndNextMovesToTrackTwo) {
     EXPECT_EQ(box.wait(1s), std::optional<int>(0));
 }
 
+// The CD layer's own error boxes come up during keys, over the list: the remote's OK closes
+// them and the keys reach the list again.
+TEST(CdMode, ErrorOfAKeyIsShownAndOkGivesTheKeysBackToTheList) {
+    TempDir dir;
+    fs::create_directories(dir / "music");
+    const fs::path cue = dir / "disc/disc.cue";
+    fs::create_directories(cue.parent_path());
+    fixtures::writecdimage(cue, {{20.0, 440.0}, {4.0, 0.0, true}});
+    XServer x(1024, 768);
+    Jukebox box(x, dir / "app", settingstext(dir / "music", cue.string(), "showletters=0\n"));
+    box.start();
+    ASSERT_TRUE(box.waitforwindow(30s)) << box.stderrtext();
+
+    box.key("Down");
+    box.key("Return");  // the data track does not play
+    ASSERT_TRUE(errorpageshown(box.screenshotwhen("error", errorpageshown, 20s)));
+    box.key("Return");
+    const Screenshot list = box.screenshotwhen(
+        "list", [](const Screenshot& s) { return !errorpageshown(s); }, 10s);
+    EXPECT_FALSE(errorpageshown(list));
+    box.key("x");
+    EXPECT_EQ(box.wait(10s), std::optional<int>(0)) << "the exit key went nowhere";
+}
+
 }  // namespace
 }  // namespace tunedeck::e2e

@@ -320,6 +320,31 @@ bool near(const Pixel& p, int r, int g, int b, int tolerance) {
            std::abs(p.b - b) <= tolerance;
 }
 
+WhiteText whitetext(const Screenshot& shot, int margin) {
+    WhiteText text;
+    bool previous = false;
+    for (int y = 0; y < shot.height(); ++y) {
+        bool lit = false;
+        for (int x = 0; x < shot.width(); ++x) {
+            const Pixel p = shot.at(x, y);
+            if (p.r < 200 || p.g < 200 || p.b < 200) continue;
+            lit = true;
+            if (x < margin || x >= shot.width() - margin || y < margin ||
+                y >= shot.height() - margin)
+                text.nearedge = true;
+        }
+        if (lit && !previous) ++text.bands;
+        previous = lit;
+    }
+    return text;
+}
+
+bool errorpageshown(const Screenshot& shot) {
+    // The main screen's white lines run from edge to edge; the page's text keeps off them.
+    const WhiteText text = whitetext(shot, 2);
+    return near(shot.at(0, 0), 7, 18, 143, 3) && text.bands >= 3 && !text.nearedge;
+}
+
 int findtone(const std::vector<fixtures::ToneSegment>& tones, double frequency, double seconds,
              std::size_t from) {
     for (std::size_t i = from; i < tones.size(); ++i)

@@ -131,6 +131,18 @@ bool waituntil(const std::function<bool()>& condition, std::chrono::milliseconds
 // True when the colour is within `tolerance` of (r, g, b) in every channel.
 bool near(const Pixel& p, int r, int g, int b, int tolerance);
 
+// The white text of a screenshot: its runs of rows, and whether any of it comes within
+// `margin` pixels of an edge of the screen.
+struct WhiteText {
+    int bands = 0;
+    bool nearedge = false;
+};
+WhiteText whitetext(const Screenshot& shot, int margin);
+
+// An error page is up: the jukebox's gradient at the top corner, lines of text over it, and
+// nothing white at the edges (as the main screen's lines are).
+bool errorpageshown(const Screenshot& shot);
+
 // A tone segment of about `frequency` (within 3 %) lasting at least `seconds`; its index in
 // `tones` from `from` on, or -1.
 int findtone(const std::vector<fixtures::ToneSegment>& tones, double frequency, double seconds,
