@@ -2,13 +2,14 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
+COV_BUILD  ?= build-cov
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 DEPS       := scripts/install-deps
 
 PREFIX     ?= /opt/tunedeck
 
-.PHONY: install package all deps deps-test deps-bench configure build test run run-cd bench sanitize tsan fuzz soak clean format
+.PHONY: install package all deps deps-test deps-bench deps-coverage configure build test run run-cd bench sanitize tsan coverage fuzz soak clean format
 
 all: build
 
@@ -18,6 +19,8 @@ deps-test:
 	@$(DEPS) test
 deps-bench:
 	@$(DEPS) bench
+deps-coverage:
+	@$(DEPS) coverage
 
 $(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -49,6 +52,15 @@ tsan: deps-test
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	  ctest --test-dir $(TSAN_BUILD) -j $(JOBS) --output-on-failure
 
+# Line coverage of src/ by every test, with gcov and lcov; the summary is printed, the report is
+# left in $(COV_BUILD)/coverage/index.html.
+coverage: deps-coverage
+	cmake -S . -B $(COV_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTUNEDECK_COVERAGE=ON -DTUNEDECK_BENCH=OFF
+	cmake --build $(COV_BUILD) -j $(JOBS)
+	lcov --quiet --zerocounters --directory $(COV_BUILD)
+	-ctest --test-dir $(COV_BUILD) -j $(JOBS) --output-on-failure
+	scripts/coverage-report $(COV_BUILD)
+
 # DESTDIR stages the tree elsewhere (as a packager does); PREFIX is where it will run from.
 install: build
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
@@ -63,7 +75,7 @@ soak: deps-test build
 	scripts/run-soak $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(COV_BUILD)
 
 format:
 	find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
