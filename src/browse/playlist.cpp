@@ -54,6 +54,8 @@ class PlaylistReader {
     std::ifstream in_;
 };
 
+constexpr std::string_view kFileUrl = "file://";
+
 // An existing ordinary file that is not hidden (links followed).
 bool isplayablefile(const std::string& path) {
     if (path.empty() || path.find('\0') != std::string::npos) return false;
@@ -63,23 +65,74 @@ bool isplayablefile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool isfullpath(std::string_view line) {
-    return line.find(':') != std::string_view::npos || line.starts_with('/');
+char asciilower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// `prefix` in lower case.
+bool startswithcaseless(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(),
+                      [](char p, char t) { return p == asciilower(t); });
+}
+
+// "C:\..." or "C:/...": a file on a Windows drive, which names nothing here.
+bool isdrivepath(std::string_view line) {
+    return line.size() >= 3 && asciilower(line[0]) >= 'a' && asciilower(line[0]) <= 'z' &&
+           line[1] == ':' && (line[2] == '\\' || line[2] == '/');
+}
+
+int hexvalue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Every "%XX" becomes the byte it stands for; a '%' not followed by two hex digits stays.
+std::string percentdecoded(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int high = i + 2 < text.size() && text[i] == '%' ? hexvalue(text[i + 1]) : -1;
+        const int low = high >= 0 ? hexvalue(text[i + 2]) : -1;
+        if (low < 0) {
+            out += text[i];
+            continue;
+        }
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return out;
+}
+
+// The path of a file:// URL on this machine (no host, or "localhost"); "" for another host.
+std::string fileurlpath(std::string_view url) {
+    url.remove_prefix(kFileUrl.size());
+    if (startswithcaseless(url, "localhost/"))
+        url.remove_prefix(std::string_view("localhost").size());
+    if (!url.starts_with('/')) return {};
+    return percentdecoded(url);
+}
+
+// The path a line names: a full path (leading '/'), a file:// URL, or a path relative to the
+// playlist's folder with '\' read as '/', colons and all. "" for a Windows drive path.
 std::string resolveline(std::string_view line, std::string_view folder) {
-    if (isfullpath(line)) return std::string(line);
+    if (line.starts_with('/')) return std::string(line);
+    if (startswithcaseless(line, kFileUrl)) return fileurlpath(line);
+    if (isdrivepath(line)) return {};
     std::string relative(line);
     std::replace(relative.begin(), relative.end(), '\\', '/');
     return std::string(folder) + relative;
 }
 
-// The file a line names, or "" when it names none.
+// The file a line names, or "" when it names none. A line that is not UTF-8 was most likely
+// written on Windows: when it names nothing as it stands, it is read as Windows-1252.
 std::string findfile(const std::string& line, std::string_view folder) {
     std::string path = resolveline(line, folder);
     if (isplayablefile(path)) return path;
     if (isvalidutf8(line)) return {};
-    path = resolveline(latin1toutf8(line), folder);
+    path = resolveline(windows1252toutf8(line), folder);
     return isplayablefile(path) ? path : std::string();
 }
 

@@ -14,10 +14,11 @@ inline constexpr std::size_t kMaxPlaylistLine = 64 * 1024;
 
 // Replaces the play queue by the existing files the playlist names, in file order, and sets
 // playlistpos to 0. Lines end at CR, LF or CR LF; a leading UTF-8 byte-order mark is skipped;
-// lines starting with '#' are skipped; a line holding ':' or starting with '/' is a full path,
-// any other is relative to the playlist's folder with '\' read as '/'. A line that is not
-// valid UTF-8 and names no file is tried again as Latin-1. Rows past the new count keep their
-// text. A file that cannot be read yields an empty queue.
+// lines starting with '#' are skipped. A line starting with '/' is a full path, and so is a
+// file:// URL (percent-decoded); a Windows drive path ("C:\..." or "C:/...") names no file here;
+// any other line is relative to the playlist's folder, with '\' read as '/', even when it holds
+// a colon. A line that is not valid UTF-8 and names no file is tried again as Windows-1252.
+// Rows past the new count keep their text. A file that cannot be read yields an empty queue.
 void loadplaylistfile(PlayQueue& queue, const std::string& file, const NameOptions& names);
 
 }  // namespace tunedeck

@@ -34,16 +34,43 @@ class Playlist : public ::testing::Test {
     PlayQueue queue;
 };
 
-TEST_F(Playlist, ResolvesRelativeAndFullPathsAndSkipsComments) {
-    touch(tmp / "lists" / "songs" / "a_song.mp3");
-    touch(tmp / "elsewhere" / "b.mp3");
-    const std::string full = (tmp / "elsewhere" / "b.mp3").string();
-    load("#EXTM3U\r\n#EXTINF:215,Some Title\r\nsongs\\a_song.mp3\r\n" + full + "\r\n\r\n" +
-         "missing.mp3\r\nsongs\r\nsongs/a_song.mp3");
-    EXPECT_EQ(paths(queue), (std::vector<std::string>{lists() + "/songs/a_song.mp3", full,
-                                                      lists() + "/songs/a_song.mp3"}));
+// Each line beside the file it names, or "" when it names none. Files exist for every line, so
+// a line skipped names nothing by its kind, not by chance: "C:" is a real folder name here.
+TEST_F(Playlist, ResolvesEachKindOfLine) {
+    const std::string elsewhere = (tmp / "else where").string();
+    const std::vector<std::pair<std::string, std::string>> lines = {
+        {"#EXTM3U", ""},
+        {"#EXTINF:215,Some Title", ""},
+        {"songs\\a_song.mp3", "songs/a_song.mp3"},
+        {"songs/a_song.mp3", "songs/a_song.mp3"},
+        {"Live: Part 1.mp3", "Live: Part 1.mp3"},
+        {" #blank first.mp3", " #blank first.mp3"},
+        {elsewhere + "/b.mp3", elsewhere + "/b.mp3"},
+        {"file://" + (tmp / "else%20where" / "b%2Bc%zz.mp3").string(), elsewhere + "/b+c%zz.mp3"},
+        {"FILE://localhost" + elsewhere + "/b.mp3", elsewhere + "/b.mp3"},
+        {"file://server" + elsewhere + "/b.mp3", ""},
+        {"C:\\x.mp3", ""},
+        {"c:/x.mp3", ""},
+        {"\\\\server\\share\\x.mp3", ""},
+        {".secret.mp3", ""},
+        {"songs", ""},
+        {"", ""},
+        {"missing.mp3", ""}};
+    for (const char* file : {"songs/a_song.mp3", "Live: Part 1.mp3", " #blank first.mp3",
+                             "C:/x.mp3", "c:/x.mp3", ".secret.mp3"})
+        touch(tmp / "lists" / file);
+    touch(elsewhere + "/b.mp3");
+    touch(elsewhere + "/b+c%zz.mp3");
+    std::string text;
+    std::vector<std::string> expected;
+    for (const auto& [line, file] : lines) {
+        text += line + "\r\n";
+        if (!file.empty()) expected.push_back(file.front() == '/' ? file : lists() + "/" + file);
+    }
+    load(text);
+    EXPECT_EQ(paths(queue), expected);
     EXPECT_EQ(queue.playlist[0][0], "A Song");
-    EXPECT_EQ(queue.playlist[1][0], "B");
+    EXPECT_EQ(queue.playlist[2][0], "Live: Part 1");
 }
 
 TEST_F(Playlist, AllLineEndsGiveTheSameQueue) {
@@ -63,20 +90,17 @@ TEST_F(Playlist, AllLineEndsGiveTheSameQueue) {
     EXPECT_EQ(queue.playlist[3][1], "old3");
 }
 
-TEST_F(Playlist, SkipsFoldersHiddenFilesAndLinesWithAColonThatNameNothing) {
-    touch(tmp / "lists" / ".secret.mp3");
-    touch(tmp / "lists" / "live: part 1.mp3");
-    load(".secret.mp3\nlive: part 1.mp3\n\\\\server\\share\\x.mp3\n");
-    EXPECT_EQ(queue.playlistcount, 0);
-}
-
-TEST_F(Playlist, TriesLatinOneWhenALineIsNotUtf8) {
-    touch(tmp / "lists" / "caf\xC3\xA9.mp3");
+// A line that is not UTF-8 names a file with those very bytes, or else is read as Windows-1252
+// (0x92 is a right quote there, a control code in Latin-1).
+TEST_F(Playlist, ReadsLinesThatAreNotUtf8AsWindows1252) {
+    touch(tmp / "lists" / "It’s Over.mp3");
+    touch(tmp / "lists" / "café.mp3");
     touch(tmp / "lists" / "raw\xE9.mp3");
-    load("caf\xE9.mp3\nraw\xE9.mp3\n");
+    load("It\x92s Over.mp3\ncaf\xE9.mp3\nraw\xE9.mp3\n");
     EXPECT_EQ(paths(queue),
-              (std::vector<std::string>{lists() + "/caf\xC3\xA9.mp3", lists() + "/raw\xE9.mp3"}));
-    EXPECT_EQ(queue.playlist[1][0], "Raw\xEF\xBF\xBD");
+              (std::vector<std::string>{lists() + "/It\xE2\x80\x99s Over.mp3",
+                                        lists() + "/café.mp3", lists() + "/raw\xE9.mp3"}));
+    EXPECT_EQ(queue.playlist[2][0], "Raw\xEF\xBF\xBD");
 }
 
 TEST_F(Playlist, TakesAtMostTheQueuesRowsFromALongPlaylist) {

@@ -1,6 +1,7 @@
 #include "platform/folders/text.h"
 
 #include <locale.h>
+#include <unicode/ucnv.h>
 #include <wctype.h>
 
 #include <algorithm>
@@ -40,6 +41,9 @@ const CtypeLocale& ctype() {
     static const CtypeLocale locale;
     return locale;
 }
+
+// Longest text windows1252toutf8 converts (its output size must fit ICU's lengths).
+constexpr std::size_t kMaxConverted = 16 * 1024 * 1024;
 
 char asciilower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
@@ -204,10 +208,16 @@ std::string tovalidutf8(std::string_view text) {
     return out;
 }
 
-std::string latin1toutf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (char c : text) appendutf8(out, static_cast<unsigned char>(c));
+std::string windows1252toutf8(std::string_view text) {
+    if (text.size() > kMaxConverted) return {};
+    // Each byte becomes at most three bytes of UTF-8 (U+20AC for 0x80 is the longest).
+    std::string out(text.size() * 3 + 1, '\0');
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length =
+        ucnv_convert("UTF-8", "windows-1252", out.data(), static_cast<int32_t>(out.size()),
+                     text.data(), static_cast<int32_t>(text.size()), &status);
+    if (U_FAILURE(status)) return {};
+    out.resize(static_cast<std::size_t>(length));
     return out;
 }
 

@@ -42,7 +42,8 @@ bool endswithcaseless(std::string_view name, std::string_view suffix);
 
 // Text for the screen: every invalid byte becomes U+FFFD.
 std::string tovalidutf8(std::string_view text);
-// Reads every byte as a Latin-1 character.
-std::string latin1toutf8(std::string_view text);
+// Reads every byte as a Windows-1252 character (the Western code page of Windows, which has
+// letters and quotes where Latin-1 has control codes); "" when the conversion is not available.
+std::string windows1252toutf8(std::string_view text);
 
 }  // namespace tunedeck

@@ -143,7 +143,8 @@ TEST(Text, MapsCasePerCodePointAndKeepsInvalidBytes) {
     EXPECT_EQ(firstcharupper("\xC3\xA9x"), "\xC3\x89");
     EXPECT_EQ(firstcharupper("\xFFx"), "\xEF\xBF\xBD");
     EXPECT_EQ(tovalidutf8("a\xC3(b\xE2\x82"), "a\xEF\xBF\xBD(b\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(latin1toutf8("caf\xE9"), "caf\xC3\xA9");
+    EXPECT_EQ(windows1252toutf8("It\x92s caf\xE9 \x80"),
+              "It\xE2\x80\x99s caf\xC3\xA9 \xE2\x82\xAC");
     EXPECT_FALSE(isvalidutf8("\xED\xA0\x80"));  // an encoded surrogate
     EXPECT_FALSE(isvalidutf8("\xC0\xAF"));      // an overlong form
 }
