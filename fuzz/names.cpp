@@ -16,7 +16,8 @@ fuzzing::fs::path root;
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzzing::writeseeds({"01_-_the_BAND.mp3", "\xff\xfe.MP3", "a/b\\c.m3u", "_9 lives.wav"});
+    fuzzing::writeseeds({"01_-_the_BAND.mp3", "\xff\xfe.MP3", "a/b\\c.m3u", "_9 lives.wav",
+                         "\xC5\x81\xC3\xB3d\xC5\xBA.mp3"});
     root = fuzzing::scratchfolder("names");
     return 0;
 }
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         state->letter = letter;
         createfolderitems(*state, folders, NameOptions{root.string(), 1}, 11);
     }
-    createletterindex(*state, folders, 11);
+    createletterindex(*state, folders, NameOptions{root.string(), 1}, 11);
     if (state->itemcount < 0 || state->itemcount > kMaxItems) __builtin_trap();
     return 0;
 }

@@ -40,7 +40,8 @@ void levelchange(Browser& browser) {
 }
 
 void createletters(Browser& browser) {
-    createletterindex(browser.state, browser.folders, browser.settings.perpage);
+    createletterindex(browser.state, browser.folders, nameoptions(browser),
+                      browser.settings.perpage);
 }
 
 std::string displayname(Browser& browser, std::string_view text) {

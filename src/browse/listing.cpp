@@ -4,32 +4,30 @@
 #include <array>
 
 #include "browse/paging.h"
+#include "platform/folders/collation.h"
 #include "platform/folders/text.h"
 
 namespace tunedeck {
 
 namespace {
 
-bool startswithdigit(std::string_view name) {
-    return !name.empty() && name.front() >= '0' && name.front() <= '9';
+// The cells of the letter index in their order: A..Z at 0..25, then "#".
+constexpr std::size_t kCells = 27;
+
+std::size_t cellof(std::string_view name) {
+    const char letter = baseletter(name);
+    return letter != 0 ? static_cast<std::size_t>(letter - 'A') : kCells - 1;
 }
 
-// The folder filter at the root: "#" takes names beginning with a digit, any other letter the
-// names whose first character matches it without regard to case. An empty name matches none.
-bool folderpasses(std::string_view name, std::string_view letter) {
-    if (letter.empty()) return true;
-    if (name.empty()) return false;
-    if (letter == "#") return startswithdigit(name);
-    return firstcharupper(name) == firstcharupper(letter);
+std::string cellname(std::size_t cell) {
+    if (cell + 1 == kCells) return std::string(kOtherInitials);
+    return std::string(1, static_cast<char>('A' + cell));
 }
 
-// The file filter also accepts a first character equal to the letter itself, so "#" takes
-// names beginning with '#' as well as with a digit.
-bool filepasses(std::string_view name, std::string_view letter) {
+// Passes everything when no letter is chosen; an empty name matches no letter.
+bool passesletter(std::string_view name, std::string_view letter) {
     if (letter.empty()) return true;
-    if (name.empty()) return false;
-    if (firstcharupper(name) == firstcharupper(letter)) return true;
-    return letter == "#" && startswithdigit(name);
+    return !name.empty() && lettercell(name) == letter;
 }
 
 const char* filekind(std::string_view name) {
@@ -72,13 +70,13 @@ void createfolderitems(BrowseState& state, const FolderLists& folders, const Nam
     for (int i = 0; i < dirs.listcount() && n < kMaxItems; ++i) {
         const std::string& path = dirs.list(i);
         std::string name = displayname(lastcomponent(path), names);
-        if (folderpasses(name, letter)) additem(state, n, std::move(name), path, kKindFolder);
+        if (passesletter(name, letter)) additem(state, n, std::move(name), path, kKindFolder);
     }
     const FileListBox& files = folders.Files();
     for (int i = 0; i < files.listcount() && n < kMaxItems; ++i) {
         const std::string& file = files.list(i);
         std::string name = displayname(file, names);
-        if (filepasses(name, letter))
+        if (passesletter(name, letter))
             additem(state, n, std::move(name), filetarget(dirs.path(), file), filekind(file));
     }
     finishlisting(state, n, perpage);
@@ -102,25 +100,22 @@ void createtrackitems(BrowseState& state, int16_t cdtracks, int16_t perpage,
     finishlisting(state, n, perpage);
 }
 
-void createletterindex(BrowseState& state, const FolderLists& folders, int16_t perpage) {
+std::string lettercell(std::string_view name) {
+    return cellname(cellof(name));
+}
+
+void createletterindex(BrowseState& state, const FolderLists& folders, const NameOptions& names,
+                       int16_t perpage) {
     clearitems(state);
-    constexpr int kExaminedRows = 27;
-    int n = 0;
-    bool digits = false;
+    std::array<bool, kCells> used{};
     const DirListBox& dirs = folders.Dirs();
-    for (int i = 0; i < dirs.listcount() && n < kMaxItems - 1; ++i) {
-        const std::string_view raw = lastcomponent(dirs.list(i));
-        if (startswithdigit(raw)) {
-            digits = true;
-            continue;
-        }
-        const std::string c = firstcharupper(raw);
-        const auto begin = state.items.begin() + 1;
-        const bool present =
-            std::any_of(begin, begin + kExaminedRows, [&c](const ItemRow& r) { return r[0] == c; });
-        if (!present) additem(state, n, c, "", kKindLetter);
+    for (int i = 0; i < dirs.listcount(); ++i) {
+        const std::string name = displayname(lastcomponent(dirs.list(i)), names);
+        if (!name.empty()) used[cellof(name)] = true;
     }
-    if (digits) additem(state, n, "#", "", kKindLetter);
+    int n = 0;
+    for (std::size_t cell = 0; cell < kCells; ++cell)
+        if (used[cell]) additem(state, n, cellname(cell), "", kKindLetter);
     state.page = 1;
     finishlisting(state, n, perpage);
 }

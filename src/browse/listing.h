@@ -21,7 +21,8 @@ void clearitems(BrowseState& state);
 bool atroot(const FolderLists& folders, std::string_view root);
 
 // Lists the current folder of `folders`: subfolders (kind "0"), then files (kind "1" for MP3,
-// WAV, WMA, "2" for M3U), through the letter filter at the root. At most kMaxItems entries.
+// WAV, WMA, "2" for M3U), at the root only the names whose lettercell is the chosen letter
+// (all of them when none is chosen). At most kMaxItems entries.
 // Sets itemcount and pages; page and row are left alone.
 void createfolderitems(BrowseState& state, const FolderLists& folders, const NameOptions& names,
                        int16_t perpage);
@@ -34,9 +35,22 @@ using StatusQuery = std::function<void(const std::string& command, char* reply, 
 void createtrackitems(BrowseState& state, int16_t cdtracks, int16_t perpage,
                       const StatusQuery& query);
 
-// Builds the letter index from the subfolders of the current folder (kind "3", "#" last).
-// Sets itemcount, pages and page.
-void createletterindex(BrowseState& state, const FolderLists& folders, int16_t perpage);
+// The cell of the letter index that holds every name not under a letter A to Z.
+inline constexpr std::string_view kOtherInitials = "#";
+
+// The cell of the letter index a shown name is found under: the Latin letter a reader looks
+// under (baseletter: É under E, Ø under O, Ł under L), else "#". Digits, symbols and blanks go
+// under "#", and so do letters of other scripts: the grid shows all its cells on one screen,
+// which holds A to Z and "#" (27 cells), while Cyrillic alone would add over thirty cells and
+// Chinese or Japanese initials thousands. Every name thus has exactly one cell.
+std::string lettercell(std::string_view name);
+
+// Builds the letter index from the subfolders of the current folder: the cells of their shown
+// names (lettercell), each once, A to Z in order and "#" last (kind "3"). The letter filter of
+// createfolderitems takes the names of a cell by the same rule, so every cell lists at least
+// its folders and every folder is found under one cell. Sets itemcount, pages and page.
+void createletterindex(BrowseState& state, const FolderLists& folders, const NameOptions& names,
+                       int16_t perpage);
 
 // Depth of `path` below `root`: the separators left after the leading root text is removed,
 // at most kMaxDepths - 1.

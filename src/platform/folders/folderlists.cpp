@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/folders/collation.h"
 #include "platform/folders/dirstream.h"
 #include "platform/folders/text.h"
 
@@ -26,15 +27,16 @@ struct FolderEntries {
     std::vector<std::string> files;
 };
 
-// Sorts names in the lists' order, folding each name once rather than at every comparison.
-void sortcaseless(std::vector<std::string>& names) {
+// Sorts names as people read them (ties by raw bytes), keying each name once rather than at
+// every comparison.
+void sortnames(std::vector<std::string>& names) {
     struct Keyed {
-        std::u32string key;
+        std::string key;
         std::string name;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(names.size());
-    for (std::string& name : names) keyed.push_back({caselesskey(name), std::move(name)});
+    for (std::string& name : names) keyed.push_back({collationkey(name), std::move(name)});
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         return a.key != b.key ? a.key < b.key : a.name < b.name;
     });
@@ -55,8 +57,8 @@ FolderEntries readfolder(const std::string& folder) {
             entries.files.push_back(name);
         }
     }
-    sortcaseless(entries.folders);
-    sortcaseless(entries.files);
+    sortnames(entries.folders);
+    sortnames(entries.files);
     return entries;
 }
 

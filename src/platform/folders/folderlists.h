@@ -3,10 +3,9 @@
 // same folder, so the file list always lists the current folder.
 //
 // Paths are kept in normal form: absolute, no trailing '/' except for "/" itself. Subfolders and
-// files are ordered without regard to case (ties by raw bytes); hidden entries (a leading dot)
-// are left out; symbolic links are followed. A folder that does not exist or cannot be read is
-// not an error: its lists are empty.
-// UI thread only.
+// files are ordered as people read them (collation.h; ties by raw bytes); hidden entries (a
+// leading dot) are left out; symbolic links are followed. A folder that does not exist or cannot be
+// read is not an error: its lists are empty. UI thread only.
 #pragma once
 
 #include <string>

@@ -58,12 +58,6 @@ bool iscontinuation(unsigned char b) {
     return (b & 0xC0) == 0x80;
 }
 
-// Sort key of one unit: folded code point, or the invalid byte placed after every code point.
-char32_t foldkey(const Utf8Unit& unit, unsigned char byte) {
-    if (!unit.valid) return 0x110000 + byte;
-    return lowercase(unit.codepoint);
-}
-
 template <typename Map>
 std::string mapcase(std::string_view text, Map map) {
     std::string out;
@@ -145,40 +139,6 @@ std::string tolowerutf8(std::string_view text) {
 }
 std::string toupperutf8(std::string_view text) {
     return mapcase(text, uppercase);
-}
-
-std::string firstcharupper(std::string_view text) {
-    if (text.empty()) return {};
-    const Utf8Unit unit = decodeutf8(text, 0);
-    std::string out;
-    appendutf8(out, unit.valid ? uppercase(unit.codepoint) : U'\uFFFD');
-    return out;
-}
-
-bool caselessless(std::string_view a, std::string_view b) {
-    std::size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        const Utf8Unit ua = decodeutf8(a, i);
-        const Utf8Unit ub = decodeutf8(b, j);
-        const char32_t ka = foldkey(ua, static_cast<unsigned char>(a[i]));
-        const char32_t kb = foldkey(ub, static_cast<unsigned char>(b[j]));
-        if (ka != kb) return ka < kb;
-        i += ua.length;
-        j += ub.length;
-    }
-    if ((i < a.size()) != (j < b.size())) return j < b.size();
-    return a < b;
-}
-
-std::u32string caselesskey(std::string_view text) {
-    std::u32string key;
-    key.reserve(text.size());
-    for (std::size_t pos = 0; pos < text.size();) {
-        const Utf8Unit unit = decodeutf8(text, pos);
-        key += foldkey(unit, static_cast<unsigned char>(text[pos]));
-        pos += unit.length;
-    }
-    return key;
 }
 
 bool endswithcaseless(std::string_view name, std::string_view suffix) {

@@ -1,5 +1,5 @@
 // UTF-8 text handled per code point: decoding that tolerates invalid bytes, case changes and
-// case-insensitive ordering for names from the file system, and conversion to displayable text.
+// extension matching for names from the file system, and conversion to displayable text.
 // Bytes that are not valid UTF-8 are kept as they are by every operation except tovalidutf8.
 // Safe to call from any thread.
 #pragma once
@@ -28,15 +28,6 @@ char32_t uppercase(char32_t c);
 std::string tolowerutf8(std::string_view text);
 std::string toupperutf8(std::string_view text);
 
-// The first unit of `text` as text, upper-cased; "" for empty text. An invalid first byte
-// gives U+FFFD.
-std::string firstcharupper(std::string_view text);
-
-// Orders names without regard to case (simple folding per code point), ties by raw bytes.
-bool caselessless(std::string_view a, std::string_view b);
-// The folded form that caselessless compares first: sorting many names by (key, raw bytes)
-// gives caselessless's order while folding each name only once.
-std::u32string caselesskey(std::string_view text);
 // True when `name` ends with `suffix`, compared without regard to case.
 bool endswithcaseless(std::string_view name, std::string_view suffix);
 
