@@ -17,19 +17,37 @@ namespace {
 
 // Longest part of a name that is keyed; names beyond it are told apart by their raw bytes.
 constexpr std::size_t kMaxKeyedBytes = 64 * 1024;
+// Room on the stack for a name of the longest file name (255 bytes) and its key.
+constexpr std::size_t kShortName = 256;
+constexpr std::size_t kShortKey = 1024;
 
-// UTF-16 for ICU. Invalid bytes become U+FFFD, so a name that is not UTF-8 still sorts.
-std::u16string toutf16(std::string_view text) {
-    text = text.substr(0, kMaxKeyedBytes);
-    std::u16string out(text.size(), u'\0');  // never more UTF-16 units than UTF-8 bytes
-    int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, text.data(),
-                         static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
-    if (U_FAILURE(status)) return {};
-    out.resize(static_cast<std::size_t>(length));
-    return out;
-}
+// A name in UTF-16 for ICU: on the stack when short, as every file name is. Invalid bytes become
+// U+FFFD, so a name that is not UTF-8 still sorts.
+class Utf16Name {
+  public:
+    explicit Utf16Name(std::string_view text) {
+        text = text.substr(0, kMaxKeyedBytes);
+        const bool fits = text.size() <= short_.size();
+        if (!fits) long_.resize(text.size());  // never more UTF-16 units than UTF-8 bytes
+        char16_t* out = fits ? short_.data() : long_.data();
+        const std::size_t capacity = fits ? short_.size() : long_.size();
+        int32_t length = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        u_strFromUTF8WithSub(out, static_cast<int32_t>(capacity), &length, text.data(),
+                             static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
+        view_ = U_FAILURE(status) ? std::u16string_view()
+                                  : std::u16string_view(out, static_cast<std::size_t>(length));
+    }
+    Utf16Name(const Utf16Name&) = delete;
+    Utf16Name& operator=(const Utf16Name&) = delete;
+
+    std::u16string_view view() const { return view_; }
+
+  private:
+    std::array<char16_t, kShortName> short_;
+    std::u16string long_;
+    std::u16string_view view_;
+};
 
 // One collator of ICU's root collation at a given strength, with digits compared by value.
 // Invalid (keys are empty) when the collation data cannot be loaded.
@@ -50,22 +68,24 @@ class Collator {
 
     std::string key(std::u16string_view text) const {
         if (!valid()) return {};
-        std::string key(text.size() * 3 + 16, '\0');
-        int32_t needed = getkey(text, key);
-        if (needed > static_cast<int32_t>(key.size())) {
-            key.resize(static_cast<std::size_t>(needed));
-            needed = getkey(text, key);
-        }
-        key.resize(needed > 0 ? static_cast<std::size_t>(needed) - 1 : 0);  // the final zero off
+        std::array<uint8_t, kShortKey> buffer;
+        const int32_t needed = getkey(text, buffer.data(), buffer.size());
+        if (needed <= 0) return {};
+        // The key without its final zero.
+        if (static_cast<std::size_t>(needed) <= buffer.size())
+            return std::string(reinterpret_cast<const char*>(buffer.data()),
+                               static_cast<std::size_t>(needed) - 1);
+        std::string key(static_cast<std::size_t>(needed), '\0');
+        getkey(text, reinterpret_cast<uint8_t*>(key.data()), key.size());
+        key.pop_back();
         return key;
     }
 
   private:
     // The key's length with its final zero; the key is written only when it fits.
-    int32_t getkey(std::u16string_view text, std::string& key) const {
+    int32_t getkey(std::u16string_view text, uint8_t* key, std::size_t size) const {
         return ucol_getSortKey(collator_.getAlias(), text.data(), static_cast<int32_t>(text.size()),
-                               reinterpret_cast<uint8_t*>(key.data()),
-                               static_cast<int32_t>(key.size()));
+                               key, static_cast<int32_t>(size));
     }
 
     icu::LocalUCollatorPointer collator_;
@@ -86,7 +106,7 @@ class Collation {
             letterkeys_[static_cast<std::size_t>(c - 'A')] = letters_.key(std::u16string(1, c));
     }
 
-    std::string key(std::string_view name) const { return sorting_.key(toutf16(name)); }
+    std::string key(std::string_view name) const { return sorting_.key(Utf16Name(name).view()); }
 
     char baseletter(std::string_view name) const {
         if (name.empty()) return 0;
@@ -95,7 +115,7 @@ class Collation {
         if (!letters_.valid()) return asciiletter(first.codepoint);
         // The last of A..Z that does not sort after the first character, letters only: "ł"
         // compares equal to "L", "æ" (read as "ae") and "þ" (after "z") come after their letter.
-        const std::string key = letters_.key(toutf16(name.substr(0, first.length)));
+        const std::string key = letters_.key(Utf16Name(name.substr(0, first.length)).view());
         const auto after = std::upper_bound(letterkeys_.begin(), letterkeys_.end(), key);
         if (after == letterkeys_.begin()) return 0;
         return static_cast<char>('A' + (after - letterkeys_.begin() - 1));
