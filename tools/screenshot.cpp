@@ -1,5 +1,6 @@
-// Renders the list view and the letter grid of a demo-like library offscreen and writes them as
-// PNG pictures: tunedeck-screenshot <output folder> [width height].
+// Renders the list view and the letter grid of a demo-like library (real folders, listed as the
+// jukebox lists them) offscreen and writes them as PNG pictures:
+// tunedeck-screenshot <output folder> [width height].
 #include <SDL_image.h>
 
 #include <unistd.h>
@@ -7,9 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
+#include "browse/listing.h"
+#include "platform/folders/folderlists.h"
 #include "platform/screen/screen.h"
 #include "view/view.h"
 
@@ -37,43 +41,71 @@ void writecoverart(const fs::path& file) {
         std::fprintf(stderr, "cannot write %s: %s\n", file.c_str(), IMG_GetError());
 }
 
+void touch(const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary).flush();
+}
+
 void fillstatus(MainScreen& f) {
-    f.lblTrack.caption = "Aurora Lane - Northern Lights";
+    f.lblTrack.caption = "Aurora Lane - \u00C9lan Vital";
     f.lblState.caption = "01:42 / 04:05";
-    f.lblPlaylist.caption = "Playlist Item 3 of 12 (Next: Aurora Lane - Frost on the Window)";
+    f.lblPlaylist.caption = "Playlist Item 1 of 3 (Next: Aurora Lane - Frost on the Window)";
     f.lblTime.caption = "Sun 6 Dec  21:30:15";
 }
 
-void filllist(BrowseState& b, PlayQueue& q, const fs::path& folder) {
-    const char* names[][2] = {
-        {"Bonus Tracks", "0"},      {"Live in Oslo", "0"},
-        {"Northern Lights", "1"},   {"Frost on the Window", "1"},
-        {"Midnight Sun", "1"},      {"Harbour Lights", "1"},
-        {"Polar Drift", "1"},       {"Long Winter Night", "1"},
-        {"Road Trip Mix.m3u", "2"}, {"Fjord Echoes", "1"},
-        {"Glacier Blue", "1"},      {"Aurora Reprise", "1"},
-        {"Snowfall", "1"},
-    };
-    b.itemcount = 0;
-    for (auto& [name, kind] : names) {
-        ++b.itemcount;
-        b.items[static_cast<std::size_t>(b.itemcount)] = {name, (folder / name).string(), kind};
-    }
+// An album folder listed as the jukebox lists it: accented names sorted among the others.
+void filllist(BrowseState& b, PlayQueue& q, const fs::path& album) {
+    for (const char* folder : {"Bonus Tracks", "Live in \u00D8stersund"})
+        fs::create_directories(album / folder);
+    for (const char* file :
+         {"\u00C5rstider.mp3", "Caf\u00E9 Nordlys.mp3", "\u00C9lan Vital.mp3",
+          "Fj\u00E4rran Fyr.mp3", "Frost on the Window.mp3", "Harbour Lights.mp3",
+          "\u0141\u00F3d\u017A by Night.mp3", "Midnight Sun.mp3", "Northern Lights.mp3",
+          "\u00D8resund Bridge.mp3", "Polar Drift.mp3", "Road Trip Mix.m3u", "Snowfall.mp3"})
+        touch(album / file);
+    FolderLists folders;
+    folders.setpath(album.string());
+    createfolderitems(b, folders, {album.parent_path().string(), 0}, 11);
     b.page = 1;
-    b.row = 3;
-    q.append("Northern Lights", (folder / "Northern Lights").string());
-    q.append("Polar Drift", (folder / "Polar Drift").string());
-    q.append("Frost on the Window", (folder / "Frost on the Window").string());
+    b.row = 5;
+    for (const char* name : {"\u00C9lan Vital", "Frost on the Window", "Northern Lights"})
+        q.append(name, (album / (std::string(name) + ".mp3")).string());
 }
 
-void fillletters(BrowseState& b) {
-    const std::string letters = "#ABCDEFGHIJKLMNOPRSTVW";
-    b.itemcount = 0;
-    for (char c : letters) {
-        ++b.itemcount;
-        b.items[static_cast<std::size_t>(b.itemcount)] = {std::string(1, c), "", kKindLetter};
-    }
-    b.row = 7;
+// The letter grid of a root of artists from many countries: accented initials under their base
+// letters, a Cyrillic and a digit initial under "#".
+void fillletters(BrowseState& b, const fs::path& root) {
+    for (const char* artist : {"\u00C6r\u00F8sk\u00F8bing Brass",
+                               "Aurora Lane",
+                               "B\u00F8lgen",
+                               "Camille Dubois",
+                               "D\u017Cem Sesja",
+                               "\u00C9mile Renaud",
+                               "Fjordlys",
+                               "G\u00E5smamma",
+                               "H\u00E9l\u00E8ne Marchand",
+                               "\u00CDsold",
+                               "J\u00FCrgen Wei\u00DF",
+                               "K\u00E5re Lunde",
+                               "\u0141ucja Nowak",
+                               "M\u00F6rk Skog",
+                               "No\u00EBl Laurent",
+                               "\u00D8ystein Dahl",
+                               "P\u00E1l Szab\u00F3",
+                               "Ruth \u00D6dman",
+                               "S\u00F8ren Lykke",
+                               "Tomasz \u017Bak",
+                               "\u00DCber Nacht",
+                               "V\u00E5r",
+                               "Wiktor \u015Acibor",
+                               "Zo\u00EB Fontaine",
+                               "10 000 Lakes",
+                               "\u0416\u0430\u043D\u043D\u0430 \u0421\u0435\u0432\u0435\u0440"})
+        fs::create_directories(root / artist);
+    FolderLists folders;
+    folders.setpath(root.string());
+    createletterindex(b, folders, {root.string(), 0}, 11);
+    b.row = 5;
 }
 
 }  // namespace
@@ -91,7 +123,9 @@ int main(int argc, char** argv) {
         fs::path library =
             fs::temp_directory_path() / ("tunedeck-shot-" + std::to_string(getpid()));
         fs::create_directories(library);
-        writecoverart(library / "Cover.JPG");
+        const fs::path album = library / "Aurora Lane";
+        fs::create_directories(album);
+        writecoverart(album / "Cover.JPG");
 
         Screen screen = Screen::offscreen(width, height);
         MainScreen form(screen);
@@ -101,13 +135,13 @@ int main(int argc, char** argv) {
         startuplayout(view);
         fillstatus(form);
 
-        filllist(*browse, *queue, library);
-        renderitems(view, library);
+        filllist(*browse, *queue, album);
+        renderitems(view, album);
         renderhighlight(view);
         rendertitle(view, "Aurora Lane");
         bool ok = screen.savepng(out / "list-view.png");
 
-        fillletters(*browse);
+        fillletters(*browse, library);
         renderletters(view);
         renderhighlight(view);
         rendertitle(view, "Tunedeck Home");
