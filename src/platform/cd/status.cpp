@@ -50,8 +50,17 @@ std::string CdDevice::formatposition(const Toc& toc, int64_t frame) const {
     return formatmsf(frame);
 }
 
+// In track format a length is minutes and seconds ("mm:ss"); in msf it keeps its frames.
 std::string CdDevice::formatlength(int64_t frames) const {
-    return format_ == TimeFormat::Milliseconds ? formatmilliseconds(frames) : formatmsf(frames);
+    switch (format_) {
+        case TimeFormat::Tmsf:
+            return formatminutes(frames);
+        case TimeFormat::Milliseconds:
+            return formatmilliseconds(frames);
+        case TimeFormat::Msf:
+            break;
+    }
+    return formatmsf(frames);
 }
 
 std::string CdDevice::status(const Words& args) {

@@ -52,6 +52,12 @@ std::string formatmsf(int64_t frames) {
     return text;
 }
 
+std::string formatminutes(int64_t frames) {
+    std::string text = formatmsf(frames);
+    text.resize(text.size() - 3);  // without ":ff"
+    return text;
+}
+
 std::string formattmsf(const Toc& toc, int64_t frame) {
     const TrackInfo* t = toc.trackat(frame);
     if (t == nullptr) return "01:00:00:00";

@@ -43,6 +43,7 @@ struct Toc {
 
 // Reply texts.
 std::string formatmsf(int64_t frames);                  // "mm:ss:ff"
+std::string formatminutes(int64_t frames);              // "mm:ss", the frames dropped
 std::string formattmsf(const Toc& toc, int64_t frame);  // "tt:mm:ss:ff"
 std::string formatmilliseconds(int64_t frames);
 int64_t millisecondstoframes(int64_t ms);

@@ -12,15 +12,18 @@ class Commands : public CdTest {
     void SetUp() override { opendisc({{4.0, 440}, {61.5, 660}, {2.0, 880}}); }
 };
 
+// In track format a length is "mm:ss"; in msf it keeps its frames.
 TEST_F(Commands, CountsAndLengthsInTrackFormat) {
     EXPECT_EQ(reply("status cd media present"), "true");
     EXPECT_EQ(reply("status cd number of tracks wait"), "3");
+    ASSERT_EQ(send("set cd time format msf").code, 0u);
+    EXPECT_EQ(reply("status cd length track 2"), "01:01:38");
     ASSERT_EQ(send("set cd time format tmsf wait").code, 0u);
     EXPECT_EQ(reply("status cd time format"), "tmsf");
-    EXPECT_EQ(reply("status cd length track 1"), "00:04:00");
-    EXPECT_EQ(reply("status cd length track 2").substr(0, 5), "01:01");
-    EXPECT_EQ(reply("status cd length track 3"), "00:02:00");
-    EXPECT_EQ(reply("status cd length").substr(0, 5), "01:07");
+    EXPECT_EQ(reply("status cd length track 1"), "00:04");
+    EXPECT_EQ(reply("status cd length track 2"), "01:01");
+    EXPECT_EQ(reply("status cd length track 3"), "00:02");
+    EXPECT_EQ(reply("status cd length"), "01:07");
     EXPECT_EQ(reply("status cd position track 2"), "02:00:00:00");
     EXPECT_EQ(reply("status cd type track 1"), "audio");
 }
