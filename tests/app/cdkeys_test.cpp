@@ -1,7 +1,9 @@
 // Playback keys in audio-CD mode, on a generated disc image played in real time.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "commands/mcireply.h"
 #include "harness.h"
@@ -22,25 +24,42 @@ class CdKeys : public ::testing::Test {
         mciSendStringA(h.app->mci(), "status cd mode", reply, sizeof reply, nullptr);
         return reply;
     }
-    int track() {
+    int track() { return replynumber(position(), 2).value_or(-1); }
+    // Milliseconds into the track, from the "tt:mm:ss:ff" position.
+    int milliseconds() {
+        const std::string p = position();
+        if (p.size() != 11) return -1;
+        return ((std::stoi(p.substr(3, 2)) * 60 + std::stoi(p.substr(6, 2))) * 75 +
+                std::stoi(p.substr(9, 2))) *
+               1000 / 75;
+    }
+    std::string position() {
         char reply[64] = {};
         mciSendStringA(h.app->mci(), "status cd position", reply, sizeof reply, nullptr);
-        return replynumber(reply, 2).value_or(-1);
+        return reply;
     }
     Harness h;
 };
 
-TEST_F(CdKeys, EnterPlaysAnotherTrackPausesThePlayingOneAndResumesWhenStopped) {
+// A paused disc reports "stopped", so the key that paused it resumes it where it paused.
+TEST_F(CdKeys, EnterAndLPauseAndTheSameKeyResumesWhereItPaused) {
     h.app->browse().row = 3;
     h.press(SDLK_RETURN);
     EXPECT_EQ(track(), 3);
     EXPECT_EQ(h.app->queue().playlistpos, 1);  // the track playing when asked
-    h.press(SDLK_RETURN);
-    EXPECT_EQ(mode(), "paused");
-    h.press(SDLK_RETURN);  // paused is neither playing nor stopped
-    EXPECT_EQ(mode(), "paused");
+    for (const SDL_Keycode key : {SDLK_RETURN, SDLK_l}) {
+        h.press(key);
+        EXPECT_EQ(mode(), "stopped");
+        const int paused = milliseconds();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_EQ(milliseconds(), paused);
+        h.press(key);
+        EXPECT_EQ(mode(), "playing");
+        EXPECT_NEAR(milliseconds(), paused, 100);
+        EXPECT_EQ(track(), 3);
+    }
     h.press(SDLK_s);
-    h.press(SDLK_RETURN);
+    h.press(SDLK_RETURN);  // stopped: on from the drive's position
     EXPECT_EQ(mode(), "playing");
 }
 
@@ -51,7 +70,7 @@ TEST_F(CdKeys, NextAndPreviousWrapAndOnlyLabelTheStateWhenNotPlaying) {
     EXPECT_EQ(track(), 1);
     h.press(SDLK_l);
     h.press(SDLK_n);
-    EXPECT_EQ(h.app->form().lblState.caption, "paused");
+    EXPECT_EQ(h.app->form().lblState.caption, "stopped");
     EXPECT_EQ(track(), 1);
 }
 

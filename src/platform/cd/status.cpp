@@ -27,15 +27,9 @@ std::string CdDevice::modeword() {
         case DriveState::Ready:
             break;
     }
-    switch (player_.state()) {
-        case PlayState::Playing:
-            return "playing";
-        case PlayState::Paused:
-            return "paused";
-        case PlayState::Stopped:
-            break;
-    }
-    return "stopped";
+    // A paused disc answers "stopped", its position kept, as many drives do: "play" then goes
+    // on from there, and callers that know only "playing" and "stopped" can resume it.
+    return player_.state() == PlayState::Playing ? "playing" : "stopped";
 }
 
 std::string CdDevice::formatposition(const Toc& toc, int64_t frame) const {

@@ -38,13 +38,14 @@ TEST_F(Playback, PlayFromATrackOutputsThatTrackThenTheRest) {
     EXPECT_NEAR(tones[1].seconds, 1.0, 0.03);
 }
 
+// A paused disc reports "stopped" with its position held, so that "play cd" goes on from it.
 TEST_F(Playback, PauseHoldsTheOutputAndPlayContinuesIt) {
     opendisc({{1.5, 440}});
     ASSERT_EQ(send("set cd time format milliseconds").code, 0u);
     ASSERT_EQ(send("play cd").code, 0u);
     std::this_thread::sleep_for(500ms);
     ASSERT_EQ(send("pause cd").code, 0u);
-    EXPECT_EQ(reply("status cd mode"), "paused");
+    EXPECT_EQ(reply("status cd mode"), "stopped");
     std::string held = reply("status cd position");
     std::this_thread::sleep_for(400ms);
     EXPECT_EQ(reply("status cd position"), held);
