@@ -79,6 +79,11 @@ int64_t Player::position() {
 }
 
 PlayState Player::state() {
+    if (output_ && output_->lost()) {
+        // Nothing plays any more: stop where the output got to; the next play reopens it.
+        output_.reset();  // outside the lock: closing waits for a running callback
+        stop();
+    }
     std::lock_guard lock(mutex_);
     if (!active_) return PlayState::Stopped;
     return paused_ ? PlayState::Paused : PlayState::Playing;

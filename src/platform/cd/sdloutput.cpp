@@ -35,6 +35,10 @@ SdlAudioOutput::~SdlAudioOutput() noexcept {
     if (device_ != 0) SDL_CloseAudioDevice(device_);
 }
 
+bool SdlAudioOutput::lost() const {
+    return device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED;
+}
+
 SdlAudioOutput::SdlAudioOutput(SdlAudioOutput&& other) noexcept
     : subsystem_(std::move(other.subsystem_)), device_(std::exchange(other.device_, 0)) {}
 

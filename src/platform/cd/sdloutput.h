@@ -32,6 +32,9 @@ class SdlAudioOutput {
     SdlAudioOutput(const SdlAudioOutput&) = delete;
     SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
 
+    // The device has gone away since it was opened (unplugged, a write failed).
+    bool lost() const;
+
   private:
     SdlAudioSubsystem subsystem_;
     SDL_AudioDeviceID device_ = 0;

@@ -110,5 +110,20 @@ TEST_F(Playback, PlaysAcrossTrackBoundariesAndStopsAtTheEnd) {
     EXPECT_NEAR(tones[0].seconds + tones[1].seconds, 1.0, 0.03);
 }
 
+// SDL's disk driver drops the device when a write fails, as an unplugged card would.
+TEST_F(Playback, ALostSoundDeviceEndsInStoppedAndPlayOpensAnew) {
+    opendisc({{3.0, 440}});
+    setenv("SDL_DISKAUDIOFILE", "/dev/full", 1);
+    ASSERT_EQ(send("play cd").code, 0u);
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (reply("status cd mode") == "playing" && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(reply("status cd mode"), "stopped");
+    setenv("SDL_DISKAUDIOFILE", (dir / "output.raw").c_str(), 1);
+    ASSERT_EQ(send("play cd").code, 0u);
+    EXPECT_EQ(reply("status cd mode"), "playing");
+}
+
 }  // namespace
 }  // namespace tunedeck::cdtest
