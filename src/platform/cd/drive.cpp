@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "platform/cd/cdio.h"
 #include "platform/cd/drives.h"
 #include "platform/cd/errors.h"
 #include "platform/profile/profile.h"
@@ -49,7 +50,7 @@ std::unique_ptr<Drive> opendrive(const std::string& setting, const fs::path& set
     if (setting.empty()) {
         std::string device = defaultdevice();
         if (device.empty()) throw CdError(Error::NoDrive);
-        return std::make_unique<PhysicalDrive>(device);
+        return std::make_unique<CdioDrive>(deviceopener(device));
     }
     fs::path path = setting;
     if (path.is_relative()) path = settingsfile.parent_path() / path;
@@ -57,10 +58,12 @@ std::unique_ptr<Drive> opendrive(const std::string& setting, const fs::path& set
     std::error_code ec;
     if (driver != DRIVER_UNKNOWN) {
         if (!fs::is_regular_file(path, ec)) throw CdError(Error::CannotOpen);
-        return std::make_unique<ImageDrive>(path.string(), driver);
+        auto drive = std::make_unique<CdioDrive>(imageopener(path, driver));
+        if (drive->toc().tracks.empty()) throw CdError(Error::CannotOpen);
+        return drive;
     }
     if (!fs::exists(path, ec) || fs::is_directory(path, ec)) throw CdError(Error::CannotOpen);
-    return std::make_unique<PhysicalDrive>(path.string());
+    return std::make_unique<CdioDrive>(deviceopener(path.string()));
 }
 
 }  // namespace tunedeck::cd

@@ -1,5 +1,6 @@
 // What stands behind an open CD device: a physical drive, a disc image, or no drive at all.
-// Implementations are safe to call from the UI thread and the reader thread at once.
+// Implementations are safe to call from the UI thread and the reader thread at once, and never
+// make the UI thread wait for a read.
 #pragma once
 
 #include <cstdint>

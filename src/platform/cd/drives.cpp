@@ -1,98 +1,55 @@
 #include "platform/cd/drives.h"
 
-#include <cdio/mmc.h>
-#include <cdio/mmc_hl_cmds.h>
-#include <cdio/mmc_ll_cmds.h>
-
 #include "platform/cd/errors.h"
 
 namespace tunedeck::cd {
 
-namespace {
-// Re-reads of one sector before the drive counts as unreadable; keeps a removed or badly
-// damaged disc from stalling playback for long.
-constexpr int readretries = 3;
-}  // namespace
-
-ImageDrive::ImageDrive(const std::string& file, driver_id_t driver) : cdio_(file, driver) {
-    if (!cdio_.valid()) throw CdError(Error::CannotOpen);
-    toc_ = cdio_.readtoc();
-    if (toc_.tracks.empty()) throw CdError(Error::CannotOpen);
+CdioDrive::CdioDrive(DiscOpener open) : open_(std::move(open)), ui_(open_()) {
+    if (!ui_) throw CdError(Error::CannotOpen);
+    toc_ = ui_->readtoc();
+    ready_ = !toc_.tracks.empty();
 }
 
-DriveState ImageDrive::state() {
-    return open_ ? DriveState::Open : DriveState::Ready;
+void CdioDrive::reopen() {
+    ui_ = open_();
+    toc_ = ui_ ? ui_->readtoc() : Toc{};
+    ++disc_;
+    ready_ = !toc_.tracks.empty();
 }
 
-bool ImageDrive::setdoor(bool open) {
-    open_ = open;
-    return true;
+void CdioDrive::forget() {
+    if (toc_.tracks.empty() && !ready_) return;
+    toc_ = {};
+    ready_ = false;
+    ++disc_;
 }
 
-bool ImageDrive::readaudio(int32_t lsn, uint32_t count, int16_t* out) {
-    if (open_) return false;
-    std::lock_guard lock(mutex_);
-    return cdio_read_audio_sectors(cdio_.get(), out, lsn, count) == DRIVER_OP_SUCCESS;
-}
-
-PhysicalDrive::PhysicalDrive(std::string device)
-    : device_(std::move(device)), cdio_(device_, DRIVER_DEVICE) {
-    if (!cdio_.valid()) throw CdError(Error::CannotOpen);
-    toc_ = cdio_.readtoc();
-}
-
-void PhysicalDrive::reopen() {
-    paranoia_.reset();
-    cdio_ = CdioHandle(device_, DRIVER_DEVICE);
-    toc_ = cdio_.valid() ? cdio_.readtoc() : Toc{};
-}
-
-bool PhysicalDrive::trayopen() {
-    return cdio_.valid() && mmc_get_tray_status(cdio_.get()) == 1;
-}
-
-DriveState PhysicalDrive::state() {
-    std::lock_guard lock(mutex_);
-    if (trayopen()) {
-        toc_ = {};
+DriveState CdioDrive::state() {
+    if (!ui_) reopen();
+    if (!ui_) return DriveState::NotReady;
+    if (ui_->trayopen()) {
+        forget();
         return DriveState::Open;
     }
-    // A disc changed since the table was read: libcdio keeps its first table, so reopen.
-    if (!cdio_.valid() || toc_.tracks.empty() || cdio_get_media_changed(cdio_.get()) == 1) {
-        reopen();
-    }
+    // libcdio keeps the table it first read: another disc needs a fresh handle.
+    if (toc_.tracks.empty() || ui_->discchanged()) reopen();
     return toc_.tracks.empty() ? DriveState::NotReady : DriveState::Ready;
 }
 
-Toc PhysicalDrive::toc() {
-    std::lock_guard lock(mutex_);
-    return toc_;
+bool CdioDrive::setdoor(bool open) {
+    if (!ui_) return false;
+    forget();
+    return ui_->setdoor(open);
 }
 
-bool PhysicalDrive::setdoor(bool open) {
-    std::lock_guard lock(mutex_);
-    if (!cdio_.valid()) return false;
-    paranoia_.reset();
-    driver_return_code_t rc =
-        open ? mmc_start_stop_unit(cdio_.get(), true, false, 0, 0) : mmc_close_tray(cdio_.get());
-    toc_ = {};
-    return rc == DRIVER_OP_SUCCESS;
-}
-
-bool PhysicalDrive::readaudio(int32_t lsn, uint32_t count, int16_t* out) {
-    std::lock_guard lock(mutex_);
-    if (!cdio_.valid() || trayopen()) return false;
-    try {
-        if (!paranoia_) paranoia_ = std::make_unique<ParanoiaReader>(cdio_.get());
-    } catch (const CdError&) {
-        return false;
+bool CdioDrive::readaudio(int32_t lsn, uint32_t count, int16_t* out) {
+    if (!ready_) return false;
+    const uint64_t disc = disc_;
+    if (!reader_ || readerdisc_ != disc) {
+        reader_ = open_();
+        readerdisc_ = disc;
     }
-    for (uint32_t i = 0; i < count; ++i) {
-        if (!paranoia_->read(lsn + int32_t(i), readretries, out + i * framespersector * 2)) {
-            return false;
-        }
-    }
-    return true;
+    return reader_ && reader_->readaudio(lsn, count, out);
 }
 
 Toc NoDrive::toc() {

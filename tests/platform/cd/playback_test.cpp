@@ -1,8 +1,11 @@
 // What a disc image sounds like through SDL's disk audio driver, in real time.
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <thread>
 
+#include "platform/cd/device.h"
+#include "platform/cd/drives.h"
 #include "tests/platform/cd/cdtest.h"
 
 namespace tunedeck::cdtest {
@@ -123,6 +126,63 @@ TEST_F(Playback, ALostSoundDeviceEndsInStoppedAndPlayOpensAnew) {
     setenv("SDL_DISKAUDIOFILE", (dir / "output.raw").c_str(), 1);
     ASSERT_EQ(send("play cd").code, 0u);
     EXPECT_EQ(reply("status cd mode"), "playing");
+}
+
+// Slow hardware (a scratched disc, re-reads) played by a disc image whose every read takes two
+// seconds. Its tray can be opened by hand, as with the drive's own button.
+class SlowIo : public cd::DiscIo {
+  public:
+    SlowIo(std::unique_ptr<cd::DiscIo> image, std::atomic<int>& reads)
+        : image_(std::move(image)), reads_(reads) {}
+    bool trayopen() override { return image_->trayopen(); }
+    bool discchanged() override { return image_->discchanged(); }
+    cd::Toc readtoc() override { return image_->readtoc(); }
+    bool setdoor(bool open) override { return image_->setdoor(open); }
+    bool readaudio(int32_t lsn, uint32_t count, int16_t* out) override {
+        ++reads_;
+        std::this_thread::sleep_for(2s);
+        return image_->readaudio(lsn, count, out);
+    }
+
+  private:
+    std::unique_ptr<cd::DiscIo> image_;
+    std::atomic<int>& reads_;
+};
+
+// While a read is under way, the tick's queries and the keys' commands answer at once, and a
+// tray opened by hand is seen by the next query.
+TEST_F(Playback, ASlowReadHoldsUpNoQueryNoCommandAndNoTray) {
+    fx::writecdimage(dir / "disc.cue", {{6.0, 440}, {6.0, 660}});
+    const cd::DiscOpener image = cd::imageopener(dir / "disc.cue", DRIVER_BINCUE);
+    std::atomic<int> reads{0};
+    cd::CdDevice device(std::make_unique<cd::CdioDrive>([&]() -> std::unique_ptr<cd::DiscIo> {
+        auto io = image();
+        return io ? std::make_unique<SlowIo>(std::move(io), reads) : nullptr;
+    }));
+    auto timed = [&](const std::string& verb, const cd::Words& args) {
+        const auto start = std::chrono::steady_clock::now();
+        std::string reply = device.execute(verb, args);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms)
+            << verb << " " << (args.empty() ? "" : args.front());
+        return reply;
+    };
+    device.execute("set", {"time", "format", "tmsf"});
+    device.execute("play", {});
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (reads == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_EQ(reads, 1);
+    EXPECT_EQ(timed("status", {"mode"}), "playing");
+    EXPECT_EQ(timed("status", {"position"}), "01:00:00:00");
+    EXPECT_EQ(timed("status", {"length", "track", "1"}), "00:06");
+    timed("pause", {});
+    EXPECT_EQ(timed("status", {"mode"}), "stopped");
+    timed("play", {"from", "2"});
+    EXPECT_EQ(timed("status", {"position"}), "02:00:00:00");
+    image()->setdoor(true);
+    EXPECT_EQ(timed("status", {"mode"}), "open");
+    EXPECT_EQ(reads, 1);  // all of it within the first read
 }
 
 }  // namespace
