@@ -23,8 +23,9 @@ constexpr const char* usagetext =
     "  picture OUT [--format jpeg|png] [--size WxH] [--colour R,G,B]\n"
     "  random OUT --bytes N [--seed S]\n"
     "  truncate SRC DEST --bytes N\n"
-    "  cdimage OUT.cue --track SECONDS:HZ ... [--data-track N]\n"
-    "           (a track HZ of \"data\" or --data-track N makes a Mode 1 data track)\n"
+    "  cdimage OUT.cue|OUT.toc --track SECONDS:HZ ... [--data-track N]\n"
+    "           (a track HZ of \"data\" or --data-track N makes a Mode 1 data track,\n"
+    "            \"data2\" a Mode 2 one as on a Video CD)\n"
     "  demo FOLDER\n"
     "  measure FILE                      (prints frequency, length and start of the tone)\n"
     "  findtones RAW [--rate HZ] [--channels N]   (segments of 16-bit PCM)\n";
@@ -151,7 +152,8 @@ CdTrack cdtrack(const std::string& spec) {
     CdTrack track;
     track.seconds = number<double>(spec.substr(0, colon), "--track");
     const std::string pitch = spec.substr(colon + 1);
-    track.data = pitch == "data";
+    track.data = pitch == "data" || pitch == "data2";
+    track.datamode = pitch == "data2" ? 2 : 1;
     track.frequency = track.data ? 0 : number<double>(pitch, "--track");
     return track;
 }

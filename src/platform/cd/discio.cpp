@@ -9,6 +9,7 @@
 
 #include "platform/cd/cdio.h"
 #include "platform/cd/errors.h"
+#include "platform/cd/imagefile.h"
 
 namespace tunedeck::cd {
 
@@ -89,7 +90,7 @@ DiscOpener deviceopener(std::string device) {
 DiscOpener imageopener(std::filesystem::path file, driver_id_t driver) {
     auto tray = std::make_shared<std::atomic<bool>>(false);
     return [file = std::move(file), driver, tray]() -> std::unique_ptr<DiscIo> {
-        CdioHandle cdio(file.string(), driver);
+        CdioHandle cdio = openimage(file, driver);
         if (!cdio.valid()) return nullptr;
         return std::make_unique<ImageIo>(std::move(cdio), tray);
     };

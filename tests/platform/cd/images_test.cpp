@@ -1,6 +1,7 @@
 // Which drive a device opens, and images that cannot be used.
 #include <filesystem>
 
+#include "platform/cd/imagefile.h"
 #include "tests/platform/cd/cdtest.h"
 
 namespace tunedeck::cdtest {
@@ -83,6 +84,27 @@ TEST_F(Images, NoDeviceSettingAndNoDriveTellsHowToSetOne) {
     std::string text = errortext(r.code);
     EXPECT_NE(text.find("No CD drive"), std::string::npos) << text;
     EXPECT_NE(text.find("none"), std::string::npos) << text;
+}
+
+// Only data file names become absolute: not comments, CD-TEXT, or names already absolute.
+TEST(TocFile, RelativeDataFileNamesAreTakenFromTheTocsFolder) {
+    const std::string toc = R"(CD_DA
+// FILE "note.bin"
+CD_TEXT { LANGUAGE 0 { TITLE "FILE" } }
+TRACK AUDIO
+FILE "a.bin" 0 00:01:00
+AUDIOFILE "/abs/b.bin" 0
+TRACK MODE1_RAW
+DATAFILE "c \"q\".bin")";
+    EXPECT_EQ(cd::absolutetoc(toc, "/my discs"), R"(CD_DA
+// FILE "note.bin"
+CD_TEXT { LANGUAGE 0 { TITLE "FILE" } }
+TRACK AUDIO
+FILE "/my discs/a.bin" 0 00:01:00
+AUDIOFILE "/abs/b.bin" 0
+TRACK MODE1_RAW
+DATAFILE "/my discs/c \"q\".bin")");
+    EXPECT_EQ(cd::absolutetoc(toc, "/a \"quoted\" folder"), std::nullopt);
 }
 
 }  // namespace

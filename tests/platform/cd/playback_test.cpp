@@ -2,6 +2,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <thread>
 
 #include "platform/cd/device.h"
@@ -111,6 +112,44 @@ TEST_F(Playback, PlaysAcrossTrackBoundariesAndStopsAtTheEnd) {
     auto tones = playedtones();
     ASSERT_EQ(tones.size(), 2u);
     EXPECT_NEAR(tones[0].seconds + tones[1].seconds, 1.0, 0.03);
+}
+
+// Points the user's runtime folder, where a rewritten toc is kept while it opens, elsewhere.
+class RuntimeFolder {
+  public:
+    explicit RuntimeFolder(const std::filesystem::path& folder) {
+        const char* old = std::getenv("XDG_RUNTIME_DIR");
+        if (old != nullptr) old_ = old;
+        std::filesystem::create_directories(folder);
+        setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    }
+    ~RuntimeFolder() {
+        if (old_) {
+            setenv("XDG_RUNTIME_DIR", old_->c_str(), 1);
+        } else {
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+    }
+
+  private:
+    std::optional<std::string> old_;
+};
+
+// A toc names its data file relative to its own folder; the program runs from another one.
+TEST_F(Playback, TocImagePlaysFromAnyWorkingFolderAndLeavesNoCopy) {
+    RuntimeFolder runtime(dir / "run");
+    std::filesystem::create_directories(dir / "my discs");
+    fx::writecdimage(dir / "my discs/disc.toc", {{0.5, 440}, {0.5, 0, true}, {0.5, 880}});
+    usedevice("my discs/disc.toc");
+    ASSERT_EQ(send("open cdaudio alias cd").code, 0u);
+    ASSERT_EQ(send("set cd time format tmsf").code, 0u);
+    EXPECT_EQ(reply("status cd type track 2"), "other");
+    ASSERT_EQ(send("play cd from 1").code, 0u);
+    auto tones = playedtones();
+    ASSERT_EQ(tones.size(), 2u);
+    EXPECT_NEAR(tones[0].frequency, 440, 10);
+    EXPECT_NEAR(tones[1].frequency, 880, 15);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "run"));
 }
 
 // SDL's disk driver drops the device when a write fails, as an unplugged card would.
