@@ -6,6 +6,7 @@
 
 #include "audio/bassutil.h"
 #include "harness.h"
+#include "platform/cd/cdio.h"
 
 namespace tunedeck::testing {
 namespace {
@@ -66,6 +67,19 @@ TEST(Startup, UnopenableDeviceShowsTheDeviceErrorAndEnds) {
     EXPECT_EQ(app.exitstatus(), 1);
     EXPECT_FALSE(app.endreason().empty());
     ASSERT_EQ(h.boxes.shown.size(), 1U);
+}
+
+// A fresh install names no drive: on a box without one the music files play, without a word.
+TEST(Startup, NoDriveSettingOnABoxWithoutADriveIsFileMode) {
+    if (!cd::defaultdevice().empty()) GTEST_SKIP() << "this machine has a CD drive";
+    Harness h;
+    h.tone("a.mp3");
+    h.writesettings("");
+    Application& app = h.start();
+    ASSERT_TRUE(h.loaded) << app.endreason();
+    EXPECT_EQ(app.mode().mediamode, kFileMode);
+    EXPECT_EQ(app.queue().playlistcount, 1);
+    EXPECT_TRUE(h.boxes.shown.empty());
 }
 
 TEST(Startup, AudioCdListsTracksTitlesTheDiscAndPlaysTrackOne) {

@@ -192,13 +192,14 @@ TEST_F(InstalledJukebox, UnitAndDesktopEntryStartTheInstalledProgramAndValidate)
 
 // The installed settings file with every key made live at its documented value must show the
 // same screen as no keys at all: the comments state the real defaults. Both runs end with X.
+// Without a CD drive a fresh install plays ~/Music untouched.
 TEST_F(InstalledJukebox, RunsUnderXWithTheDocumentedDefaultsAndEndsWithX) {
+    if (fs::exists("/dev/sr0") || fs::exists("/dev/cdrom")) GTEST_SKIP() << "a CD drive";
     const fs::path library = makelibrary(home_ / "Music");
     const std::string shipped = readtext(prefix_ / "settings.ini");
     ASSERT_FALSE(shipped.empty());
-    const std::string minimal = "[system]\npath=" + library.string() + "\n[cd]\ndevice=none\n";
-    const std::string documented =
-        withvalue(withvalue(uncommented(shipped), "path", library.string()), "device", "none");
+    const std::string minimal;
+    const std::string documented = withvalue(uncommented(shipped), "path", library.string());
     ASSERT_NE(documented.find("\nperpage=11\n"), std::string::npos) << documented;
 
     XServer x(1024, 768);

@@ -48,8 +48,9 @@ std::string readdevicesetting(const fs::path& settingsfile) {
 std::unique_ptr<Drive> opendrive(const std::string& setting, const fs::path& settingsfile) {
     if (lowercase(setting) == "none") return std::make_unique<NoDrive>();
     if (setting.empty()) {
+        // Most boxes have no drive: then the music files play, as with "none".
         std::string device = defaultdevice();
-        if (device.empty()) throw CdError(Error::NoDrive);
+        if (device.empty()) return std::make_unique<NoDrive>();
         return std::make_unique<CdioDrive>(deviceopener(device));
     }
     fs::path path = setting;

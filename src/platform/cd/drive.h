@@ -33,7 +33,8 @@ class Drive {
 // settings file's folder.
 std::string readdevicesetting(const std::filesystem::path& settingsfile);
 
-// Opens what the setting names. Throws CdError (NoDrive, CannotOpen) when it cannot.
+// Opens what the setting names: empty is the system's first drive, or no drive (as "none")
+// when there is none. Throws CdError(CannotOpen) when a drive or image cannot be opened.
 std::unique_ptr<Drive> opendrive(const std::string& setting,
                                  const std::filesystem::path& settingsfile);
 
