@@ -104,6 +104,7 @@ class Application {
 
     bool probedrive();
     bool checkroot();
+    bool hasaudiotrack();
     bool startaudio();
     void buildscreen();
     void showtitle();

@@ -21,6 +21,17 @@ void Application::errorbox(const std::string& message) {
     boxes_->show("Error", text, MessageIcon::Stop);
 }
 
+// True when the disc holds at least one audio track; a disc of data tracks alone (a data
+// disc, a Video CD) runs in file mode, whatever the number of its tracks.
+bool Application::hasaudiotrack() {
+    for (int track = 1; track <= mode_.cdtracks; ++track) {
+        const std::string type =
+            startupreply_.query(*mci_, "status cd type track " + std::to_string(track));
+        if (type == "audio") return true;
+    }
+    return false;
+}
+
 // Steps 1 to 4: the device, the disc and the mode. False when the program ended.
 bool Application::probedrive() {
     if (!mcicommand("open cdaudio alias cd wait shareable", true)) {
@@ -41,7 +52,7 @@ bool Application::probedrive() {
         return false;
     }
     mode_.cdtracks = static_cast<int16_t>(*tracks);
-    if (mode_.cdtracks == 1) {
+    if (!hasaudiotrack()) {
         mode_.mediamode = kFileMode;
         mcicommand("close all", false);
     } else {

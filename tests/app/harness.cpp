@@ -27,10 +27,13 @@ void Harness::tone(const fs::path& relative, double seconds) {
                         fixtures::Tone{440.0, seconds});
 }
 
-void Harness::disc(int tracks, double seconds, const std::string& display) {
-    fixtures::writecdimage(dir / "disc.cue", std::vector<fixtures::CdTrack>(
-                                                 tracks, fixtures::CdTrack{seconds, 440.0, false}));
+void Harness::disc(const std::vector<fixtures::CdTrack>& tracks, const std::string& display) {
+    fixtures::writecdimage(dir / "disc.cue", tracks);
     writesettings((dir / "disc.cue").string(), display);
+}
+
+void Harness::disc(int tracks, double seconds, const std::string& display) {
+    disc(std::vector<fixtures::CdTrack>(tracks, fixtures::CdTrack{seconds, 440.0, false}), display);
 }
 
 Application& Harness::start() {

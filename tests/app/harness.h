@@ -32,6 +32,9 @@ struct Harness {
                        const std::string& system = "");
     // A tone file under the root, MP3 unless the name ends in .wav.
     void tone(const fs::path& relative, double seconds = 0.3);
+    // A disc image disc.cue named as the drive.
+    void disc(const std::vector<fixtures::CdTrack>& tracks,
+              const std::string& display = "showletters=0");
     void disc(int tracks, double seconds, const std::string& display = "showletters=0");
     Application& start();
     void press(SDL_Keycode key);  // through SDL's event queue

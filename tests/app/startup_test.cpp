@@ -82,6 +82,27 @@ TEST(Startup, NoDriveSettingOnABoxWithoutADriveIsFileMode) {
     EXPECT_TRUE(h.boxes.shown.empty());
 }
 
+// The kinds of the tracks decide: one audio track is an audio CD; data tracks alone, as on a
+// Video CD, are a data disc.
+TEST(Startup, ADiscWithAnAudioTrackIsAnAudioCdAndOneWithoutIsADataDisc) {
+    using fixtures::CdTrack;
+    const CdTrack audio{2.0, 440.0}, mode1{2.0, 0, true}, mode2{2.0, 0, true, 2};
+    struct Case {
+        std::vector<CdTrack> tracks;
+        int16_t mediamode;
+    };
+    for (const Case& c : {Case{{audio}, kCdMode}, Case{{mode1, audio}, kCdMode},
+                          Case{{mode2, mode2, mode2, mode2, mode2}, kFileMode}}) {
+        Harness h;
+        h.tone("a.mp3");
+        h.disc(c.tracks);
+        Application& app = h.start();
+        ASSERT_TRUE(h.loaded) << app.endreason();
+        EXPECT_EQ(app.mode().mediamode, c.mediamode) << c.tracks.size() << " tracks";
+        EXPECT_TRUE(h.boxes.shown.empty());
+    }
+}
+
 TEST(Startup, AudioCdListsTracksTitlesTheDiscAndPlaysTrackOne) {
     Harness h;
     unsetenv("SDL_DISKAUDIODELAY");    // real time: track 1 still plays at the first tick
