@@ -6,11 +6,19 @@
 #include "app/audioglue.h"
 #include "browse/paging.h"
 #include "commands/mcireply.h"
+#include "platform/cd/drive.h"
 
 namespace tunedeck {
 namespace {
 
 constexpr const char* kHomeTitle = "Tunedeck Home";
+
+// Why the device did not open, for the standard-error line: a disc image is named.
+std::string cannotopen(const std::string& settingsfile) {
+    const auto image = cd::imagefile(cd::readdevicesetting(settingsfile), settingsfile);
+    if (image) return "the disc image " + image->string() + " could not be opened";
+    return "the CD device could not be opened";
+}
 
 }  // namespace
 
@@ -36,7 +44,7 @@ bool Application::hasaudiotrack() {
 bool Application::probedrive() {
     if (!mcicommand("open cdaudio alias cd wait shareable", true)) {
         mcicommand("close all", false);
-        end(1, "the CD device could not be opened");
+        end(1, cannotopen(reader_.settingsfile()));
         return false;
     }
     if (startupreply_.query(*mci_, "status cd media present") != "true") {

@@ -59,13 +59,14 @@ TEST(Startup, NoMusicNoRootOrAnEmptyRootSettingEndsWithoutABoxAndWithAReason) {
     }
 }
 
-TEST(Startup, UnopenableDeviceShowsTheDeviceErrorAndEnds) {
+TEST(Startup, UnopenableDeviceShowsTheDeviceErrorAndEndsNamingTheImage) {
     Harness h;
-    h.writesettings((h.dir / "missing.cue").string());
+    h.writesettings("missing.cue");
     Application& app = h.start();
     EXPECT_FALSE(h.loaded);
     EXPECT_EQ(app.exitstatus(), 1);
-    EXPECT_FALSE(app.endreason().empty());
+    EXPECT_EQ(app.endreason(),
+              "the disc image " + (h.dir / "missing.cue").string() + " could not be opened");
     ASSERT_EQ(h.boxes.shown.size(), 1U);
 }
 

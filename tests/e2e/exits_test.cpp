@@ -46,7 +46,8 @@ TEST_P(ErrorScreen, MissingDiscImageIsShownWhollyAndReturnDismissesIt) {
 
     box.key("Return");
     EXPECT_EQ(box.wait(10s), std::optional<int>(1));
-    EXPECT_EQ(box.messages(), "tunedeck: the CD device could not be opened\n");
+    EXPECT_EQ(box.messages(), "tunedeck: the disc image " + (dir / "missing.cue").string() +
+                                  " could not be opened\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Displays, ErrorScreen,

@@ -45,6 +45,14 @@ std::string readdevicesetting(const fs::path& settingsfile) {
     return trim(value.data());
 }
 
+std::optional<fs::path> imagefile(const std::string& setting, const fs::path& settingsfile) {
+    if (setting.empty()) return std::nullopt;
+    fs::path path = setting;
+    if (imagedriver(path) == DRIVER_UNKNOWN) return std::nullopt;
+    if (path.is_relative()) path = settingsfile.parent_path() / path;
+    return path;
+}
+
 std::unique_ptr<Drive> opendrive(const std::string& setting, const fs::path& settingsfile) {
     if (lowercase(setting) == "none") return std::make_unique<NoDrive>();
     if (setting.empty()) {
@@ -53,16 +61,15 @@ std::unique_ptr<Drive> opendrive(const std::string& setting, const fs::path& set
         if (device.empty()) return std::make_unique<NoDrive>();
         return std::make_unique<CdioDrive>(deviceopener(device));
     }
-    fs::path path = setting;
-    if (path.is_relative()) path = settingsfile.parent_path() / path;
-    driver_id_t driver = imagedriver(path);
     std::error_code ec;
-    if (driver != DRIVER_UNKNOWN) {
-        if (!fs::is_regular_file(path, ec)) throw CdError(Error::CannotOpen);
-        auto drive = std::make_unique<CdioDrive>(imageopener(path, driver));
+    if (const auto image = imagefile(setting, settingsfile)) {
+        if (!fs::is_regular_file(*image, ec)) throw CdError(Error::CannotOpen);
+        auto drive = std::make_unique<CdioDrive>(imageopener(*image, imagedriver(*image)));
         if (drive->toc().tracks.empty()) throw CdError(Error::CannotOpen);
         return drive;
     }
+    fs::path path = setting;
+    if (path.is_relative()) path = settingsfile.parent_path() / path;
     if (!fs::exists(path, ec) || fs::is_directory(path, ec)) throw CdError(Error::CannotOpen);
     return std::make_unique<CdioDrive>(deviceopener(path.string()));
 }

@@ -33,6 +33,11 @@ class Drive {
 // settings file's folder.
 std::string readdevicesetting(const std::filesystem::path& settingsfile);
 
+// The disc image the setting names (a relative name taken from the settings file's folder);
+// nullopt when it names a drive or none.
+std::optional<std::filesystem::path> imagefile(const std::string& setting,
+                                               const std::filesystem::path& settingsfile);
+
 // Opens what the setting names: empty is the system's first drive, or no drive (as "none")
 // when there is none. Throws CdError(CannotOpen) when a drive or image cannot be opened.
 std::unique_ptr<Drive> opendrive(const std::string& setting,
