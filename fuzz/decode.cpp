@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "fuzz/fuzz_common.h"
 #include "platform/audio/bass.h"
@@ -18,13 +20,14 @@ fuzzing::fs::path folder;
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     folder = fuzzing::scratchfolder("decode");
     if (std::getenv("TUNEDECK_WRITE_SEEDS")) {
-        fixtures::Tone tone{440, 0.2, 22050, 1, 0.5};
-        fixtures::writetone(folder / "a.mp3", fixtures::AudioFormat::Mp3, tone);
-        fixtures::writetone(folder / "a.wav", fixtures::AudioFormat::Wav, tone);
-        fixtures::writetone(folder / "a.wma", fixtures::AudioFormat::Wma, tone);
-        fuzzing::writeseeds({fuzzing::readfile(folder / "a.mp3"),
-                             fuzzing::readfile(folder / "a.wav"),
-                             fuzzing::readfile(folder / "a.wma")});
+        const fixtures::Tone tone{440, 0.2, 22050, 1, 0.5};
+        std::vector<std::string> seeds;
+        for (const fixtures::AudioFormat format : fixtures::kAudioFormats) {
+            const auto file = folder / (std::string("a.") + fixtures::extensionfor(format));
+            fixtures::writetone(file, format, tone);
+            seeds.push_back(fuzzing::readfile(file));
+        }
+        fuzzing::writeseeds(seeds);
     }
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);

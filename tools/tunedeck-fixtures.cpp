@@ -18,8 +18,9 @@ namespace {
 
 constexpr const char* usagetext =
     "usage: tunedeck-fixtures COMMAND ...\n"
-    "  tone OUT [--format mp3|wav|wma] [--freq HZ] [--seconds S] [--rate HZ] [--channels N]\n"
+    "  tone OUT [--format FORMAT] [--freq HZ] [--seconds S] [--rate HZ] [--channels N]\n"
     "           [--amplitude A]         (format defaults to OUT's extension)\n"
+    "           formats: mp3 wav wma flac ogg (Vorbis) oga (FLAC in Ogg) opus m4a aac (ADTS)\n"
     "  picture OUT [--format jpeg|png] [--size WxH] [--colour R,G,B]\n"
     "  random OUT --bytes N [--seed S]\n"
     "  truncate SRC DEST --bytes N\n"
@@ -79,9 +80,7 @@ void expectwords(const Arguments& args, std::size_t count) {
 }
 
 AudioFormat audioformat(const std::string& name) {
-    if (name == "mp3") return AudioFormat::Mp3;
-    if (name == "wav") return AudioFormat::Wav;
-    if (name == "wma") return AudioFormat::Wma;
+    if (const auto format = formatforextension(name)) return *format;
     throw UsageError("unknown audio format: " + name);
 }
 
