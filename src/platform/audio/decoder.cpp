@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <algorithm>
 #include <new>
+#include <optional>
+#include <string_view>
 
 #include "platform/audio/format.h"
 #include "platform/audio/lametag.h"
@@ -42,7 +44,9 @@ Decoder::Decoder(const std::string& path) {
     frame_ = Frame(av_frame_alloc());
     packet_ = Packet(av_packet_alloc());
     if (!frame_ || !packet_) throw std::bad_alloc();
-    lengthBytes_ = expectedLength(path);
+    const uint64_t exact = exact_length(path);
+    trim_ = Trim(exact);
+    lengthBytes_ = exact > 0 ? exact : expectedLength();
 }
 
 Decoder::~Decoder() {
@@ -83,20 +87,36 @@ void Decoder::openCodec() {
         badformat("unusable codec parameters");
     }
     codec_->pkt_timebase = stream->time_base;
+    codec_->flags2 |= AV_CODEC_FLAG2_SKIP_MANUAL;  // delay and padding are trimmed by trim_
     const int opened = avcodec_open2(codec_.get(), codec, nullptr);
     if (opened < 0) badformat("cannot open decoder: " + averror(opened));
 }
 
-uint64_t Decoder::expectedLength(const std::string& path) const {
+// The length the container declares to the sample, in output bytes; 0 when it has none: MP3 by
+// its LAME header, FLAC by its stream header, Ogg by its last granule (which counts the Opus
+// pre-skip as well), MP4 by its track and edit list.
+uint64_t Decoder::exact_length(const std::string& path) const {
+    const AVStream* stream = format_->streams[streamIndex_];
+    const int rate = stream->codecpar->sample_rate;
+    if (rate <= 0) return 0;
+    const std::string_view container = format_->iformat->name;
+    std::optional<int64_t> samples;
+    if (container == "mp3") {
+        samples = mp3exactsamples(path);
+    } else if (container == "flac" || container == "ogg" || container.starts_with("mov,mp4")) {
+        if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+            samples = av_rescale_q(stream->duration, stream->time_base, AVRational{1, rate});
+        if (samples && container == "ogg") *samples -= stream->codecpar->initial_padding;
+    }
+    if (!samples || *samples <= 0) return 0;
+    return static_cast<uint64_t>(av_rescale(*samples, kOutputRate, rate)) * kBytesPerFrame;
+}
+
+uint64_t Decoder::expectedLength() const {
     const AVStream* stream = format_->streams[streamIndex_];
     const AVRational output{1, kOutputRate};
     int64_t frames = 0;
-    const auto exact =
-        std::strcmp(format_->iformat->name, "mp3") == 0 ? mp3exactsamples(path) : std::nullopt;
-    const int rate = stream->codecpar->sample_rate;
-    if (exact && rate > 0) {
-        frames = av_rescale(*exact, kOutputRate, rate);
-    } else if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
         frames = av_rescale_q(stream->duration, stream->time_base, output);
     } else if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0) {
         frames = av_rescale_q(format_->duration, AV_TIME_BASE_Q, output);
@@ -109,7 +129,7 @@ bool Decoder::decode(std::vector<uint8_t>& out) {
         const int received = avcodec_receive_frame(codec_.get(), frame_.get());
         if (received == 0) {
             errorsInRow_ = 0;
-            convert(*frame_.get(), out);
+            convert(*frame_.get(), trim_.keep(*frame_.get()), out);
             av_frame_unref(frame_.get());
             if (!out.empty()) return true;
         } else if (received == AVERROR(EAGAIN) && !draining_) {
@@ -170,18 +190,33 @@ void Decoder::configureResampler(const AVFrame& frame) {
     if (made < 0) throw FfmpegError("cannot set up resampling", made);
 }
 
-void Decoder::convert(const AVFrame& frame, std::vector<uint8_t>& out) {
+// Points planes_ at the first kept sample of each plane of `frame`, for as many channels as the
+// resampler was set up with.
+void Decoder::point_planes(const AVFrame& frame, int first) {
+    const auto format = static_cast<AVSampleFormat>(frame.format);
+    const bool planar = av_sample_fmt_is_planar(format) != 0;
+    const int channels = resamplerLayout_.nb_channels;
+    const int planes = planar ? channels : 1;
+    const std::size_t stride = static_cast<std::size_t>(av_get_bytes_per_sample(format)) *
+                               static_cast<std::size_t>(planar ? 1 : channels);
+    planes_.resize(static_cast<std::size_t>(std::max(planes, 1)));
+    for (std::size_t p = 0; p < planes_.size(); ++p)
+        planes_[p] = frame.extended_data[p] + static_cast<std::size_t>(first) * stride;
+}
+
+void Decoder::convert(const AVFrame& frame, const Trim::Span& span, std::vector<uint8_t>& out) {
+    if (span.count <= 0) return;
     configureResampler(frame);
-    const int room = swr_get_out_samples(resampler_.get(), frame.nb_samples);
+    const int room = swr_get_out_samples(resampler_.get(), span.count);
     if (room < 0) throw FfmpegError("resampling", room);
+    point_planes(frame, span.first);
     const std::size_t old = out.size();
     out.resize(old + static_cast<std::size_t>(room) * kBytesPerFrame);
     uint8_t* dest = out.data() + old;
-    const int made =
-        swr_convert(resampler_.get(), &dest, room, const_cast<const uint8_t**>(frame.extended_data),
-                    frame.nb_samples);
+    const int made = swr_convert(resampler_.get(), &dest, room, planes_.data(), span.count);
     if (made < 0) throw FfmpegError("resampling", made);
     out.resize(old + static_cast<std::size_t>(made) * kBytesPerFrame);
+    trim_.limit(out, old);
 }
 
 bool Decoder::flushResampler(std::vector<uint8_t>& out) {
@@ -193,6 +228,7 @@ bool Decoder::flushResampler(std::vector<uint8_t>& out) {
         uint8_t* dest = out.data() + old;
         const int made = swr_convert(resampler_.get(), &dest, room, nullptr, 0);
         out.resize(old + static_cast<std::size_t>(made > 0 ? made : 0) * kBytesPerFrame);
+        trim_.limit(out, old);
     }
     resampler_.reset();
     return !out.empty();

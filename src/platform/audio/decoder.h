@@ -1,6 +1,7 @@
 // Decodes one file to the engine's output format (44100 Hz, stereo, signed 16-bit).
 // The container is probed from the content, never from the file name. Encoder delay and padding
-// that the file declares (LAME/Xing header) are trimmed by FFmpeg, so consecutive files join
+// that FFmpeg reports (LAME/Xing header, Opus pre-skip, MP4 priming) are trimmed and the sound
+// ends at the length the container declares sample-exact (trim.h), so consecutive files join
 // without a gap. Used by one thread at a time (opened on the UI thread, then run by the stream's
 // decoder thread); abort() may come from any thread through the IoWatch.
 #pragma once
@@ -12,6 +13,7 @@
 
 #include "platform/audio/ffmpeg.h"
 #include "platform/audio/iowatch.h"
+#include "platform/audio/trim.h"
 
 namespace tunedeck {
 
@@ -43,16 +45,19 @@ class Decoder {
     // Appends the next decoded block to `out`; false once the end is reached (end of file, a
     // fatal read or decode error, too many bad packets in a row, a stalled read, or abort).
     bool decode(std::vector<uint8_t>& out);
-    // Expected length in output bytes from the container (exact for WAV and LAME-tagged MP3).
+    // Expected length in output bytes from the container: exact for WAV, LAME-tagged MP3, FLAC,
+    // Ogg and MP4; estimated for the others.
     uint64_t lengthBytes() const { return lengthBytes_; }
     IoWatch& watch() { return watch_; }
 
   private:
     void openInput(const std::string& path);
     void openCodec();
-    uint64_t expectedLength(const std::string& path) const;
+    uint64_t expectedLength() const;
+    uint64_t exact_length(const std::string& path) const;
     void feed();
-    void convert(const AVFrame& frame, std::vector<uint8_t>& out);
+    void point_planes(const AVFrame& frame, int first);
+    void convert(const AVFrame& frame, const Trim::Span& span, std::vector<uint8_t>& out);
     void configureResampler(const AVFrame& frame);
     bool flushResampler(std::vector<uint8_t>& out);
 
@@ -70,6 +75,8 @@ class Decoder {
     bool draining_ = false;
     bool finished_ = false;
     uint64_t lengthBytes_ = 0;
+    Trim trim_{0};
+    std::vector<const uint8_t*> planes_;  // where each plane's kept samples begin
 };
 
 }  // namespace tunedeck

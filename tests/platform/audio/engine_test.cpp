@@ -2,8 +2,11 @@
 
 #include <atomic>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "harness.h"
+#include "platform/audio/decoder.h"
 
 namespace tunedeck {
 namespace {
@@ -80,14 +83,20 @@ TEST(Engine, FormatIsProbedFromContentNotName) {
     EXPECT_EQ(BASS_StreamGetLength(bass, h), 22050u * 4);
 }
 
-TEST(Engine, LengthsAreExactForWavAndTaggedMp3) {
+// Every container that declares its length to the sample: WAV, tagged MP3, FLAC, Ogg (Vorbis,
+// FLAC, Opus less its pre-skip) and M4A.
+TEST(Engine, LengthsAreExactWhereTheContainerDeclaresThem) {
     fx::TempDir dir;
     diskoutput(dir, false);
-    fx::writetone(dir / "a.wav", fx::AudioFormat::Wav, {440, 1.0});
-    fx::writetone(dir / "a.mp3", fx::AudioFormat::Mp3, {440, 1.0});
+    const fx::AudioFormat formats[] = {
+        fx::AudioFormat::Wav, fx::AudioFormat::Mp3,  fx::AudioFormat::Flac, fx::AudioFormat::Ogg,
+        fx::AudioFormat::Oga, fx::AudioFormat::Opus, fx::AudioFormat::M4a};
+    for (const fx::AudioFormat format : formats)
+        fx::writetone(dir / (std::string("a.") + fx::extensionfor(format)), format, {440, 1.0});
     AudioLibrary bass;
     ASSERT_TRUE(startlibrary(bass));
-    for (const char* name : {"a.wav", "a.mp3"}) {
+    for (const fx::AudioFormat format : formats) {
+        const std::string name = std::string("a.") + fx::extensionfor(format);
         SCOPED_TRACE(name);
         const HSTREAM h = BASS_StreamCreateFile(bass, 0, (dir / name).c_str(), 0, 0, 0);
         ASSERT_NE(h, 0u);
@@ -96,6 +105,27 @@ TEST(Engine, LengthsAreExactForWavAndTaggedMp3) {
         BASS_StreamFree(bass, h);
         EXPECT_EQ(BASS_ChannelIsActive(bass, h), 0u);
     }
+}
+
+// A chained Ogg file (parts written one after another) declares the length of its last part
+// only: the sound past that figure is not cut off.
+TEST(Engine, ChainedOggPlaysWholeThoughItDeclaresItsLastPartOnly) {
+    fx::TempDir dir;
+    fx::writetone(dir / "a.ogg", fx::AudioFormat::Ogg, {440, 1.0});
+    fx::writetone(dir / "b.ogg", fx::AudioFormat::Ogg, {880, 2.0, 44100, 1});
+    {
+        std::ofstream chained(dir / "c.ogg", std::ios::binary);
+        chained << std::ifstream(dir / "a.ogg", std::ios::binary).rdbuf()
+                << std::ifstream(dir / "b.ogg", std::ios::binary).rdbuf();
+    }
+    Decoder decoder((dir / "c.ogg").string());
+    std::size_t bytes = 0;
+    std::vector<uint8_t> block;
+    for (bool more = true; more; bytes += block.size()) {
+        block.clear();
+        more = decoder.decode(block);
+    }
+    EXPECT_NEAR(static_cast<double>(bytes) / 4 / 44100, 3.0, 0.05);
 }
 
 }  // namespace

@@ -46,43 +46,56 @@ TEST(EnginePlayback, ResampledMonoFileKeepsPitchAndLength) {
     EXPECT_NEAR(tones[0].seconds, 0.6, 0.01);
 }
 
-// Queued files join at the output without a gap: the end notification starts the next file
-// while the previous one's buffered tail still plays.
-TEST(EnginePlayback, NextFileStartedFromTheEndNotificationFollowsWithoutGap) {
-    for (auto format : {fx::AudioFormat::Mp3, fx::AudioFormat::Wav}) {
-        fx::TempDir dir;
-        const auto out = diskoutput(dir, true);
-        fx::writetone(dir / "a", format, {440, 0.7});
-        fx::writetone(dir / "b", format, {880, 0.7});
-        {
-            AudioLibrary bass;
-            ASSERT_TRUE(startlibrary(bass));
-            HSTREAM current = 0;
-            int endsa = 0, endsb = 0;
-            current = BASS_StreamCreateFile(bass, 0, (dir / "a").c_str(), 0, 0, 0);
-            ASSERT_TRUE(BASS_StreamPlay(bass, current, 0, 0));
-            BASS_ChannelSetSync(
-                bass, current, BASS_SYNC_END, 0,
-                [&](HSYNC, DWORD, DWORD, DWORD) {
-                    ++endsa;
-                    BASS_StreamFree(bass, current);
-                    current = playcounted(bass, dir / "b", endsb);
-                },
-                0);
-            ASSERT_TRUE(pumpuntil(bass, [&] { return endsb == 1; }));
-            ASSERT_TRUE(pumpuntil(bass, [&] { return BASS_ChannelIsActive(bass, current) == 0; }));
-            pumpfor(bass, 100ms);
-            EXPECT_EQ(endsa, 1);
-        }
-        const auto tones = fx::findtones(out);
-        ASSERT_EQ(tones.size(), 2u);
-        EXPECT_NEAR(tones[0].frequency, 440, 10);
-        EXPECT_NEAR(tones[1].frequency, 880, 10);
-        EXPECT_NEAR(tones[0].seconds, 0.7, 0.01);
-        EXPECT_NEAR(tones[1].seconds, 0.7, 0.01);
-        EXPECT_NEAR(tones[1].start - (tones[0].start + tones[0].seconds), 0.0, 0.002);
+// Queued files join at the output without a gap, each for exactly its length: the end
+// notification starts the next file while the previous one's buffered tail still plays, and
+// encoder delay and padding are trimmed. Raw ADTS AAC declares neither, and WMA's codec keeps
+// back a block, so neither can join exactly.
+class GaplessJoin : public ::testing::TestWithParam<fx::AudioFormat> {};
+
+TEST_P(GaplessJoin, NextFileStartedFromTheEndNotificationFollowsWithoutGap) {
+    const fx::AudioFormat format = GetParam();
+    fx::TempDir dir;
+    const auto out = diskoutput(dir, true);
+    fx::writetone(dir / "a", format, {440, 0.7});
+    fx::writetone(dir / "b", format, {880, 0.7});
+    {
+        AudioLibrary bass;
+        ASSERT_TRUE(startlibrary(bass));
+        HSTREAM current = 0;
+        int endsa = 0, endsb = 0;
+        current = BASS_StreamCreateFile(bass, 0, (dir / "a").c_str(), 0, 0, 0);
+        ASSERT_TRUE(BASS_StreamPlay(bass, current, 0, 0));
+        BASS_ChannelSetSync(
+            bass, current, BASS_SYNC_END, 0,
+            [&](HSYNC, DWORD, DWORD, DWORD) {
+                ++endsa;
+                BASS_StreamFree(bass, current);
+                current = playcounted(bass, dir / "b", endsb);
+            },
+            0);
+        ASSERT_TRUE(pumpuntil(bass, [&] { return endsb == 1; }));
+        ASSERT_TRUE(pumpuntil(bass, [&] { return BASS_ChannelIsActive(bass, current) == 0; }));
+        EXPECT_EQ(BASS_StreamGetLength(bass, current), 30870u * 4);  // all of it, to the sample
+        pumpfor(bass, 100ms);
+        EXPECT_EQ(endsa, 1);
     }
+    const auto tones = fx::findtones(out);
+    ASSERT_EQ(tones.size(), 2u);
+    EXPECT_NEAR(tones[0].frequency, 440, 10);
+    EXPECT_NEAR(tones[1].frequency, 880, 10);
+    EXPECT_NEAR(tones[0].seconds, 0.7, 0.01);
+    EXPECT_NEAR(tones[1].seconds, 0.7, 0.01);
+    EXPECT_NEAR(tones[1].start - (tones[0].start + tones[0].seconds), 0.0, 0.002);
 }
+
+INSTANTIATE_TEST_SUITE_P(Formats, GaplessJoin,
+                         ::testing::Values(fx::AudioFormat::Mp3, fx::AudioFormat::Wav,
+                                           fx::AudioFormat::Flac, fx::AudioFormat::Ogg,
+                                           fx::AudioFormat::Oga, fx::AudioFormat::Opus,
+                                           fx::AudioFormat::M4a),
+                         [](const auto& info) {
+                             return std::string(fx::extensionfor(info.param));
+                         });
 
 TEST(EnginePlayback, PauseKeepsPositionAndResumeContinues) {
     fx::TempDir dir;
