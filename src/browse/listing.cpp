@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "browse/formats.h"
 #include "browse/paging.h"
 #include "platform/folders/collation.h"
 #include "platform/folders/text.h"
@@ -30,10 +31,9 @@ bool passesletter(std::string_view name, std::string_view letter) {
     return !name.empty() && lettercell(name) == letter;
 }
 
+// The file list hands over only music and playlist files.
 const char* filekind(std::string_view name) {
-    const std::string ext = toupperutf8(name.substr(name.size() >= 3 ? name.size() - 3 : 0));
-    if (ext == "M3U") return kKindPlaylist;
-    return kKindPlayable;
+    return file_kind_of(name) == FileKind::Playlist ? kKindPlaylist : kKindPlayable;
 }
 
 void additem(BrowseState& state, int& n, std::string text, std::string target, const char* kind) {

@@ -20,9 +20,9 @@ void clearitems(BrowseState& state);
 // True when the current folder is the root: exact, case-sensitive comparison.
 bool atroot(const FolderLists& folders, std::string_view root);
 
-// Lists the current folder of `folders`: subfolders (kind "0"), then files (kind "1" for MP3,
-// WAV, WMA, "2" for M3U), at the root only the names whose lettercell is the chosen letter
-// (all of them when none is chosen). At most kMaxItems entries.
+// Lists the current folder of `folders`: subfolders (kind "0"), then files (kind "1" for music,
+// "2" for playlists, browse/formats.h), at the root only the names whose lettercell is the
+// chosen letter (all of them when none is chosen). At most kMaxItems entries.
 // Sets itemcount and pages; page and row are left alone.
 void createfolderitems(BrowseState& state, const FolderLists& folders, const NameOptions& names,
                        int16_t perpage);

@@ -13,9 +13,10 @@ struct NameOptions {
     int16_t fixnames = 0;
 };
 
-// Drops the root folder, the known extensions (.mp3 .MP3 .wma .WMA .wav .WAV .m3u .M3U
-// anywhere), tidies case and underscores when fixnames is 1, shows '/' as " / ". The result is
-// valid UTF-8 (invalid bytes become U+FFFD); it is for the screen, never for a path.
+// Drops the root folder and the known extensions anywhere (.mp3 .wma .wav .m3u8 .m3u .flac
+// .ogg .oga .opus .m4a .aac, each all lower or all upper case: .Mp3 stays), tidies case and
+// underscores when fixnames is 1, shows '/' as " / ". The result is valid UTF-8 (invalid bytes
+// become U+FFFD); it is for the screen, never for a path.
 std::string displayname(std::string_view text, const NameOptions& options);
 
 // The text after the last '/' (all of it when there is none).

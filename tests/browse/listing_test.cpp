@@ -47,17 +47,22 @@ TEST_F(Listing, FoldersComeBeforeFilesWithTheirKindsAndTargets) {
     touch(tmp / "party.M3U");
     touch(tmp / "zz" / "x.wav");
     touch(tmp / "voice.wma");
+    touch(tmp / "mix.m3u8");
+    touch(tmp / "Tune.Opus");
+    touch(tmp / "wave.FLAC");
     state.items[1500][0] = "left over";
     list(root());
-    EXPECT_EQ(column(state, 0),
-              (std::vector<std::string>{"zz", "aa", "party", "Song.Mp3", "voice"}));
+    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"zz", "aa", "mix", "party", "Song.Mp3",
+                                                          "Tune.Opus", "voice", "wave"}));
     EXPECT_EQ(column(state, 1),
-              (std::vector<std::string>{root() + "/zz", root() + "/aa.mp3", root() + "/party.M3U",
-                                        root() + "/Song.Mp3", root() + "/voice.wma"}));
-    EXPECT_EQ(column(state, 2), (std::vector<std::string>{"0", "1", "2", "1", "1"}));
-    EXPECT_EQ(state.itemcount, 5);
+              (std::vector<std::string>{root() + "/zz", root() + "/aa.mp3", root() + "/mix.m3u8",
+                                        root() + "/party.M3U", root() + "/Song.Mp3",
+                                        root() + "/Tune.Opus", root() + "/voice.wma",
+                                        root() + "/wave.FLAC"}));
+    EXPECT_EQ(column(state, 2), (std::vector<std::string>{"0", "1", "2", "2", "1", "1", "1", "1"}));
+    EXPECT_EQ(state.itemcount, 8);
     EXPECT_EQ(state.pages, 1);
-    EXPECT_TRUE(blankfrom(state, 6));
+    EXPECT_TRUE(blankfrom(state, 9));
 }
 
 TEST_F(Listing, EmptyFolderGivesNoEntriesAndNoPages) {

@@ -23,6 +23,8 @@ TEST(DisplayName, CleansNamesAndTitles) {
         {"mix.mp3.mp3", "mix", "Mix"},
         {"l'amour.m3u", "l'amour", "L'amour"},
         {"my.mp3s.wav", "mys", "Mys"},
+        {"a.m3u8 b.FLAC c.ogg d.OGA e.opus f.M4A g.aac", "a b c d e f g", "A B C D E F G"},
+        {"Tune.Opus", "Tune.Opus", "Tune.opus"},
         {"abcd cd player.WAV", "abcd cd player", "Abcd CD Player"},
         {"_live", "_live", " Live"},
         {"", "", ""},

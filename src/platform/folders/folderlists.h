@@ -36,7 +36,8 @@ class DirListBox {
 // The file list: ordinary files of one folder matching the fixed pattern.
 class FileListBox {
   public:
-    static constexpr std::string_view kPattern = "*.mp3;*.wma;*.wav;*.m3u";
+    static constexpr std::string_view kPattern =
+        "*.mp3;*.wma;*.wav;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.aac;*.m3u;*.m3u8";
 
     const std::string& path() const { return path_; }
     void setpath(std::string_view path);

@@ -53,7 +53,8 @@ TEST(FolderLists, OrdersAsPeopleReadThenByRawBytes) {
 TEST(FolderLists, ListsOnlyVisibleMatchingRegularFilesFollowingLinks) {
     TempDir tmp;
     for (const char* name : {"one.MP3", "two.Wma", "three.wav", "list.m3u", "notes.txt",
-                             ".hidden.mp3", "mp3", "x.mp3.bak"})
+                             ".hidden.mp3", "mp3", "x.mp3.bak", "a.Flac", "b.ogg", "c.OGA",
+                             "d.opus", "e.m4a", "f.AAC", "g.m3u8", "book.m4b", "y.flac.part"})
         touch(tmp / name);
     fs::create_directory(tmp / "folder.mp3");
     fs::create_directory(tmp / ".git");
@@ -66,8 +67,9 @@ TEST(FolderLists, ListsOnlyVisibleMatchingRegularFilesFollowingLinks) {
 
     FolderLists lists;
     lists.setpath(tmp.path().string());
-    const std::vector<std::string> files = {"link.mp3", "list.m3u", "one.MP3", "three.wav",
-                                            "two.Wma"};
+    const std::vector<std::string> files = {"a.Flac",   "b.ogg",   "c.OGA",     "d.opus",
+                                            "e.m4a",    "f.AAC",   "g.m3u8",    "link.mp3",
+                                            "list.m3u", "one.MP3", "three.wav", "two.Wma"};
     EXPECT_EQ(filesof(lists), files);
     const std::string base = tmp.path().string();
     const std::vector<std::string> dirs = {base + "/folder.mp3", base + "/linkdir", base + "/Sub"};
