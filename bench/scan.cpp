@@ -78,7 +78,8 @@ double timescan(const fs::path& root, int& queued) {
         [&] { return tunedeck::BASS_ChannelIsActive(bass, queue.stream) != 0; },
         [&](const std::string& path) { return playback.playfile(path); }};
     const auto start = std::chrono::steady_clock::now();
-    tunedeck::scanfolders(folders, queue, root.string(), {root.string(), 1}, player);
+    tunedeck::scanfolders(folders, queue, root.string(), {root.string(), 1},
+                          tunedeck::ScanFormats("mp3"), player);
     const double elapsed = seconds(std::chrono::steady_clock::now() - start);
     queued = queue.playlistcount;
     tunedeck::BASS_Free(bass);

@@ -140,8 +140,10 @@ bool Application::Form_Load() {
     if (mode_.mediamode == kFileMode && !startaudio()) return false;
     buildscreen();
     queue_->clear();
-    scan(*browser_, reader_.rootpath());
-    if (queue_->playlistcount == 0 && mode_.mediamode == kFileMode) {
+    // A library whose music the scan leaves out (WAV or WMA only, or formats outside
+    // scanformats) starts in the list with nothing playing: the user can still choose it.
+    const bool found_music = scan(*browser_, reader_.rootpath());
+    if (queue_->playlistcount == 0 && mode_.mediamode == kFileMode && !found_music) {
         Form_Unload();
         end(1, "no music under " + reader_.rootpath());
         return false;

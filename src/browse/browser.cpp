@@ -52,13 +52,13 @@ void loadplaylist(Browser& browser, const std::string& file) {
     loadplaylistfile(browser.queue, file, nameoptions(browser));
 }
 
-void scan(Browser& browser, const std::string& cdir) {
+bool scan(Browser& browser, const std::string& cdir) {
     if (browser.mode.mediamode != kFileMode) {
-        if (!browser.mcicommand) return;
+        if (!browser.mcicommand) return true;
         browser.mcicommand("stop cd wait");
         browser.mcicommand("seek cd to 1");
         browser.mcicommand("play cd");
-        return;
+        return true;
     }
     Playback& playback = browser.playback;
     PlayQueue& queue = browser.queue;
@@ -67,7 +67,8 @@ void scan(Browser& browser, const std::string& cdir) {
             return BASS_ChannelIsActive(playback.bass(), queue.stream) != BASS_ACTIVE_STOPPED;
         },
         [&playback](const std::string& path) { return playback.playfile(path); }};
-    scanfolders(browser.folders, browser.queue, cdir, nameoptions(browser), player);
+    return scanfolders(browser.folders, browser.queue, cdir, nameoptions(browser),
+                       ScanFormats(browser.settings.scanformats), player);
 }
 
 }  // namespace tunedeck

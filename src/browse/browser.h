@@ -40,9 +40,10 @@ void createletters(Browser& browser);
 std::string displayname(Browser& browser, std::string_view text);
 // Replaces the play queue by the files a playlist names; playlistpos becomes 0.
 void loadplaylist(Browser& browser, const std::string& file);
-// File mode: queues every MP3 below `cdir` and starts playback; the current folder ends at
-// `cdir`. CD mode: restarts the disc from track 1.
-void scan(Browser& browser, const std::string& cdir);
+// File mode: queues every music file of the scanformats setting below `cdir` and starts
+// playback; the current folder ends at `cdir`; true when the tree holds a music file of any
+// format, queued or not. CD mode: restarts the disc from track 1; true.
+bool scan(Browser& browser, const std::string& cdir);
 
 // The current folder (the path of Dirs).
 inline const std::string& currentfolder(const Browser& browser) {

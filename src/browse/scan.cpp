@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/folders/text.h"
-
 namespace tunedeck {
 
 namespace {
@@ -25,29 +23,31 @@ bool folderid(const std::string& path, FolderId& id) {
     return true;
 }
 
-// One folder on the walk path: its subfolders still to walk and the MP3 files it queues once
-// they are done. Copied from the lists when the folder is entered, so it is listed once.
+// One folder on the walk path: its subfolders still to walk and the music files it queues
+// once they are done. Copied from the lists when the folder is entered, so it is listed once.
 struct Frame {
     std::string path;
     FolderId id;
     std::vector<std::string> subfolders;
     std::size_t next = 0;
-    std::vector<std::string> mp3files;
+    std::vector<std::string> queued_files;
 };
 
-bool ismp3(std::string_view name) {
-    return endswithcaseless(name, "mp3");
-}
-
-Frame enterfolder(FolderLists& folders, const std::string& path, const FolderId& id) {
+// Enters a folder; notes in `found_music` whether it holds a music file of any format.
+Frame enterfolder(FolderLists& folders, const std::string& path, const FolderId& id,
+                  const ScanFormats& formats, bool& found_music) {
     folders.setpath(path);
     Frame frame{folders.Dirs().path(), id, {}, 0, {}};
     const DirListBox& dirs = folders.Dirs();
     for (int i = 0; i < dirs.listcount(); ++i) frame.subfolders.push_back(dirs.list(i));
     const FileListBox& files = folders.Files();
-    // More files than the queue can hold are never needed.
-    for (int i = 0; i < files.listcount() && frame.mp3files.size() < kQueueRows; ++i)
-        if (ismp3(files.list(i))) frame.mp3files.push_back(files.list(i));
+    for (int i = 0; i < files.listcount(); ++i) {
+        const std::string& file = files.list(i);
+        if (!found_music && file_kind_of(file) == FileKind::Music) found_music = true;
+        // More files than the queue can hold are never needed.
+        if (frame.queued_files.size() < kQueueRows && formats.queues(file))
+            frame.queued_files.push_back(file);
+    }
     return frame;
 }
 
@@ -56,7 +56,7 @@ bool onwalkpath(const std::vector<Frame>& stack, const FolderId& id) {
 }
 
 void queuefiles(PlayQueue& queue, const Frame& frame, const NameOptions& names) {
-    for (const std::string& file : frame.mp3files)
+    for (const std::string& file : frame.queued_files)
         if (!queue.append(displayname(file, names), frame.path + "/" + file)) return;
 }
 
@@ -70,19 +70,20 @@ void startifidle(PlayQueue& queue, const ScanPlayer& player) {
 
 }  // namespace
 
-void scanfolders(FolderLists& folders, PlayQueue& queue, const std::string& cdir,
-                 const NameOptions& names, const ScanPlayer& player) {
+bool scanfolders(FolderLists& folders, PlayQueue& queue, const std::string& cdir,
+                 const NameOptions& names, const ScanFormats& formats, const ScanPlayer& player) {
     std::vector<Frame> stack;
+    bool found_music = false;
     FolderId rootid;
     if (folderid(normalfolderpath(cdir), rootid))
-        stack.push_back(enterfolder(folders, cdir, rootid));
+        stack.push_back(enterfolder(folders, cdir, rootid, formats, found_music));
     while (!stack.empty()) {
         Frame& top = stack.back();
         if (top.next < top.subfolders.size() && !queue.full()) {
             const std::string& sub = top.subfolders[top.next++];
             FolderId id;
             if (folderid(sub, id) && !onwalkpath(stack, id))
-                stack.push_back(enterfolder(folders, sub, id));
+                stack.push_back(enterfolder(folders, sub, id, formats, found_music));
             continue;
         }
         queuefiles(queue, top, names);
@@ -90,6 +91,7 @@ void scanfolders(FolderLists& folders, PlayQueue& queue, const std::string& cdir
         stack.pop_back();
     }
     folders.setpath(cdir);
+    return found_music;
 }
 
 }  // namespace tunedeck

@@ -1,5 +1,5 @@
-// The folder scan: queues every MP3 file below a folder, depth first, and starts playback as
-// soon as something is queued while nothing plays.
+// The folder scan: queues every music file of the scan's formats below a folder, depth first,
+// and starts playback as soon as something is queued while nothing plays.
 // UI thread only.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "audio/queue.h"
+#include "browse/formats.h"
 #include "browse/names.h"
 #include "platform/folders/folderlists.h"
 
@@ -21,11 +22,12 @@ struct ScanPlayer {
 };
 
 // Walks `cdir` with its own stack: each folder's subfolders (recursively, in list order) before
-// its own MP3 files; after each folder, starts row playlistpos when nothing is active and that
-// row is inside the queue (a failure moves playlistpos on by one). A folder that is already on
-// the walk path (same device and inode) is skipped, and the walk stops once the queue is full.
-// On return the current folder is `cdir`.
-void scanfolders(FolderLists& folders, PlayQueue& queue, const std::string& cdir,
-                 const NameOptions& names, const ScanPlayer& player);
+// its own music files of `formats`; after each folder, starts row playlistpos when nothing is
+// active and that row is inside the queue (a failure moves playlistpos on by one). A folder that is
+// already on the walk path (same device and inode) is skipped, and the walk stops once the queue is
+// full. On return the current folder is `cdir`. True when the walk met a music file of any format,
+// queued or not (a full queue ends the walk early; it then holds music).
+bool scanfolders(FolderLists& folders, PlayQueue& queue, const std::string& cdir,
+                 const NameOptions& names, const ScanFormats& formats, const ScanPlayer& player);
 
 }  // namespace tunedeck

@@ -127,6 +127,7 @@ Settings SettingsReader::loadsettings() {
         field = static_cast<int16_t>(wholenumber(text, INT16_MIN, INT16_MAX).value_or(field));
         if (s.colour) field = clampcolour(field);
     }
+    settings.scanformats = readsetting({}, "system", "scanformats", settings.scanformats);
     return settings;
 }
 

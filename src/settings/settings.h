@@ -12,7 +12,7 @@
 
 namespace tunedeck {
 
-// The thirteen numeric settings, read once at start-up.
+// The thirteen numeric settings and the scan's formats, read once at start-up.
 struct Settings {
     int16_t perpage = 11;
     int16_t rendercover = 1;
@@ -27,6 +27,8 @@ struct Settings {
     int16_t coverx = 0;
     int16_t covery = 0;
     int16_t savertime = 0;
+    // [system] scanformats: the extensions of the music files the folder scan queues.
+    std::string scanformats = "mp3 flac ogg oga opus m4a aac";
 };
 
 // Folder of the running executable (from /proc/self/exe), never the working directory.

@@ -19,12 +19,13 @@ void Harness::writesettings(const std::string& device, const std::string& displa
                                         << system << "\n[cd]\ndevice=" << device << "\n";
 }
 
-void Harness::tone(const fs::path& relative, double seconds) {
+void Harness::tone(const fs::path& relative, double seconds, double frequency) {
     const fs::path file = root() / relative;
     fs::create_directories(file.parent_path());
-    const bool wav = file.extension() == ".wav";
-    fixtures::writetone(file, wav ? fixtures::AudioFormat::Wav : fixtures::AudioFormat::Mp3,
-                        fixtures::Tone{440.0, seconds});
+    const std::string extension = file.extension().string();
+    const auto format = fixtures::formatforextension(extension.empty() ? "" : extension.substr(1));
+    fixtures::writetone(file, format.value_or(fixtures::AudioFormat::Mp3),
+                        fixtures::Tone{frequency, seconds});
 }
 
 void Harness::disc(const std::vector<fixtures::CdTrack>& tracks, const std::string& display) {

@@ -30,8 +30,8 @@ struct Harness {
     // settings.ini: the root, the CD device and extra lines for [display] and [system].
     void writesettings(const std::string& device, const std::string& display = "showletters=0",
                        const std::string& system = "");
-    // A tone file under the root, MP3 unless the name ends in .wav.
-    void tone(const fs::path& relative, double seconds = 0.3);
+    // A tone file under the root in the format its extension names, MP3 for any other.
+    void tone(const fs::path& relative, double seconds = 0.3, double frequency = 440.0);
     // A disc image disc.cue named as the drive.
     void disc(const std::vector<fixtures::CdTrack>& tracks,
               const std::string& display = "showletters=0");

@@ -3,6 +3,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "audio/bassutil.h"
 #include "harness.h"
@@ -39,11 +42,71 @@ TEST(Startup, LetterIndexEndsAsAListWithTheHighlightOnIt) {
     EXPECT_EQ(app.form().shpHighlight.top, 1300 + 495);
 }
 
+// Each newer format is listed and named like MP3, queued by the start-up scan and heard in turn.
+TEST(Startup, NewerFormatsAreListedQueuedAndPlayed) {
+    const std::vector<std::pair<std::string, double>> files = {{"a.flac", 330}, {"b.ogg", 440},
+                                                               {"c.OGA", 550},  {"d.opus", 660},
+                                                               {"e.m4a", 770},  {"f.aac", 880}};
+    Harness h;
+    for (const auto& [name, frequency] : files) h.tone(name, 0.3, frequency);
+    h.writesettings("none");
+    unsetenv("SDL_DISKAUDIODELAY");  // real time, so that no tone is split by an underrun
+    Application& app = h.start();
+    ASSERT_TRUE(h.loaded) << app.endreason();
+    ASSERT_EQ(app.browse().itemcount, 6);
+    ASSERT_EQ(app.queue().playlistcount, 6);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& name = files[i].first;
+        EXPECT_EQ(app.browse().items[i + 1][0], name.substr(0, 1));
+        EXPECT_EQ(app.browse().items[i + 1][2], kKindPlayable);
+        EXPECT_EQ(app.queue().playlist[i][1], (h.root() / name).string());
+    }
+    // The device writes on (silence after the queue) until two seconds are out, room for all six.
+    const fs::path out = h.dir / "audio.raw";
+    ASSERT_TRUE(h.waituntil([&] { return fs::file_size(out) >= 2 * 44100 * 4; }));
+    const auto tones = fixtures::findtones(out);
+    ASSERT_EQ(tones.size(), files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        EXPECT_NEAR(tones[i].frequency, files[i].second, files[i].second * 0.02) << files[i].first;
+        EXPECT_NEAR(tones[i].seconds, 0.3, 0.03) << files[i].first;
+    }
+}
+
+// The scan queues the formats of scanformats; a library whose music it leaves out starts in the
+// list with nothing playing, so that the music can still be chosen.
+TEST(Startup, ScanformatsChoosesWhatIsQueuedAndMusicLeftOutStillStarts) {
+    struct Case {
+        std::vector<std::string> files;
+        std::string system;
+        std::string queued;  // the one file queued, "" for none
+    };
+    const Case cases[] = {{{"x.wav", "y.wma"}, "", ""},
+                          {{"x.flac"}, "scanformats=mp3", ""},
+                          {{"x.wav", "y.mp3"}, "scanformats=WAV", "x.wav"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.system);
+        Harness h;
+        for (const std::string& file : c.files) h.tone(file);
+        h.writesettings("none", "showletters=0", c.system);
+        Application& app = h.start();
+        ASSERT_TRUE(h.loaded) << app.endreason();
+        EXPECT_EQ(app.browse().itemcount, static_cast<int>(c.files.size()));
+        EXPECT_EQ(app.form().lblTitle.caption, "Tunedeck Home");
+        if (c.queued.empty()) {
+            EXPECT_EQ(app.queue().playlistcount, 0);
+            EXPECT_EQ(h.active(), 0u);
+        } else {
+            ASSERT_EQ(app.queue().playlistcount, 1);
+            EXPECT_EQ(app.queue().playlist[0][1], (h.root() / c.queued).string());
+        }
+    }
+}
+
 TEST(Startup, NoMusicNoRootOrAnEmptyRootSettingEndsWithoutABoxAndWithAReason) {
     enum class Root { NoMusic, Missing, EmptySetting };
     for (const Root root : {Root::NoMusic, Root::Missing, Root::EmptySetting}) {
         Harness h;
-        h.tone("only.wav");
+        std::ofstream(h.root() / "list.m3u") << "gone.mp3\n";  // a playlist is no music
         if (root == Root::Missing) fs::remove_all(h.root());
         h.writesettings("none");
         // Present but empty: no music folder, never the working folder.

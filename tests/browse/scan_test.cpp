@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings.h"
 #include "tests/browse/tree.h"
 #include "tools/fixtures/fixtures.h"
 
@@ -47,9 +48,11 @@ std::vector<std::string> queued(const PlayQueue& queue, const std::string& base)
 
 class Scan : public ::testing::Test {
   protected:
-    void run(const std::string& folder) {
+    // True when the walk met music of any format.
+    bool run(const std::string& folder, std::string_view formats = Settings{}.scanformats) {
         recorder.queue = &queue;
-        scanfolders(folders, queue, folder, {root(), 0}, recorder.player());
+        return scanfolders(folders, queue, folder, {root(), 0}, ScanFormats(formats),
+                           recorder.player());
     }
     std::string root() const { return tmp.path().string(); }
 
@@ -66,23 +69,48 @@ TEST_F(Scan, QueuesDepthFirstAndStartsAfterTheFirstFolderWithMusic) {
     touch(tmp / "b" / "x.wma");
     touch(tmp / "b" / "y.wav");
     touch(tmp / "b" / "list.m3u");
+    touch(tmp / "b" / "list.m3u8");
     touch(tmp / "f" / "g.Mp3");
+    for (const char* ext : {"flac", "ogg", "OGA", "opus", "m4a", "Aac"})
+        touch(tmp / "n" / (std::string("t.") + ext));
     folders.setpath("/");
-    run(root());
-    EXPECT_EQ(queued(queue, root()),
-              (std::vector<std::string>{"/b/d/e.MP3", "/b/c.mp3", "/f/g.Mp3", "/a.mp3"}));
+    EXPECT_TRUE(run(root()));
+    EXPECT_EQ(
+        queued(queue, root()),
+        (std::vector<std::string>{"/b/d/e.MP3", "/b/c.mp3", "/f/g.Mp3", "/n/t.Aac", "/n/t.flac",
+                                  "/n/t.m4a", "/n/t.OGA", "/n/t.ogg", "/n/t.opus", "/a.mp3"}));
     EXPECT_EQ(queue.playlist[0][0], "e");
     EXPECT_EQ(recorder.started, std::vector<std::string>{root() + "/b/d/e.MP3"});
     EXPECT_EQ(recorder.queuedatstart, std::vector<int>{1});
     EXPECT_EQ(folders.Dirs().path(), root());
 }
 
-TEST_F(Scan, TreeWithoutMp3StartsNothing) {
+// The formats setting picks what is queued; music left out still counts as music found, so
+// that start-up can tell a library of other formats from one without music.
+TEST_F(Scan, QueuesOnlyTheGivenFormatsAndReportsMusicLeftOut) {
     touch(tmp / "x.wav");
     touch(tmp / "d" / "y.wma");
-    run(root());
+    touch(tmp / "d" / "z.flac");
+    touch(tmp / "d" / "p.m3u");
+    EXPECT_TRUE(run(root()));
+    EXPECT_EQ(queued(queue, root()), std::vector<std::string>{"/d/z.flac"});
+
+    queue.clear();
+    EXPECT_TRUE(run(root(), "  WAV\t.wma m3u m3u8 bogus "));
+    EXPECT_EQ(queued(queue, root()), (std::vector<std::string>{"/d/y.wma", "/x.wav"}));
+
+    queue.clear();
+    recorder.started.clear();
+    EXPECT_TRUE(run(root(), ""));
     EXPECT_EQ(queue.playlistcount, 0);
     EXPECT_TRUE(recorder.started.empty());
+}
+
+TEST_F(Scan, TreeWithoutMusicFindsNone) {
+    touch(tmp / "d" / "p.m3u");
+    touch(tmp / "d" / "notes.txt");
+    EXPECT_FALSE(run(root()));
+    EXPECT_EQ(queue.playlistcount, 0);
 }
 
 TEST_F(Scan, FailureMovesOnAndOnlyRowsInsideTheQueueAreTried) {

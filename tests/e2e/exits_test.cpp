@@ -3,6 +3,7 @@
 // with no window named and no focus given.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <utility>
 
@@ -16,9 +17,10 @@ using fixtures::TempDir;
 
 TEST(Exits, NoMusicUnderTheRootEndsWithItsMessage) {
     TempDir dir;
-    // Only MP3 files are queued at start-up: a WAV alone is no music to start with.
+    // A playlist and other files alone are no music to start with.
     fs::create_directories(dir / "music/Sub");
-    fixtures::writetone(dir / "music/Sub/only.wav", fixtures::AudioFormat::Wav, {});
+    std::ofstream(dir / "music/Sub/list.m3u") << "gone.mp3\n";
+    std::ofstream(dir / "music/Sub/notes.txt") << "no music here\n";
     XServer x(1024, 768);
     Jukebox box(x, dir / "app", settingstext(dir / "music", "none"));
     box.start();

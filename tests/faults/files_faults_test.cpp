@@ -32,7 +32,7 @@ std::vector<std::string> scanwith(const std::function<void(const fs::path& root)
                           if (attempts++ == 0) damage(dir.path());
                           return true;
                       }};
-    scanfolders(folders, queue, dir.path().string(), NameOptions{}, player);
+    scanfolders(folders, queue, dir.path().string(), NameOptions{}, ScanFormats("mp3"), player);
     EXPECT_EQ(folders.Dirs().path(), dir.path().string());
     std::vector<std::string> queued;
     for (int i = 0; i < queue.playlistcount; ++i)

@@ -39,14 +39,18 @@ TEST_F(SettingsFile, NoFileGivesEveryDefault) {
     EXPECT_EQ(s.coverx, 0);
     EXPECT_EQ(s.covery, 0);
     EXPECT_EQ(s.savertime, 0);
+    EXPECT_EQ(s.scanformats, "mp3 flac ogg oga opus m4a aac");
     EXPECT_EQ(reader.rootpath(), homemusic());
     EXPECT_FALSE(std::filesystem::exists(dir / "settings.ini"));  // nothing is written back
 }
 
 TEST_F(SettingsFile, OnlyTheKeysPresentInTheirSectionChange) {
-    write("[system]\nsavertime=30\nperpage=8\n[display]\ncolor2b=200\nfixnames=1\n");
+    write(
+        "[system]\nsavertime=30\nperpage=8\nscanformats=flac wav\n[display]\ncolor2b=200\n"
+        "fixnames=1\n");
     const Settings s = reader.loadsettings();
     EXPECT_EQ(s.savertime, 30);
+    EXPECT_EQ(s.scanformats, "flac wav");
     EXPECT_EQ(s.perpage, 11);  // in the wrong section
     EXPECT_EQ(s.fixnames, 0);  // likewise
     EXPECT_EQ(s.color2b, 200);
