@@ -169,18 +169,21 @@ TEST(HostileFiles, SpecialEmptySparseAndEndlessFilesNeverStopTheJukebox) {
     EXPECT_TRUE(j.waituntil([&] { return j.active() == BASS_ACTIVE_STOPPED; }, 10));
 }
 
-// A JPEG of the given size whose header declares another size.
-void writelyingjpeg(const fs::path& file, int declared) {
-    fx::writepicture(file, fx::PictureFormat::Jpeg, 16, 16, {9, 9, 9});
+// A picture of 16x16 pixels whose header declares declared x declared.
+void writelyingpicture(const fs::path& file, fx::PictureFormat format, int declared) {
+    fx::writepicture(file, format, 16, 16, {9, 9, 9});
     std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(f)), {});
-    const auto sof = bytes.find("\xff\xc0");
-    ASSERT_NE(sof, std::string::npos);
-    const char size[4] = {char(declared >> 8), char(declared & 0xff), char(declared >> 8),
-                          char(declared & 0xff)};
+    const bool jpeg = format == fx::PictureFormat::Jpeg;
+    const auto at = jpeg ? bytes.find("\xff\xc0") + 5 : bytes.find("IHDR") + 4;
+    ASSERT_LT(at, bytes.size());
+    const char d[2] = {char(declared >> 8), char(declared & 0xff)};
+    const std::string size =
+        jpeg ? std::string(d, 2) + std::string(d, 2)
+             : std::string(2, '\0') + std::string(d, 2) + std::string(2, '\0') + std::string(d, 2);
     f.clear();
-    f.seekp(static_cast<std::streamoff>(sof + 5));
-    f.write(size, 4);
+    f.seekp(static_cast<std::streamoff>(at));
+    f.write(size.data(), static_cast<std::streamsize>(size.size()));
 }
 
 TEST(HostileCovers, BrokenOrOversizedCoversAreNotShown) {
@@ -188,12 +191,12 @@ TEST(HostileCovers, BrokenOrOversizedCoversAreNotShown) {
     const fs::path r = j.root();
     for (const char* album : {"1 png", "2 cut", "3 empty", "4 folder", "5 huge", "6 good"})
         j.tone(fs::path(album) / "t.mp3", 440);
-    fx::writepicture(r / "1 png/cover.jpg", fx::PictureFormat::Png, 40, 40, {1, 2, 3});
+    writelyingpicture(r / "1 png/cover.png", fx::PictureFormat::Png, 9000);
     fx::writepicture(r / "6 good/cover.jpg", fx::PictureFormat::Jpeg, 40, 40, {1, 2, 3});
     fx::writetruncated(r / "6 good/cover.jpg", r / "2 cut/cover.jpg", 300);
     std::ofstream(r / "3 empty/cover.jpg").flush();
     fs::create_directories(r / "4 folder/cover.jpg");
-    writelyingjpeg(r / "5 huge/cover.jpg", 65500);
+    writelyingpicture(r / "5 huge/cover.jpg", fx::PictureFormat::Jpeg, 65500);
     j.writesettings("none");
     Application& app = j.start();
     ASSERT_TRUE(j.loaded) << app.endreason();

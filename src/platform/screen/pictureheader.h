@@ -1,29 +1,35 @@
-// Reading a JPEG file's declared size without decoding it, so that a picture claiming a huge
-// size can be refused before any pixel memory is allocated.
+// Reading a picture's format and declared size from its first bytes without decoding it, so that
+// a picture claiming a huge size can be refused before any pixel memory is allocated.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <span>
 
 namespace tunedeck {
 
-struct JpegSize {
-    int width = 0;
-    int height = 0;
+enum class PictureKind { Jpeg, Png };
+
+struct PictureHeader {
+    PictureKind kind = PictureKind::Jpeg;
+    int width = 0;   // pixels, as the file declares
+    int height = 0;  // pixels
 };
 
-// The frame size from the first start-of-frame marker, or nothing when the bytes are not a JPEG
-// or end before the marker. Reads at most the bytes given.
-std::optional<JpegSize> jpegsize(std::span<const uint8_t> bytes);
+// The frame size from a JPEG's first start-of-frame marker, or nothing when the bytes are not a
+// JPEG or end before the marker. A metadata segment whose length field is off by a few bytes
+// is passed over as the common decoders do, by looking for the next marker.
+std::optional<PictureHeader> jpegheader(std::span<const uint8_t> bytes);
 
-// The same from a file, reading only a bounded head of it.
-std::optional<JpegSize> jpegfilesize(const std::filesystem::path& file);
+// The size in a PNG's header chunk, or nothing when the bytes are not a PNG.
+std::optional<PictureHeader> pngheader(std::span<const uint8_t> bytes);
 
-// True when the file ends with the end-of-image marker (possibly followed by a little padding),
+// Either of the two, told apart by the leading signature.
+std::optional<PictureHeader> pictureheader(std::span<const uint8_t> bytes);
+
+// True when a JPEG ends with the end-of-image marker (possibly followed by a little padding),
 // which a truncated download or copy lacks.
-bool jpeghasend(const std::filesystem::path& file);
+bool jpeghasend(std::span<const uint8_t> bytes);
 
 }  // namespace tunedeck
