@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <system_error>
 
@@ -9,11 +10,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool iscovername(const std::string& name) {
-    static constexpr std::string_view kCover = "cover.jpg";
-    return std::equal(name.begin(), name.end(), kCover.begin(), kCover.end(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == b;
+// Cover picture names as programs save them, best first; each with every extension in turn.
+constexpr std::array<std::string_view, 4> kCoverNames = {"cover", "folder", "front", "albumart"};
+constexpr std::array<std::string_view, 3> kCoverExtensions = {".jpg", ".jpeg", ".png"};
+constexpr std::array<std::string_view, 9> kMusicExtensions = {
+    ".mp3", ".wma", ".wav", ".flac", ".ogg", ".oga", ".opus", ".m4a", ".aac"};
+
+bool equalcaseless(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == y;
     });
+}
+
+bool endscaseless(std::string_view name, std::string_view ext) {
+    return name.size() > ext.size() && equalcaseless(name.substr(name.size() - ext.size()), ext);
+}
+
+// The place of a picture name in the order of preference (0 best), or -1 for other names.
+int coverrank(std::string_view name) {
+    for (std::size_t n = 0; n < kCoverNames.size(); ++n)
+        for (std::size_t e = 0; e < kCoverExtensions.size(); ++e)
+            if (name.size() == kCoverNames[n].size() + kCoverExtensions[e].size() &&
+                equalcaseless(name.substr(0, kCoverNames[n].size()), kCoverNames[n]) &&
+                endscaseless(name, kCoverExtensions[e]))
+                return static_cast<int>(n * kCoverExtensions.size() + e);
+    return -1;
 }
 
 bool isregular(const fs::path& p) {
@@ -21,21 +42,54 @@ bool isregular(const fs::path& p) {
     return fs::is_regular_file(p, ec);
 }
 
+// Names in order without regard to ASCII case, ties by bytes, as the folder lists order them.
+bool caselessless(std::string_view a, std::string_view b) {
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        const int x = std::tolower(static_cast<unsigned char>(a[i]));
+        const int y = std::tolower(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y;
+    }
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+// What one pass over a folder finds: the best-ranked picture file and the first music file.
+struct Candidates {
+    std::string picture;
+    int rank = -1;
+    std::string music;
+};
+
+void consider(Candidates& c, const std::string& name, const fs::path& path) {
+    if (const int rank = coverrank(name); rank >= 0) {
+        const bool better = c.rank < 0 || rank < c.rank || (rank == c.rank && name < c.picture);
+        if (better && isregular(path)) {
+            c.picture = name;
+            c.rank = rank;
+        }
+    } else if (ismusicfile(name) && (c.music.empty() || caselessless(name, c.music)) &&
+               isregular(path)) {
+        c.music = name;
+    }
+}
+
 }  // namespace
 
-std::optional<fs::path> findcover(const fs::path& folder) {
+bool ismusicfile(std::string_view name) {
+    return std::any_of(kMusicExtensions.begin(), kMusicExtensions.end(),
+                       [name](std::string_view ext) { return endscaseless(name, ext); });
+}
+
+std::optional<CoverSource> findcover(const fs::path& folder) {
     if (folder.empty()) return std::nullopt;
-    if (isregular(folder / "cover.jpg")) return folder / "cover.jpg";
-    // Any other letter case; when several exist, the first by name is taken so the choice
-    // does not depend on the directory's order.
-    std::optional<fs::path> best;
+    Candidates found;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        if (!iscovername(name) || !isregular(it->path())) continue;
-        if (!best || it->path() < *best) best = it->path();
+        const std::string name = it->path().filename().string();
+        if (!name.empty() && name.front() != '.') consider(found, name, it->path());
     }
-    return best;
+    if (!found.picture.empty()) return CoverSource{folder / found.picture, false};
+    if (!found.music.empty()) return CoverSource{folder / found.music, true};
+    return std::nullopt;
 }
 
 }  // namespace tunedeck

@@ -1,6 +1,9 @@
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <system_error>
 
+#include "platform/screen/embedded.h"
 #include "view/view.h"
 
 namespace tunedeck {
@@ -11,6 +14,10 @@ namespace fs = std::filesystem;
 constexpr int16_t kListRows = 27;  // row labels cleared before a page is drawn
 constexpr int32_t kRowLeft = 1100;
 constexpr int32_t kRowsTop = 1320;
+constexpr int32_t kCoverTop = 2200;
+constexpr int32_t kCoverRightMargin = 700;
+constexpr int32_t kStatusBand = 1200;        // height of the status area below the list band
+constexpr int32_t kCoverBottomMargin = 300;  // between the cover and the band's lower line
 constexpr int16_t kIconMusic = 0, kIconQueued = 1, kIconPlaylist = 2, kIconFolder = 3;
 
 // Icon of a row from its kind code; -1 for no icon.
@@ -82,42 +89,110 @@ void placemoreabove(View& view, int32_t nextitem) {
     }
 }
 
-// The cover picture, from the memo while the file is unchanged.
-PictureRef coverpicture(View& view, const fs::path& file) {
-    std::error_code ec1, ec2;
-    auto modified = fs::last_write_time(file, ec1);
-    auto size = fs::file_size(file, ec2);
+// The cover's place, in twips: right of the names, from its designed top down to just above
+// the status band, its right edge 700 twips from the screen's. A cover never leaves it.
+struct CoverPlace {
+    int32_t left, top, right, bottom;
+};
+
+CoverPlace coverplace(const Screen& s) {
+    return {s.width() / 2, kCoverTop, s.width() - kCoverRightMargin,
+            s.height() - kStatusBand - kCoverBottomMargin};
+}
+
+std::optional<fs::file_time_type> modifiedtime(const fs::path& p) {
+    std::error_code ec;
+    auto t = fs::last_write_time(p, ec);
+    if (ec) return std::nullopt;
+    return t;
+}
+
+// The folder's cover source, from the memo while the folder's entries are unchanged.
+std::optional<CoverSource> coversource(View& view, const fs::path& folder) {
     CoverMemo& m = view.cover;
-    if (!ec1 && !ec2 && m.picture && m.file == file && m.modified == modified && m.size == size)
+    auto modified = modifiedtime(folder);
+    if (modified && m.folder == folder && m.foldermodified == *modified) return m.source;
+    m.source = findcover(folder);
+    m.folder = modified ? folder : fs::path();
+    m.foldermodified = modified.value_or(fs::file_time_type{});
+    return m.source;
+}
+
+PictureRef loadsource(const CoverSource& source, int maxwidth, int maxheight) {
+    if (!source.embedded) return loadcover(source.file, maxwidth, maxheight);
+    return decodecover(embeddedpicture(source.file), maxwidth, maxheight);
+}
+
+// The picture of a cover source, from the memo while its file is unchanged. An embedded
+// picture is read only here, when its folder is shown.
+PictureRef coverpicture(View& view, const CoverSource& source) {
+    std::error_code ec;
+    auto modified = modifiedtime(source.file);
+    auto size = fs::file_size(source.file, ec);
+    CoverMemo& m = view.cover;
+    if (modified && !ec && m.picturesource == source && m.modified == *modified && m.size == size)
         return m.picture;
     const Screen& s = view.form.screen;
-    PictureRef picture = loadcover(file, s.widthpx(), s.heightpx());
-    if (picture && !ec1 && !ec2) m = CoverMemo{file, modified, size, picture};
+    const CoverPlace place = coverplace(s);
+    PictureRef picture = loadsource(source, s.scale().px(place.right - place.left),
+                                    s.scale().px(place.bottom - place.top));
+    if (modified && !ec) {
+        m.picturesource = source;
+        m.modified = *modified;
+        m.size = size;
+        m.picture = picture;
+    }
     return picture;
+}
+
+// The cover's size before fitting: the picture's own size on a 1024x768 display, so that it
+// keeps its share of the layout on any display, or the configured size in the same pixels.
+void designsize(CoverMemo& m, const DisplaySettings& s, const PictureRef& loaded) {
+    if (s.coverx == 0 && s.covery == 0) m.scaling = false;
+    if (loaded && !m.scaling) {
+        m.width = static_cast<int32_t>(std::lround(loaded->ownwidth() * kDesignTwipsPerPixel));
+        m.height = static_cast<int32_t>(std::lround(loaded->ownheight() * kDesignTwipsPerPixel));
+    }
+    if (s.coverx != 0) {
+        m.scaling = true;
+        m.width = static_cast<int32_t>(std::lround(s.coverx * kDesignTwipsPerPixel));
+    }
+    if (s.covery != 0) {
+        m.scaling = true;
+        m.height = static_cast<int32_t>(std::lround(s.covery * kDesignTwipsPerPixel));
+    }
+}
+
+// Scales the designed size down into the place, keeping its proportions.
+void fitcover(Element& cover, const CoverMemo& m, const CoverPlace& place) {
+    const double w = std::max<int32_t>(m.width, 1), h = std::max<int32_t>(m.height, 1);
+    const double f =
+        std::min({1.0, (place.right - place.left) / w, (place.bottom - place.top) / h});
+    cover.width = static_cast<int32_t>(std::lround(w * f));
+    cover.height = static_cast<int32_t>(std::lround(h * f));
+    cover.left = place.right - cover.width;
+    cover.top = place.top;
 }
 
 void placecover(View& view, const fs::path& folder) {
     MainScreen& f = view.form;
     Element& cover = f.imgCover;
-    auto file = findcover(folder);
-    if (!file || view.settings.rendercover != 1) {
+    auto source = view.settings.rendercover == 1 ? coversource(view, folder) : std::nullopt;
+    if (!source) {
         cover.visible = false;
         return;
     }
-    const DisplaySettings& s = view.settings;
-    if (s.coverx == 0 && s.covery == 0) cover.stretch = false;
-    // A picture that cannot be loaded leaves the one the element had.
-    f.screen.setpicture(cover, coverpicture(view, *file));
-    cover.top = 2200;
-    if (s.coverx != 0) {
-        cover.stretch = true;
-        cover.width = static_cast<int32_t>(std::lround(s.coverx * f.screen.twipsperpixelx()));
+    PictureRef picture = coverpicture(view, *source);
+    // A music file without a picture is no cover; a picture file that cannot be loaded leaves
+    // the picture the element had, still shown.
+    if (!picture && source->embedded) {
+        cover.visible = false;
+        return;
     }
-    if (s.covery != 0) {
-        cover.stretch = true;
-        cover.height = static_cast<int32_t>(std::lround(s.covery * f.screen.twipsperpixely()));
-    }
-    cover.left = f.screen.width() - cover.width - 700;
+    if (picture) cover.picture = picture;
+    designsize(view.cover, view.settings, picture);
+    cover.stretch = true;
+    fitcover(cover, view.cover, coverplace(f.screen));
     f.screen.bringtofront(cover);
     cover.visible = true;
 }

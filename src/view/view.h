@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "audio/queue.h"
 #include "browse/model.h"
@@ -22,19 +23,36 @@ namespace tunedeck {
 struct DisplaySettings {
     int16_t perpage = 11;
     int16_t rendercover = 1;
-    int16_t coverx = 0;  // pixels, 0 = the picture's own width
-    int16_t covery = 0;  // pixels, 0 = the picture's own height
+    int16_t coverx = 0;  // pixels of a 1024x768 display, 0 = the picture's own width
+    int16_t covery = 0;  // pixels of a 1024x768 display, 0 = the picture's own height
     uint32_t color1 = rgbword(7, 18, 143);
     uint32_t color2 = rgbword(68, 74, 147);
 };
 
-// The last cover picture loaded, reused while its file is unchanged so that turning pages in
-// a folder does not decode the picture again.
-struct CoverMemo {
+// Where a folder's cover comes from: a picture file, or the picture embedded in a music file.
+struct CoverSource {
     std::filesystem::path file;
+    bool embedded = false;
+    bool operator==(const CoverSource&) const = default;
+};
+
+// What the last cover lookups found, reused while nothing changed on disk, so that turning
+// pages in a folder neither lists the folder nor decodes the picture again.
+struct CoverMemo {
+    // The folder last looked in, while its entries are unchanged, and its cover's source.
+    std::filesystem::path folder;
+    std::filesystem::file_time_type foldermodified{};
+    std::optional<CoverSource> source;
+    // The picture of `picturesource`, while that file is unchanged (null: none could be had).
+    CoverSource picturesource;
     std::filesystem::file_time_type modified{};
     std::uintmax_t size = 0;
     PictureRef picture;
+    // The cover's size before it is fitted to its place, in twips: the picture's own size or
+    // the configured one; with only one of coverx and covery set, the other side keeps the
+    // value it had. `scaling` is on once a configured size applied.
+    int32_t width = 495, height = 495;
+    bool scaling = false;
 };
 
 struct View {
@@ -67,7 +85,11 @@ void renderletters(View& view);
 // The title line and its shadow.
 void rendertitle(View& view, const std::string& title);
 
-// The folder's cover picture: a regular file named cover.jpg in any letter case.
-std::optional<std::filesystem::path> findcover(const std::filesystem::path& folder);
+// The folder's cover: the first of cover, folder, front and albumart with .jpg, .jpeg or .png
+// (in that order, any letter case) that is a regular file; else the first music file, whose
+// embedded picture stands for the cover.
+std::optional<CoverSource> findcover(const std::filesystem::path& folder);
+// True for the name of a music file (by its extension, any letter case).
+bool ismusicfile(std::string_view name);
 
 }  // namespace tunedeck

@@ -1,5 +1,6 @@
 // The list page: rows, tags, icons, queue marks, "More Above"/"More Below", cover, highlight.
 #include <fstream>
+#include <memory>
 
 #include "tests/view/viewfixture.h"
 #include "tools/fixtures/fixtures.h"
@@ -140,9 +141,33 @@ class Cover : public ::testing::Test {
     TempDir dir;
 };
 
-TEST_F(Cover, ShownAtItsOwnSizeRightAlignedAboveTheRows) {
+struct Display {
+    int width, height;
+};
+
+class CoverOnDisplay : public Cover, public ::testing::WithParamInterface<Display> {
+  protected:
+    // Pictures larger than any display, written once for every display.
+    static void SetUpTestSuite() {
+        albums_ = std::make_unique<TempDir>();
+        for (auto [w, h] : kLarge) {
+            const auto folder = albumof(w);
+            std::filesystem::create_directories(folder);
+            fixtures::writepicture(folder / "folder.jpg", PictureFormat::Jpeg, w, h, {0, 220, 0});
+        }
+    }
+    static void TearDownTestSuite() { albums_.reset(); }
+    static std::filesystem::path albumof(int width) { return *albums_ / std::to_string(width); }
+
+    static constexpr std::pair<int, int> kLarge[] = {{900, 600}, {2000, 1072}, {4608, 2592}};
+    static inline std::unique_ptr<TempDir> albums_;
+};
+
+// A cover keeps its share of the layout on any display: its own size in pixels of a 1024x768
+// display, right-aligned at the designed top, in front of the highlight.
+TEST_P(CoverOnDisplay, ScalesWithTheDisplay) {
     fixtures::writepicture(dir / "Cover.JPG", PictureFormat::Jpeg, 200, 150, {200, 100, 0});
-    ViewBench b;
+    ViewBench b(GetParam().width, GetParam().height);
     b.fill(3);
     renderitems(b.view, dir.path());
     Element& c = b.form.imgCover;
@@ -150,19 +175,54 @@ TEST_F(Cover, ShownAtItsOwnSizeRightAlignedAboveTheRows) {
     EXPECT_EQ(c.width, 3000);
     EXPECT_EQ(c.height, 2250);
     EXPECT_EQ(c.top, 2200);
-    EXPECT_EQ(c.left, 15360 - 3000 - 700);
-    // Over the highlight: the cover is brought to the front.
+    EXPECT_EQ(c.left, b.screen.width() - 3000 - 700);
     b.browse->row = 1;
     renderhighlight(b.view);
     b.form.shpHighlight.top = 2200;
     SdlSurface frame = b.screen.capture();
-    uint32_t p = pixelat(frame.get(), 877, 150);
-    EXPECT_NEAR(redof(p), 200, 6);
-    EXPECT_NEAR(greenof(p), 100, 6);
-    EXPECT_NEAR(blueof(p), 0, 6);
+    const Scale& px = b.screen.scale();
+    for (int32_t x : {c.left + 100, c.left + 2900}) {
+        uint32_t p = pixelat(frame.get(), px.px(x), px.px(2300));
+        EXPECT_NEAR(redof(p), 200, 8);
+        EXPECT_NEAR(greenof(p), 100, 8);
+        EXPECT_NEAR(blueof(p), 0, 8);
+    }
 }
 
-TEST_F(Cover, HiddenWithoutTheSettingOrTheFile) {
+// Pictures larger than their place shrink into it, keeping their proportions: right of the
+// names and above the status band, which stay visible.
+TEST_P(CoverOnDisplay, FitsIntoItsPlace) {
+    for (auto [w, h] : kLarge) {
+        ViewBench b(GetParam().width, GetParam().height);
+        b.fill(11);
+        renderitems(b.view, albumof(w));
+        const Element& c = b.form.imgCover;
+        const int32_t W = b.screen.width(), H = b.screen.height();
+        EXPECT_GE(c.left, W / 2) << w;
+        EXPECT_EQ(c.left + c.width, W - 700) << w;
+        EXPECT_EQ(c.top, 2200) << w;
+        EXPECT_LE(c.top + c.height, H - 1200 - 200) << w;
+        EXPECT_NEAR(static_cast<double>(c.width) / c.height, static_cast<double>(w) / h, 0.01);
+        SdlSurface frame = b.screen.capture();
+        const Scale& px = b.screen.scale();
+        auto isgreen = [&](int32_t x, int32_t y) {
+            return greenof(pixelat(frame.get(), px.px(x), px.px(y))) > 200;
+        };
+        EXPECT_TRUE(isgreen(c.left + c.width / 2, c.top + c.height / 2)) << w;
+        EXPECT_FALSE(isgreen(W / 2 - 100, 2300)) << w;        // the names' side of the list
+        EXPECT_FALSE(isgreen(W - 1000, H - 1200 - 60)) << w;  // just above the band's line
+        EXPECT_FALSE(isgreen(W - 1000, H - 600)) << w;        // the status band
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Displays, CoverOnDisplay,
+                         ::testing::Values(Display{1024, 768}, Display{3840, 2160}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.width) + "x" +
+                                    std::to_string(info.param.height);
+                         });
+
+TEST_F(Cover, HiddenWithoutTheSettingOrACover) {
     fixtures::writepicture(dir / "cover.jpg", PictureFormat::Jpeg, 20, 20, {1, 1, 1});
     DisplaySettings off;
     off.rendercover = 0;
@@ -170,10 +230,15 @@ TEST_F(Cover, HiddenWithoutTheSettingOrTheFile) {
     b.fill(3);
     renderitems(b.view, dir.path());
     EXPECT_FALSE(b.form.imgCover.visible);
-    ViewBench c;
-    c.fill(3);
-    renderitems(c.view, dir.path() / "nowhere");
-    EXPECT_FALSE(c.form.imgCover.visible);
+    // No folder; a music file without a picture.
+    std::filesystem::create_directories(dir / "plain");
+    fixtures::writetone(dir / "plain" / "a.mp3", fixtures::AudioFormat::Mp3, {440, 0.2});
+    for (const char* folder : {"nowhere", "plain"}) {
+        ViewBench c;
+        c.fill(3);
+        renderitems(c.view, dir / folder);
+        EXPECT_FALSE(c.form.imgCover.visible) << folder;
+    }
 }
 
 TEST_F(Cover, ConfiguredWidthScalesThePicture) {
@@ -193,7 +258,7 @@ TEST_F(Cover, ABrokenCoverKeepsThePreviousPicture) {
     std::filesystem::create_directories(dir / "a");
     std::filesystem::create_directories(dir / "b");
     fixtures::writepicture(dir / "a" / "cover.jpg", PictureFormat::Jpeg, 60, 60, {1, 1, 1});
-    fixtures::writepicture(dir / "b" / "cover.jpg", PictureFormat::Png, 90, 90, {1, 1, 1});
+    fixtures::writerandombytes(dir / "b" / "cover.png", 2000, 5);
     ViewBench b;
     b.fill(3);
     renderitems(b.view, dir / "a");
@@ -205,15 +270,60 @@ TEST_F(Cover, ABrokenCoverKeepsThePreviousPicture) {
     EXPECT_EQ(b.form.imgCover.width, 900);
 }
 
-TEST_F(Cover, FoundInAnyLetterCaseButNotAsAFolder) {
-    std::filesystem::create_directories(dir / "x" / "cover.jpg");
-    EXPECT_FALSE(findcover(dir / "x"));
-    std::ofstream(dir / "COVER.jpg") << "x";
-    auto found = findcover(dir.path());
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->filename(), "COVER.jpg");
+// Names as programs save them, in order of preference and any letter case; then the first
+// music file as the list shows it, for its embedded picture.
+TEST_F(Cover, NamesAreTakenInOrderThenTheFirstMusicFile) {
+    const std::vector<std::string> names = {
+        "cover.jpg", "COVER.jpeg", "Cover.png", "folder.JPG",   "Folder.jpeg",   "folder.png",
+        "front.jpg", "FRONT.JPEG", "front.png", "AlbumArt.jpg", "albumart.jpeg", "albumart.PNG"};
+    for (const std::string& name : names) std::ofstream(dir / name) << "x";
+    std::filesystem::create_directories(dir / "sub" / "Cover.Jpg");  // a folder: no cover
+    for (const char* other : {"B.flac", "a.mp3", "0.m3u", "back.jpg", "cover.gif", "mycover.jpg"})
+        std::ofstream(dir / other) << "x";
+    for (const std::string& name : names) {
+        auto found = findcover(dir.path());
+        ASSERT_TRUE(found) << name;
+        EXPECT_EQ(found->file.filename(), name);
+        EXPECT_FALSE(found->embedded);
+        std::filesystem::remove(dir / name);
+    }
+    auto music = findcover(dir.path());
+    ASSERT_TRUE(music);
+    EXPECT_EQ(music->file.filename(), "a.mp3");
+    EXPECT_TRUE(music->embedded);
+    EXPECT_FALSE(findcover(dir / "sub"));
     EXPECT_FALSE(findcover(""));
 }
+
+struct Tagged {
+    const char* extension;
+    PictureFormat format;
+};
+
+class EmbeddedCover : public Cover, public ::testing::WithParamInterface<Tagged> {};
+
+// With no picture file, the picture in the folder's first music file is the cover.
+TEST_P(EmbeddedCover, ShownFromTheFirstMusicFile) {
+    fixtures::writeembeddedcover(dir / (std::string("01") + GetParam().extension),
+                                 GetParam().format, 120, 90, {0, 0, 200});
+    ViewBench b;
+    b.fill(3);
+    renderitems(b.view, dir.path());
+    const Element& c = b.form.imgCover;
+    ASSERT_TRUE(c.visible && c.picture);
+    EXPECT_EQ(c.width, 120 * 15);
+    EXPECT_EQ(c.height, 90 * 15);
+    SdlSurface frame = b.screen.capture();
+    uint32_t p = pixelat(frame.get(), (c.left + c.width / 2) / 15, (c.top + c.height / 2) / 15);
+    EXPECT_NEAR(blueof(p), 200, 8);
+    EXPECT_LT(redof(p) + greenof(p), 16);
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, EmbeddedCover,
+                         ::testing::Values(Tagged{".mp3", PictureFormat::Jpeg},
+                                           Tagged{".flac", PictureFormat::Png},
+                                           Tagged{".m4a", PictureFormat::Jpeg}),
+                         [](const auto& info) { return std::string(info.param.extension + 1); });
 
 TEST(RenderHighlight, RowStyleAndLetterStyle) {
     ViewBench b;
