@@ -1,5 +1,7 @@
 #include "platform/screen/draw.h"
 
+#include "platform/screen/textrender.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -215,7 +217,12 @@ SDL_Texture* labeltexture(DrawContext& dc, const Element& e) {
     if (!font) return nullptr;
     TTF_SetFontWrappedAlign(font, wrappedalign(e.alignment));
     SDL_Color fg{redof(e.forecolor), greenof(e.forecolor), blueof(e.forecolor), 255};
-    SdlSurface s(textsurface(font, singlebreaks(e.caption), fg, box.w));
+    // Names in scripts the label's font lacks or must shape take the slower, run-by-run way,
+    // which ends lines at CR LF, CR and LF itself.
+    SdlSurface s = needsfallback(font, e.caption)
+                       ? rendermixedtext(dc.fonts, font, e.font.bold, fontpx, e.caption, fg, box.w,
+                                         e.alignment)
+                       : SdlSurface(textsurface(font, singlebreaks(e.caption), fg, box.w));
     if (!s) return nullptr;
     c.text = SdlTexture(SDL_CreateTextureFromSurface(dc.renderer, s.get()));
     return c.text.get();

@@ -50,6 +50,8 @@ using SdlTexture = CHandle<SDL_Texture, SDL_DestroyTexture>;
 using SdlSurface = CHandle<SDL_Surface, SDL_FreeSurface>;
 using TtfFont = CHandle<TTF_Font, TTF_CloseFont>;
 using FcPatternHandle = CHandle<FcPattern, FcPatternDestroy>;
+using FcCharSetHandle = CHandle<FcCharSet, FcCharSetDestroy>;
+using FcFontSetHandle = CHandle<FcFontSet, FcFontSetDestroy>;
 
 // Throws ScreenError when `p` is null; returns it otherwise.
 template <typename T>

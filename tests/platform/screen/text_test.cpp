@@ -2,6 +2,9 @@
 // transparency, and sizes that follow the display.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdlib>
+
 #include "platform/screen/screen.h"
 
 namespace tunedeck {
@@ -82,6 +85,75 @@ TEST(Labels, TextGrowsWithTheDisplay) {
     EXPECT_LT(heights[1], heights[2]);
     EXPECT_NEAR(static_cast<double>(heights[2]) / heights[0], 2160.0 / 768, 0.15);
 }
+
+struct Script {
+    const char* what;
+    const char* name;
+    char32_t first;  // the name's first character
+    bool shaped;     // drawn by the label's own font, shaped right to left
+};
+
+class OtherScripts : public ::testing::TestWithParam<Script> {};
+
+// The font that should draw the name: the label's own, shaped as Arabic, or the fallback that
+// fontconfig finds for a script the label's own font lacks.
+TtfFont expectedfont(const Script& script, int px) {
+    const std::string own = matchfontfile("Trebuchet MS", false);
+    TtfFont font(TTF_OpenFont(own.c_str(), px));
+    EXPECT_EQ(TTF_GlyphIsProvided32(font.get(), script.first) != 0, script.shaped);
+    if (script.shaped) {
+        TTF_SetFontDirection(font.get(), TTF_DIRECTION_RTL);
+        TTF_SetFontScriptName(font.get(), "Arab");
+        return font;
+    }
+    FontFace face = matchfontfor(script.first, false);
+    EXPECT_FALSE(face.file.empty()) << "no installed font has the name's characters";
+    return TtfFont(TTF_OpenFontIndex(face.file.c_str(), px, face.index));
+}
+
+// Differing pixels between the text drawn alone (white, by its alpha) and the frame's black
+// area at (0, top), at the best of a few vertical offsets: the label's line puts every run on
+// the baseline it shares with the label's own font.
+int differingpixels(SDL_Surface* want, SDL_Surface* frame, int top) {
+    int best = INT32_MAX;
+    for (int dy = 0; dy <= 12; ++dy) {
+        int differing = 0;
+        for (int y = 0; y < want->h; ++y)
+            for (int x = 0; x < want->w; ++x) {
+                Uint8 r, g, b, a;
+                SDL_GetRGBA(static_cast<const Uint32*>(want->pixels)[y * want->pitch / 4 + x],
+                            want->format, &r, &g, &b, &a);
+                const int shown = redof(pixelat(frame, x, top + y + dy));
+                differing += std::abs(shown - a) > 24;
+            }
+        best = std::min(best, differing);
+    }
+    return best;
+}
+
+// Names in scripts the label's font lacks, or must shape, read back as their own font draws
+// them; empty boxes or unjoined letters in the wrong order would not match.
+TEST_P(OtherScripts, NamesReadBackAsTheirOwnFontDrawsThem) {
+    const Script& script = GetParam();
+    Screen screen = Screen::offscreen(1024, 768);
+    screen.setbackcolor(0x000000);
+    ElementProps p = label(script.name, 15000, 1000);
+    p.top = 1500;
+    screen.add(p);
+    SdlSurface frame = screen.capture();
+    TtfFont font = expectedfont(script, screen.scale().fontpx(p.font.size));
+    ASSERT_TRUE(font);
+    SdlSurface want(TTF_RenderUTF8_Blended(font.get(), script.name, {255, 255, 255, 255}));
+    ASSERT_TRUE(want);
+    ASSERT_GT(want->w, 40);
+    EXPECT_LT(differingpixels(want.get(), frame.get(), 100), want->w * want->h / 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, OtherScripts,
+                         ::testing::Values(Script{"japanese", "東京タワー", U'東', false},
+                                           Script{"korean", "서울의 노래", U'서', false},
+                                           Script{"arabic", "مرحبا بالعالم", U'م', true}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 TEST(Units, TwipsPerPixelFollowsTheDisplayHeight) {
     EXPECT_DOUBLE_EQ(twipsperpixelfor(768), 15.0);
