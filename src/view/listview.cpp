@@ -166,8 +166,9 @@ void designsize(CoverMemo& m, const DisplaySettings& s, const PictureRef& loaded
 // Scales the designed size down into the place, keeping its proportions.
 void fitcover(Element& cover, const CoverMemo& m, const CoverPlace& place) {
     const double w = std::max<int32_t>(m.width, 1), h = std::max<int32_t>(m.height, 1);
-    const double f =
-        std::min({1.0, (place.right - place.left) / w, (place.bottom - place.top) / h});
+    const double roomw = std::max(place.right - place.left, 1);
+    const double roomh = std::max(place.bottom - place.top, 1);
+    const double f = std::min({1.0, roomw / w, roomh / h});
     cover.width = static_cast<int32_t>(std::lround(w * f));
     cover.height = static_cast<int32_t>(std::lround(h * f));
     cover.left = place.right - cover.width;

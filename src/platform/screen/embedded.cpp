@@ -7,6 +7,9 @@
 namespace tunedeck {
 namespace {
 
+// The demuxers of music files that may carry a picture in their tags.
+constexpr const char* kPictureCarriers = "mp3,flac,mov,mp4,m4a,ogg,asf,wav,aiff,matroska";
+
 bool isfrontcover(const AVStream* stream) {
     const AVDictionaryEntry* e = av_dict_get(stream->metadata, "comment", nullptr, 0);
     return e && e->value && std::strcmp(e->value, "Cover (front)") == 0;
@@ -26,9 +29,18 @@ const AVPacket* choosepicture(const AVFormatContext* ctx) {
 }  // namespace
 
 std::vector<uint8_t> embeddedpicture(const std::filesystem::path& musicfile) {
+    AVDictionary* options = nullptr;
+    // Local files only, read by the demuxers of music files that carry pictures: content
+    // that passes for a playlist or an image sequence must not make FFmpeg open anything else.
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    av_dict_set(&options, "format_whitelist", kPictureCarriers, 0);
     FormatContext ctx;
-    // Opening reads the header and tags only; no stream probing, which could decode.
-    if (avformat_open_input(ctx.out(), musicfile.c_str(), nullptr, nullptr) < 0) return {};
+    // Opening reads the header and tags only; no stream probing, which could decode. The
+    // "file:" prefix keeps a name holding a colon from being read as another protocol.
+    const int opened =
+        avformat_open_input(ctx.out(), ("file:" + musicfile.string()).c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0) return {};
     const AVPacket* picture = choosepicture(ctx.get());
     if (!picture) return {};
     return {picture->data, picture->data + picture->size};
