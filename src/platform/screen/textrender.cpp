@@ -49,6 +49,10 @@ bool isplainscript(hb_script_t s) {
     return isneutral(s) || std::find(kPlain.begin(), kPlain.end(), s) != kPlain.end();
 }
 
+bool iscontrol(char32_t c) {
+    return c < 0x20 || c == 0x7F;
+}
+
 bool isdigit(char32_t c) {
     return c >= U'0' && c <= U'9';
 }
@@ -128,6 +132,7 @@ bool provides(TTF_Font* font, char32_t c) {
 // run's font, then to a fallback font. With no font at all the label's font draws a box.
 TTF_Font* fontfor(FontCache& fonts, TTF_Font* own, TTF_Font* previous, char32_t c, bool neutral,
                   bool bold, int pixelsize) {
+    if (iscontrol(c)) return previous ? previous : own;  // drawn by no font
     if (neutral && provides(previous, c)) return previous;
     if (provides(own, c)) return own;
     if (provides(previous, c)) return previous;
@@ -310,7 +315,7 @@ SdlSurface compose(std::vector<DrawnLine>& lines, SDL_Color fg, int wrap, Alignm
 
 bool needsfallback(TTF_Font* font, std::string_view text) {
     for (char32_t c : decode(text)) {
-        if (c == U'\r' || c == U'\n') continue;
+        if (iscontrol(c)) continue;
         if (!isplainscript(scriptof(c)) || !provides(font, c)) return true;
     }
     return false;
