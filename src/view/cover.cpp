@@ -3,6 +3,7 @@
 #include <cctype>
 #include <system_error>
 
+#include "platform/folders/collation.h"
 #include "view/view.h"
 
 namespace tunedeck {
@@ -42,21 +43,12 @@ bool isregular(const fs::path& p) {
     return fs::is_regular_file(p, ec);
 }
 
-// Names in order without regard to ASCII case, ties by bytes, as the folder lists order them.
-bool caselessless(std::string_view a, std::string_view b) {
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        const int x = std::tolower(static_cast<unsigned char>(a[i]));
-        const int y = std::tolower(static_cast<unsigned char>(b[i]));
-        if (x != y) return x < y;
-    }
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
-
 // What one pass over a folder finds: the best-ranked picture file and the first music file.
 struct Candidates {
     std::string picture;
     int rank = -1;
     std::string music;
+    std::string musickey;  // the music file's collation key: first as the file list shows it
 };
 
 void consider(Candidates& c, const std::string& name, const fs::path& path) {
@@ -66,9 +58,14 @@ void consider(Candidates& c, const std::string& name, const fs::path& path) {
             c.picture = name;
             c.rank = rank;
         }
-    } else if (ismusicfile(name) && (c.music.empty() || caselessless(name, c.music)) &&
-               isregular(path)) {
+        return;
+    }
+    if (!ismusicfile(name)) return;
+    std::string key = collationkey(name);
+    const bool first = c.music.empty() || key < c.musickey || (key == c.musickey && name < c.music);
+    if (first && isregular(path)) {
         c.music = name;
+        c.musickey = std::move(key);
     }
 }
 
