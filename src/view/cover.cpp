@@ -3,6 +3,7 @@
 #include <cctype>
 #include <system_error>
 
+#include "browse/formats.h"
 #include "platform/folders/collation.h"
 #include "view/view.h"
 
@@ -14,8 +15,6 @@ namespace fs = std::filesystem;
 // Cover picture names as programs save them, best first; each with every extension in turn.
 constexpr std::array<std::string_view, 4> kCoverNames = {"cover", "folder", "front", "albumart"};
 constexpr std::array<std::string_view, 3> kCoverExtensions = {".jpg", ".jpeg", ".png"};
-constexpr std::array<std::string_view, 9> kMusicExtensions = {
-    ".mp3", ".wma", ".wav", ".flac", ".ogg", ".oga", ".opus", ".m4a", ".aac"};
 
 bool equalcaseless(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -60,7 +59,7 @@ void consider(Candidates& c, const std::string& name, const fs::path& path) {
         }
         return;
     }
-    if (!ismusicfile(name)) return;
+    if (file_kind_of(name) != FileKind::Music) return;
     std::string key = collationkey(name);
     const bool first = c.music.empty() || key < c.musickey || (key == c.musickey && name < c.music);
     if (first && isregular(path)) {
@@ -70,11 +69,6 @@ void consider(Candidates& c, const std::string& name, const fs::path& path) {
 }
 
 }  // namespace
-
-bool ismusicfile(std::string_view name) {
-    return std::any_of(kMusicExtensions.begin(), kMusicExtensions.end(),
-                       [name](std::string_view ext) { return endscaseless(name, ext); });
-}
 
 std::optional<CoverSource> findcover(const fs::path& folder) {
     if (folder.empty()) return std::nullopt;

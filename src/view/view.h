@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "audio/queue.h"
 #include "browse/model.h"
@@ -89,7 +88,5 @@ void rendertitle(View& view, const std::string& title);
 // (in that order, any letter case) that is a regular file; else the first music file, whose
 // embedded picture stands for the cover.
 std::optional<CoverSource> findcover(const std::filesystem::path& folder);
-// True for the name of a music file (by its extension, any letter case).
-bool ismusicfile(std::string_view name);
 
 }  // namespace tunedeck
