@@ -68,12 +68,14 @@ Application::~Application() noexcept = default;
 
 void Application::end(int status, std::string reason) {
     ended_ = true;
+    if (remote_) remote_->stop();
     exitstatus_ = status;
     endreason_ = std::move(reason);
 }
 
 void Application::keydown(int16_t keycode) {
     if (ended_) return;
+    if (keycode == kKeyShowQr && remote_) remote_->showqr();
     int16_t code = keycode;
     Form_KeyDown(*keys_, code, 0);
 }
@@ -81,6 +83,7 @@ void Application::keydown(int16_t keycode) {
 void Application::handleevent(const SDL_Event& event) {
     if (ended_) return;
     if (BASS_DispatchSyncEvent(*bass_, event)) return;
+    if (remote_ && remote_->handleevent(event, [this](int16_t key) { keydown(key); })) return;
     switch (event.type) {
         case SDL_KEYDOWN:
             keydown(virtualkey(event.key.keysym.sym));
@@ -100,6 +103,7 @@ void Application::handleevent(const SDL_Event& event) {
 void Application::pump() {
     SDL_Event event;
     while (!ended_ && SDL_PollEvent(&event) != 0) handleevent(event);
+    publishremote();
     if (!ended_) screen_->render();
 }
 
@@ -115,10 +119,22 @@ int Application::run() {
         waitfor(deadline.timeout(SDL_GetTicks64()));
         if (!ended_ && deadline.due(SDL_GetTicks64())) {
             Timer1_Timer();
+            publishremote();
             if (!ended_) screen_->render();
         }
     }
     return exitstatus_;
+}
+
+void Application::startremote() {
+    if (!options_.remote) return;
+    remote_ = std::make_unique<RemoteLink>(loadremotesettings(reader_),
+                                           options_.appfolder / "remote.tokens", *form_);
+    remote_->start();
+}
+
+void Application::publishremote() {
+    if (remote_ && !ended_) remote_->publish(remotestate(), RemoteLink::Clock::now());
 }
 
 }  // namespace tunedeck

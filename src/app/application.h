@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 
+#include "app/remotelink.h"
 #include "app/saver.h"
 #include "audio/cdcontrol.h"
 #include "audio/playback.h"
@@ -40,6 +41,10 @@ struct AppOptions {
     int heightpx = 768;
     // Message boxes; null means boxes drawn full screen on a window of their own.
     MessageBoxes* boxes = nullptr;
+    // The phone remote and the desktop media controls, as settings.ini's [remote] says. The
+    // program turns them on; instances embedded in tests and tools leave them off unless
+    // they ask.
+    bool remote = false;
 };
 
 // Initialises SDL's event queue for the application's lifetime.
@@ -95,6 +100,10 @@ class Application {
     FolderLists& folders() { return *folders_; }
     Browser& browser() { return *browser_; }
     uint32_t lastmcierror() const { return cd_->lastmcierror(); }
+    // The remote's link; null when options.remote is off or before start-up has finished.
+    RemoteLink* remote() { return remote_.get(); }
+    // What the remote sees now: the list page and what plays.
+    RemoteState remotestate();
 
   private:
     bool mcicommand(const std::string& command, bool showerrors) {
@@ -112,6 +121,12 @@ class Application {
     void tickfile();
     void tickcd();
     void ticksaver();
+
+    void startremote();
+    // After events or a tick: the remote's view of the state, published when it changed.
+    void publishremote();
+    void fileplayback(RemoteState& state);
+    void cdplayback(RemoteState& state);
 
     AppOptions options_;
     std::unique_ptr<SdlEvents> events_;
@@ -141,6 +156,8 @@ class Application {
     bool ended_ = false;
     int exitstatus_ = 0;
     std::string endreason_;
+    // Last: its threads stop before anything they reach goes.
+    std::unique_ptr<RemoteLink> remote_;
 };
 
 }  // namespace tunedeck

@@ -11,6 +11,7 @@ int main() {
     try {
         tunedeck::AppOptions options;
         options.appfolder = tunedeck::applicationfolder();
+        options.remote = true;
         tunedeck::Application app(options);
         if (!app.Form_Load()) {
             if (!app.endreason().empty())

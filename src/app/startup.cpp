@@ -153,6 +153,7 @@ bool Application::Form_Load() {
     // The list drawn last replaces the letter grid: the highlight follows it to the list row.
     renderhighlight(*view_);
     if (!options_.offscreen) screen_->show();
+    startremote();
     pump();
     return !ended_;
 }

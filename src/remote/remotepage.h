@@ -1,0 +1,10 @@
+// The phone remote's page (src/remote/page.html), compiled into the program.
+#pragma once
+
+#include <string_view>
+
+namespace tunedeck {
+
+extern const std::string_view kRemotePage;
+
+}  // namespace tunedeck

@@ -1,0 +1,37 @@
+// What the remote's threads ask of the UI thread, carried by one SDL user event registered per
+// application: a key to hand to the key handler, or a pairing code to show.
+// The constructor and decode() on the UI thread; the post functions from any thread.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <optional>
+
+namespace tunedeck {
+
+class UiEvents {
+  public:
+    // Registers the event type; SDL's event queue must be initialised.
+    UiEvents();
+
+    enum class Kind : int32_t { Key = 1, PairingCode = 2 };
+    struct Request {
+        Kind kind;
+        int32_t value;  // the key code, or the six-digit code
+    };
+
+    // False when the event queue is full or gone; nothing was posted then.
+    bool postkey(int16_t keycode) const;
+    bool postpairingcode(int32_t code) const;
+
+    // The request an event carries, or empty for any other event.
+    std::optional<Request> decode(const SDL_Event& event) const;
+
+  private:
+    bool post(Kind kind, int32_t value) const;
+
+    uint32_t type_ = 0;
+};
+
+}  // namespace tunedeck

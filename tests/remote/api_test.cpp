@@ -1,0 +1,119 @@
+// The phone remote's API on loopback: pairing with the code the television shows, the state,
+// keys acting through the one key handler, the event stream, and the QR code of key R.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "remote/pairing.h"
+#include "remotefixture.h"
+
+namespace tunedeck::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(RemoteApi, PairedPhoneDrivesTheJukeboxLikeTheRemoteControl) {
+    RemoteJukebox box;
+    ASSERT_NE(box.port(), 0);
+    const std::string token = box.pair();
+    ASSERT_FALSE(token.empty());
+    auto c = box.client();
+
+    const auto got = c.Get("/api/state", bearer(token));
+    ASSERT_TRUE(got);
+    ASSERT_EQ(got->status, 200);
+    const auto json = nlohmann::json::parse(got->body);
+    EXPECT_EQ(json["mode"], "file");
+    EXPECT_EQ(json["title"], "Tunedeck Home");
+    EXPECT_EQ(json["rows"], nlohmann::json({"01 (1)", "02 (2)", "03 (3)"}));
+    EXPECT_EQ(json["icons"], nlohmann::json({"queued", "queued", "queued"}));
+    EXPECT_EQ(json["highlight"], 1);
+    EXPECT_EQ(json["state"], "playing");
+    EXPECT_EQ(json["playing"], "01");
+    EXPECT_EQ(json["length"], 4);
+    EXPECT_EQ(json["queue"], "Playlist Item 1 of 3 (Next: 02)");
+
+    for (const char* key : {"down", "down", "enter"}) {
+        const auto pressed =
+            c.Post(std::string("/api/key/") + key, bearer(token), "", "text/plain");
+        ASSERT_TRUE(pressed);
+        EXPECT_EQ(pressed->status, 204);
+    }
+    EXPECT_TRUE(box.rununtil([&] { return box.state().playing == "03"; }));
+    EXPECT_EQ(box.state().highlight, 3);
+
+    const auto unknown = c.Post("/api/key/r", bearer(token), "", "text/plain");
+    ASSERT_TRUE(unknown);
+    EXPECT_EQ(unknown->status, 404);
+
+    // Paired phones stay paired: the token is kept beside settings.ini, for its owner only.
+    struct stat info {};
+    ASSERT_EQ(stat((box.folder() / "remote.tokens").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_TRUE(Pairing(box.folder() / "remote.tokens").authorised(token));
+}
+
+TEST(RemoteApi, EventStreamFollowsTheTelevision) {
+    RemoteJukebox box;
+    const std::string token = box.pair();
+    ASSERT_FALSE(token.empty());
+    std::atomic<bool> sawdown{false};
+    std::atomic<int> events{0};
+    std::thread reader([&] {
+        auto c = box.client();
+        std::string text;
+        c.Get("/api/events?token=" + token, [&](const char* data, size_t length) {
+            text.append(data, length);
+            for (std::size_t end; (end = text.find("\n\n")) != std::string::npos;
+                 text.erase(0, end + 2)) {
+                const std::string event = text.substr(0, end);
+                if (event.rfind("event: state\ndata: ", 0) != 0) continue;
+                ++events;
+                const auto json = nlohmann::json::parse(event.substr(19), nullptr, false);
+                if (json.is_object() && json["highlight"] == 2) sawdown = true;
+            }
+            return !sawdown;
+        });
+    });
+    // The first event is the state as it is; a key on the television brings the next.
+    EXPECT_TRUE(box.rununtil([&] { return events > 0; }));
+    SDL_Event down{};
+    down.type = SDL_KEYDOWN;
+    down.key.keysym.sym = SDLK_DOWN;
+    SDL_PushEvent(&down);
+    EXPECT_TRUE(box.rununtil([&] { return sawdown.load(); }));
+    box.app().remote()->stop();  // ends the stream if the test failed
+    reader.join();
+}
+
+TEST(RemoteApi, PairingShowsOnTheTelevisionForItsTime) {
+    RemoteJukebox box;
+    const PairingView& view = box.app().remote()->pairingview();
+    auto c = box.client();
+    const auto asked = c.Post("/api/pair", "", "text/plain");
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(asked->status, 202);
+    ASSERT_TRUE(box.rununtil([&] { return view.lblPairCode.visible; }));
+    EXPECT_TRUE(
+        std::regex_search(view.lblPairCode.caption, std::regex("^Phone pairing code: [0-9]{6}$")))
+        << view.lblPairCode.caption;
+
+    box.app().keydown(kKeyShowQr);
+    EXPECT_TRUE(view.imgPairQr.visible);
+    EXPECT_EQ(view.lblPairQr.caption, "Scan with your phone to pair it: http://127.0.0.1:" +
+                                          std::to_string(box.port()) + "/");
+
+    RemoteLink& link = *box.app().remote();
+    const auto now = RemoteLink::Clock::now();
+    link.publish(box.state(), now + 31s);
+    EXPECT_FALSE(view.imgPairQr.visible);
+    EXPECT_TRUE(view.lblPairCode.visible);
+    link.publish(box.state(), now + 121s);
+    EXPECT_FALSE(view.lblPairCode.visible);
+}
+
+}  // namespace
+}  // namespace tunedeck::testing

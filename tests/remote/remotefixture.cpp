@@ -1,0 +1,102 @@
+#include "remotefixture.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+
+namespace tunedeck::testing {
+
+RemoteJukebox::RemoteJukebox(double seconds, const std::string& remotelines) {
+    fs::create_directories(dir_ / "music");
+    const double frequencies[] = {440.0, 550.0, 660.0};
+    for (int i = 0; i < 3; ++i)
+        fixtures::writetone(dir_ / "music" / ("0" + std::to_string(i + 1) + ".mp3"),
+                            fixtures::AudioFormat::Mp3, {frequencies[i], seconds});
+    std::ofstream(dir_ / "settings.ini")
+        << "[system]\npath=" << (dir_ / "music").string()
+        << "\n[display]\nshowletters=0\n[cd]\ndevice=none\n[remote]\n"
+        << remotelines << "\nport=0\nlisten=127.0.0.1\n";
+    setenv("SDL_DISKAUDIOFILE", audiofile().c_str(), 1);
+    AppOptions options{dir_.path(), true, 1024, 768, &boxes_};
+    options.remote = true;
+    app_ = std::make_unique<Application>(options);
+    app_->Form_Load();
+    nexttick_ = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+}
+
+httplib::Client RemoteJukebox::client() {
+    httplib::Client c("127.0.0.1", port());
+    c.set_connection_timeout(5);
+    c.set_read_timeout(5);
+    return c;
+}
+
+bool RemoteJukebox::rununtil(const std::function<bool()>& done, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now > deadline || app_->ended()) return false;
+        if (now >= nexttick_) {
+            app_->Timer1_Timer();
+            nexttick_ += std::chrono::seconds(1);
+        }
+        app_->waitfor(10);
+    }
+    return true;
+}
+
+std::string RemoteJukebox::pair() {
+    auto c = client();
+    const auto asked = c.Post("/api/pair", "", "text/plain");
+    if (!asked || asked->status != 202) return {};
+    const Element& label = app_->remote()->pairingview().lblPairCode;
+    if (!rununtil([&] { return label.visible; }, 5)) return {};
+    std::smatch code;
+    const std::string caption = label.caption;
+    if (!std::regex_search(caption, code, std::regex("[0-9]{6}"))) return {};
+    const auto paired =
+        c.Post("/api/pair", "{\"code\":\"" + code.str() + "\"}", "application/json");
+    if (!paired || paired->status != 200) return {};
+    const auto json = nlohmann::json::parse(paired->body, nullptr, false);
+    return json.is_object() && json.contains("token") ? json["token"].get<std::string>() : "";
+}
+
+httplib::Headers bearer(const std::string& token) {
+    return {{"Authorization", "Bearer " + token}};
+}
+
+int rawstatus(int port, const std::string& bytes, std::chrono::milliseconds timeout) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return 0;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string reply;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        // The server may close before reading everything; what it answered still counts.
+        [[maybe_unused]] const ssize_t sent = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        char buffer[4096];
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd p{fd, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0) continue;
+            const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+            if (got <= 0) break;
+            reply.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    close(fd);
+    std::smatch status;
+    if (!std::regex_search(reply, status, std::regex("^HTTP/1\\.1 ([0-9]{3})"))) return 0;
+    return std::stoi(status[1]);
+}
+
+}  // namespace tunedeck::testing

@@ -1,0 +1,220 @@
+// Nobody unpaired drives the jukebox, and no client can hold it up: bounded requests, unknown
+// paths, idle and slow connections, and a port or session bus that is not there.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "remotefixture.h"
+
+namespace tunedeck::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Refused {
+    const char* name;
+    const char* method;
+    const char* path;
+    std::string token;  // "" none, "wrong" a made-up one, "query" a made-up one as parameter
+};
+
+class Unpaired : public ::testing::TestWithParam<Refused> {};
+
+TEST_P(Unpaired, GetsNothingDone) {
+    RemoteJukebox box;
+    ASSERT_FALSE(box.pair().empty());  // a paired phone exists; its token is not used here
+    const Refused& r = GetParam();
+    httplib::Headers headers;
+    std::string path = r.path;
+    if (r.token == "wrong") headers = bearer(std::string(64, 'a'));
+    if (r.token == "query") path += "?token=" + std::string(64, 'b');
+    auto c = box.client();
+    const auto reply = std::string(r.method) == "GET"
+                           ? c.Get(path.c_str(), headers)
+                           : c.Post(path.c_str(), headers, "", "text/plain");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 401);
+    box.rununtil([] { return false; }, 0.3);
+    EXPECT_EQ(box.state().highlight, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Remote, Unpaired,
+    ::testing::Values(Refused{"StateWithoutToken", "GET", "/api/state", ""},
+                      Refused{"KeyWithoutToken", "POST", "/api/key/down", ""},
+                      Refused{"KeyWithWrongToken", "POST", "/api/key/down", "wrong"},
+                      Refused{"EventsWithWrongQueryToken", "GET", "/api/events", "query"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RemoteSecurity, BruteForcedCodesGet429) {
+    RemoteJukebox box;
+    auto c = box.client();
+    for (int i = 0; i < 5; ++i) {
+        const auto reply = c.Post("/api/pair", "{\"code\":\"12345" + std::to_string(i) + "\"}",
+                                  "application/json");
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->status, 401);
+    }
+    const auto limited = c.Post("/api/pair", "{\"code\":\"123456\"}", "application/json");
+    ASSERT_TRUE(limited);
+    EXPECT_EQ(limited->status, 429);
+    const auto malformed = c.Post("/api/pair", "{\"code\":123456", "application/json");
+    ASSERT_TRUE(malformed);
+    EXPECT_EQ(malformed->status, 400);
+}
+
+struct RawCase {
+    const char* name;
+    std::string request;
+    int status;
+};
+
+std::string headers(std::size_t count, std::size_t each) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i)
+        text += "X-Filler-" + std::to_string(i) + ": " + std::string(each, 'a') + "\r\n";
+    return text;
+}
+
+std::string chunks(std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += "400\r\n" + std::string(1024, 'a') + "\r\n";
+    return text + "0\r\n\r\n";
+}
+
+// One jukebox for every case: none of them changes it.
+class RawRequest : public ::testing::TestWithParam<RawCase> {
+  public:
+    static void SetUpTestSuite() { box = std::make_unique<RemoteJukebox>(); }
+    static void TearDownTestSuite() { box.reset(); }
+    static inline std::unique_ptr<RemoteJukebox> box;
+};
+
+TEST_P(RawRequest, IsAnsweredWithinItsBounds) {
+    EXPECT_EQ(rawstatus(box->port(), GetParam().request), GetParam().status);
+}
+
+const std::string kGet = "GET / HTTP/1.1\r\nHost: tv\r\n";
+const std::string kPost = "POST /api/pair HTTP/1.1\r\nHost: tv\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Remote, RawRequest,
+    ::testing::Values(
+        RawCase{"Page", kGet + "\r\n", 200},
+        RawCase{"HeadersJustUnder8KiB", kGet + headers(70, 100) + "\r\n", 200},
+        RawCase{"OneLongHeader", kGet + "X-Long: " + std::string(9000, 'a') + "\r\n\r\n", 431},
+        RawCase{"ManyHeadersPast8KiB", kGet + headers(2000, 100) + "\r\n", 431},
+        RawCase{"BodyPast4KiB", kPost + "Content-Length: 5000\r\n\r\n" + std::string(5000, '{'),
+                413},
+        RawCase{"ChunkedBodyPast4KiB", kPost + "Transfer-Encoding: chunked\r\n\r\n" + chunks(64),
+                413},
+        RawCase{"DotDot", "GET /../settings.ini HTTP/1.1\r\nHost: tv\r\n\r\n", 404},
+        RawCase{"EncodedDotDot", "GET /%2e%2e/%2e%2e/etc/passwd HTTP/1.1\r\nHost: tv\r\n\r\n", 404},
+        RawCase{"TokensFile", "GET /remote.tokens HTTP/1.1\r\nHost: tv\r\n\r\n", 404},
+        RawCase{"DoubleSlash", "GET //api/state HTTP/1.1\r\nHost: tv\r\n\r\n", 404},
+        RawCase{"KeyInCapitals", "POST /api/key/DOWN HTTP/1.1\r\nHost: tv\r\n\r\n", 404},
+        RawCase{"EncodedSlashInKey", "POST /api/key/down%2f..%2fx HTTP/1.1\r\nHost: tv\r\n\r\n",
+                404}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A socket that connects to the port and then sends one byte at a time, slowly.
+class SlowClient {
+  public:
+    explicit SlowClient(int port) : fd_(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0)) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        // Non-blocking: past the server's queues the connection waits, as a real one would.
+        [[maybe_unused]] int rc = connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    }
+    ~SlowClient() { close(fd_); }
+    SlowClient(const SlowClient&) = delete;
+    SlowClient& operator=(const SlowClient&) = delete;
+    void drip() {
+        const char c = kRequest[sent_ % (sizeof kRequest - 1)];
+        if (send(fd_, &c, 1, MSG_NOSIGNAL | MSG_DONTWAIT) == 1) ++sent_;
+    }
+
+  private:
+    static constexpr char kRequest[] = "GET / HTTP/1.1\r\nX-Slow: ";
+    int fd_;
+    std::size_t sent_ = 0;
+};
+
+TEST(RemoteSecurity, TwoHundredSlowConnectionsLeaveTheTickAndTheSoundAlone) {
+    RemoteJukebox box(8.0);
+    ASSERT_TRUE(box.rununtil([&] { return box.state().state == "playing"; }));
+    std::atomic<bool> stop{false};
+    std::thread attacker([&] {
+        std::vector<std::unique_ptr<SlowClient>> clients;
+        for (int i = 0; i < 200; ++i) clients.push_back(std::make_unique<SlowClient>(box.port()));
+        for (int round = 0; round < 100 && !stop; ++round) {
+            for (auto& c : clients) c->drip();
+            std::this_thread::sleep_for(50ms);
+        }
+    });
+    // The tick keeps its pace and the clock label follows it.
+    int ticks = 0;
+    std::string lastclock;
+    const auto start = std::chrono::steady_clock::now();
+    box.rununtil(
+        [&] {
+            const std::string clock = box.app().form().lblTime.caption;
+            if (clock != lastclock) ++ticks, lastclock = clock;
+            return std::chrono::steady_clock::now() - start > 4s;
+        },
+        6);
+    stop = true;
+    attacker.join();
+    EXPECT_GE(ticks, 3);
+    // A page request after the attack is served.
+    EXPECT_EQ(rawstatus(box.port(), "GET / HTTP/1.1\r\nHost: tv\r\n\r\n", 12s), 200);
+    // The first file played on without a gap while the server was busy.
+    box.app().Form_Unload();
+    const auto tones = fixtures::findtones(box.audiofile());
+    ASSERT_FALSE(tones.empty());
+    EXPECT_NEAR(tones[0].frequency, 440.0, 440.0 * 0.03);
+    EXPECT_GE(tones[0].seconds, 4.0);
+}
+
+TEST(RemoteSecurity, IdleConnectionsAreClosedAfterTenSeconds) {
+    RemoteJukebox box;
+    const auto start = std::chrono::steady_clock::now();
+    rawstatus(box.port(), "GET / HTTP/1.1\r\n", 20s);  // whether a 400 comes first does not matter
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, 9s);
+    EXPECT_LT(waited, 15s);
+}
+
+TEST(RemoteSecurity, TakenPortAndMissingSessionBusLeaveTheJukeboxPlaying) {
+    RemoteJukebox first;
+    const std::string bus =
+        getenv("DBUS_SESSION_BUS_ADDRESS") ? getenv("DBUS_SESSION_BUS_ADDRESS") : "";
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
+    ::testing::internal::CaptureStderr();
+    RemoteJukebox second(4.0, "mpris=1\nport=" + std::to_string(first.port()));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    if (bus.empty())
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    else
+        setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
+    EXPECT_NE(err.find("tunedeck: the phone remote is off: cannot listen on 127.0.0.1 port " +
+                       std::to_string(first.port()) + ": Address already in use\n"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("tunedeck: the desktop media controls are off: no session bus"),
+              std::string::npos)
+        << err;
+    EXPECT_FALSE(second.app().ended());
+    EXPECT_EQ(second.port(), 0);
+    EXPECT_TRUE(second.rununtil([&] { return second.state().state == "playing"; }));
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
