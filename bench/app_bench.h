@@ -189,13 +189,14 @@ inline fs::path builtjukebox() {
 }
 
 // Copies the jukebox into `folder` with a settings.ini playing the tree at `root` without a CD
-// drive and with the screen saver far away; returns the installed binary.
+// drive, with the screen saver far away and the remote off; returns the installed binary.
 inline fs::path installjukebox(const fs::path& folder, const fs::path& root) {
     fs::create_directories(folder);
     const fs::path binary = folder / "tunedeck";
     fs::copy_file(builtjukebox(), binary, fs::copy_options::overwrite_existing);
     std::ofstream(folder / "settings.ini")
-        << "[system]\npath=" << root.string() << "\nsavertime=3000\n\n[cd]\ndevice=none\n";
+        << "[system]\npath=" << root.string() << "\nsavertime=3000\n\n[cd]\ndevice=none\n"
+        << "\n[remote]\nenabled=0\nmpris=0\n";
     return binary;
 }
 

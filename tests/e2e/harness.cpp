@@ -204,8 +204,9 @@ double Screenshot::difference(const Screenshot& other, int x, int y, int w, int 
 
 std::string settingstext(const fs::path& root, const std::string& cddevice,
                          const std::string& displaylines) {
+    // The phone remote and the media controls stay off: tests run side by side.
     return "[system]\npath=" + root.string() + "\n\n[cd]\ndevice=" + cddevice + "\n\n[display]\n" +
-           displaylines;
+           displaylines + "\n[remote]\nenabled=0\nmpris=0\n";
 }
 
 fs::path builtbinary() {

@@ -121,7 +121,8 @@ class Jukebox {
 
 fs::path builtbinary();
 
-// The settings file of a test: the music root, the [cd] device and lines for [display].
+// The settings file of a test: the music root, the [cd] device and lines for [display]; the
+// remote and the media controls off.
 std::string settingstext(const fs::path& root, const std::string& cddevice,
                          const std::string& displaylines = {});
 

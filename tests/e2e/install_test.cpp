@@ -198,9 +198,13 @@ TEST_F(InstalledJukebox, RunsUnderXWithTheDocumentedDefaultsAndEndsWithX) {
     const fs::path library = makelibrary(home_ / "Music");
     const std::string shipped = readtext(prefix_ / "settings.ini");
     ASSERT_FALSE(shipped.empty());
-    const std::string minimal;
-    const std::string documented = withvalue(uncommented(shipped), "path", library.string());
+    // The remote and the media controls stay off here: a test listens on no network address.
+    const std::string minimal = "[remote]\nenabled=0\nmpris=0\n";
+    const std::string documented = withvalue(
+        withvalue(withvalue(uncommented(shipped), "path", library.string()), "enabled", "0"),
+        "mpris", "0");
     ASSERT_NE(documented.find("\nperpage=11\n"), std::string::npos) << documented;
+    ASSERT_NE(documented.find("\nport=8080\n"), std::string::npos) << documented;
 
     XServer x(1024, 768);
     std::optional<int> status;
