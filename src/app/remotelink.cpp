@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "remote/httpserver.h"
+#include "remote/mpris.h"
 #include "remote/pageaddress.h"
 #include "remote/qrcode.h"
 
@@ -14,6 +16,10 @@ RemoteLink::RemoteLink(RemoteSettings settings, const std::filesystem::path& tok
 
 RemoteLink::~RemoteLink() noexcept {
     stop();
+}
+
+int RemoteLink::port() const {
+    return server_ ? server_->port() : 0;
 }
 
 void RemoteLink::start() {

@@ -13,8 +13,6 @@
 #include <memory>
 #include <optional>
 
-#include "remote/httpserver.h"
-#include "remote/mpris.h"
 #include "remote/pairing.h"
 #include "remote/statehub.h"
 #include "remote/uievents.h"
@@ -22,6 +20,9 @@
 #include "view/pairing.h"
 
 namespace tunedeck {
+
+class RemoteServer;
+class MprisService;
 
 // Key R on the remote control: show the QR code for pairing a phone.
 inline constexpr int16_t kKeyShowQr = 82;
@@ -50,7 +51,7 @@ class RemoteLink {
     void publish(const RemoteState& state, Clock::time_point now);
 
     // The HTTP server's port; 0 when it is not serving.
-    int port() const { return server_ ? server_->port() : 0; }
+    int port() const;
     bool mprisrunning() const { return mpris_ != nullptr; }
     const PairingView& pairingview() const { return view_; }
 

@@ -177,10 +177,11 @@ TEST(RemoteSecurity, TwoHundredSlowConnectionsLeaveTheTickAndTheSoundAlone) {
     EXPECT_EQ(rawstatus(box.port(), "GET / HTTP/1.1\r\nHost: tv\r\n\r\n", 12s), 200);
     // The first file played on without a gap while the server was busy.
     box.app().Form_Unload();
+    // One unbroken segment: a gap would split it in two.
     const auto tones = fixtures::findtones(box.audiofile());
-    ASSERT_FALSE(tones.empty());
+    ASSERT_EQ(tones.size(), 1u);
     EXPECT_NEAR(tones[0].frequency, 440.0, 440.0 * 0.03);
-    EXPECT_GE(tones[0].seconds, 4.0);
+    EXPECT_GE(tones[0].seconds, 3.0);
 }
 
 TEST(RemoteSecurity, IdleConnectionsAreClosedAfterTenSeconds) {
