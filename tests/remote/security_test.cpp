@@ -21,6 +21,7 @@ struct Refused {
     const char* method;
     const char* path;
     std::string token;  // "" none, "wrong" a made-up one, "query" a made-up one as parameter
+    friend void PrintTo(const Refused& r, std::ostream* out) { *out << r.name; }
 };
 
 class Unpaired : public ::testing::TestWithParam<Refused> {};
@@ -72,6 +73,7 @@ struct RawCase {
     const char* name;
     std::string request;
     int status;
+    friend void PrintTo(const RawCase& r, std::ostream* out) { *out << r.name; }
 };
 
 std::string headers(std::size_t count, std::size_t each) {
