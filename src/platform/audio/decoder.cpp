@@ -35,6 +35,15 @@ void checkreadable(const std::string& path) {
     throw DecoderOpenError(DecoderOpenError::Kind::Format, what);
 }
 
+// What the output can sensibly be fed. A header declaring more (a damaged or hostile file) would
+// size the resampler and its buffers from the declared figures: gigabytes for a rate of a GHz.
+constexpr int kMaxInputRate = 768000;
+constexpr int kMaxInputChannels = 32;
+
+bool playableformat(int rate, int channels) {
+    return rate >= 1 && rate <= kMaxInputRate && channels >= 1 && channels <= kMaxInputChannels;
+}
+
 }  // namespace
 
 Decoder::Decoder(const std::string& path) {
@@ -83,6 +92,11 @@ void Decoder::openCodec() {
     codec_ = CodecContext(avcodec_alloc_context3(codec));
     if (!codec_) throw std::bad_alloc();
     const AVStream* stream = format_->streams[streamIndex_];
+    const AVCodecParameters& declared = *stream->codecpar;
+    if (!playableformat(declared.sample_rate, declared.ch_layout.nb_channels)) {
+        badformat("unplayable format: " + std::to_string(declared.sample_rate) + " Hz, " +
+                  std::to_string(declared.ch_layout.nb_channels) + " channels");
+    }
     if (avcodec_parameters_to_context(codec_.get(), stream->codecpar) < 0) {
         badformat("unusable codec parameters");
     }
@@ -179,8 +193,8 @@ void Decoder::configureResampler(const AVFrame& frame) {
     resamplerLayout_ = layout;
     resamplerRate_ = frame.sample_rate;
     resamplerFormat_ = frame.format;
-    if (layout.nb_channels <= 0 || frame.sample_rate <= 0) {
-        throw std::runtime_error("decoded audio without channels or rate");
+    if (!playableformat(frame.sample_rate, layout.nb_channels)) {
+        throw std::runtime_error("decoded audio of an unplayable rate or channel count");
     }
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
     int made = swr_alloc_set_opts2(resampler_.out(), &stereo, AV_SAMPLE_FMT_S16, kOutputRate,

@@ -72,6 +72,30 @@ TEST(Engine, BadFilesFailWithTheLibraryCodes) {
     EXPECT_EQ(BASS_ChannelIsActive(bass, 12345), 0u);
 }
 
+// Declared formats no output could play are refused before anything is sized from them; the
+// edges of what is played still open.
+TEST(Engine, AbsurdDeclaredFormatsFailAsDamagedFiles) {
+    fx::TempDir dir;
+    diskoutput(dir, false);
+    AudioLibrary bass;
+    ASSERT_TRUE(startlibrary(bass));
+    struct Declared {
+        uint32_t rate;
+        uint16_t channels;
+        bool opens;
+    };
+    for (const Declared d :
+         {Declared{1'140'000'000, 2, false}, Declared{768'001, 2, false},
+          Declared{44100, 33, false}, Declared{768'000, 2, true}, Declared{44100, 32, true}}) {
+        SCOPED_TRACE(std::to_string(d.rate) + " Hz, " + std::to_string(d.channels) + " channels");
+        fx::writepcmwav(dir / "declared.wav", d.rate, d.channels, 65536);
+        const HSTREAM h = BASS_StreamCreateFile(bass, 0, (dir / "declared.wav").c_str(), 0, 0, 0);
+        EXPECT_EQ(h != 0, d.opens);
+        EXPECT_EQ(BASS_ErrorGetCode(bass), d.opens ? 0 : 6);
+        BASS_StreamFree(bass, h);
+    }
+}
+
 TEST(Engine, FormatIsProbedFromContentNotName) {
     fx::TempDir dir;
     diskoutput(dir, false);
