@@ -77,16 +77,23 @@ BOOL AudioEngine::resume(DWORD handle) {
     return play(handle);
 }
 
-// A stream whose decoding has ended keeps its buffered tail in the output: it plays out while
-// the stream already reports stopped, and a stream started next follows it without a gap.
+// Stopping a stream from its own end notification keeps its buffered tail in the output: it
+// plays out while the stream already reports stopped, and a stream started next follows it
+// without a gap. Any other stop silences at once, the tails still ahead of the stream included.
 BOOL AudioEngine::stopchannel(DWORD handle) {
     if (!initialised_) return fail(BASS_ERROR_INIT);
     poll();
     Channel* channel = find(handle);
     if (!channel) return 0;
-    if (!channel->stream->decoded()) output_.remove(channel->stream.get());
+    if (!channel->endfired || channel->state != State::Playing) silence(*channel);
     channel->state = State::Stopped;
     return ok();
+}
+
+void AudioEngine::silence(Channel& channel) {
+    output_.remove(channel.stream.get());
+    for (const auto& tail : draining_) output_.remove(tail.get());
+    draining_.clear();
 }
 
 void AudioEngine::freestream(HSTREAM handle) {
@@ -105,9 +112,11 @@ void AudioEngine::freestream(HSTREAM handle) {
     ok();
 }
 
+// Only a stream whose end has been notified leaves its tail to play out: freeing one earlier
+// (the next file chosen by hand) cuts it, so that the next file is not held up behind it.
 void AudioEngine::detach(Channel& channel) {
     Stream* stream = channel.stream.get();
-    if (stream->decoded() && !stream->playedout() && output_.contains(stream)) {
+    if (channel.endfired && !stream->playedout() && output_.contains(stream)) {
         draining_.push_back(std::move(channel.stream));
     } else {
         output_.remove(stream);

@@ -90,6 +90,7 @@ class AudioEngine {
     void devicelost();
     bool ensureoutput();
     void detach(Channel& channel);
+    void silence(Channel& channel);
     void postend(HSTREAM handle) const;
     static void postevent(const void* engine, uintptr_t token, HSTREAM handle);
 
