@@ -8,16 +8,6 @@
 #include "commands/mcireply.h"
 
 namespace tunedeck {
-namespace {
-
-const std::string& queuename(const PlayQueue& queue) {
-    static const std::string kNothing;  // immutable: the name of a row outside the table
-    const int pos = queue.playlistpos;
-    return pos >= 0 && pos < kQueueRows ? queue.playlist[pos][0] : kNothing;
-}
-
-}  // namespace
-
 void Application::tickfile() {
     AudioLibrary& bass = *bass_;
     const DWORD stream = queue_->stream;
@@ -28,10 +18,10 @@ void Application::tickfile() {
         const int64_t total =
             wholeseconds(bytestoseconds(bass, stream, BASS_StreamGetLength(bass, stream)));
         form.lblState.caption = playtimes(elapsed, total);
-        form.lblTrack.caption = queuename(*queue_);
+        form.lblTrack.caption = queue_->currentname();
     } else if (BASS_ChannelIsActive(bass, stream) == BASS_ACTIVE_PAUSED) {
         form.lblState.caption = "Paused";
-        form.lblTrack.caption = queuename(*queue_);
+        form.lblTrack.caption = queue_->currentname();
     } else {
         form.lblState.caption = "Stop";
         form.lblTrack.caption.clear();

@@ -3,6 +3,7 @@
 namespace tunedeck {
 
 bool Playback::playfile(const std::string& path) {
+    queue_.takenout.reset();  // what it named stops here
     BASS_StreamFree(bass_, queue_.stream);
     const HSTREAM created = BASS_StreamCreateFile(bass_, 0, path.c_str(), 0, 0, 0);
     if (created == 0) return true;
@@ -14,13 +15,25 @@ bool Playback::playfile(const std::string& path) {
     return setsync(queue_.stream, BASS_SYNC_END, 0, end, 0) == 0;
 }
 
-void Playback::streamend(HSYNC, DWORD, DWORD, DWORD) {
-    for (;;) {
-        const int next = queue_.playlistpos + 1;
-        if (next >= queue_.playlistcount) break;
-        queue_.playlistpos = static_cast<int16_t>(next);
-        if (!playfile(queue_.playlist[static_cast<std::size_t>(next)][1])) return;
+bool Playback::playfrom(int row, int step, bool wrap) {
+    const int count = queue_.playlistcount;
+    if (count > kQueueRows || row < 0 || row >= count) return true;
+    int at = row;
+    for (int tried = 0; tried < count; ++tried) {
+        queue_.playlistpos = static_cast<int16_t>(at);
+        if (!playfile(queue_.playlist[static_cast<std::size_t>(at)][1])) return false;
+        at += step;
+        if (at < 0 || at >= count) {
+            if (!wrap) break;
+            at = at < 0 ? count - 1 : 0;
+        }
     }
+    queue_.playlistpos = static_cast<int16_t>(row);
+    return true;
+}
+
+void Playback::streamend(HSYNC, DWORD, DWORD, DWORD) {
+    if (!playfrom(queue_.playlistpos + 1, +1, false)) return;
     queue_.playlistpos = 0;
     BASS_ChannelStop(bass_, queue_.stream);
 }

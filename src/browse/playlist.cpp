@@ -161,6 +161,7 @@ void loadplaylistfile(PlayQueue& queue, const std::string& file, const NameOptio
     }
     queue.playlistpos = 0;
     queue.playlistcount = k;
+    queue.takenout.reset();
 }
 
 }  // namespace tunedeck

@@ -60,12 +60,15 @@ void queuefiles(PlayQueue& queue, const Frame& frame, const NameOptions& names) 
         if (!queue.append(displayname(file, names), frame.path + "/" + file)) return;
 }
 
-// Starts the entry at playlistpos when nothing plays; only rows inside the queue are tried.
+// When nothing plays, starts the entry at playlistpos or, when it does not start, the first one
+// after it that does; playlistpos passes the entries that failed, so each is tried once.
 void startifidle(PlayQueue& queue, const ScanPlayer& player) {
     if (queue.playlistcount <= 0 || player.active()) return;
-    if (queue.playlistpos < 0 || queue.playlistpos >= queue.playlistcount) return;
-    const std::string& path = queue.playlist[static_cast<std::size_t>(queue.playlistpos)][1];
-    if (player.playfile(path)) ++queue.playlistpos;
+    while (queue.playlistpos >= 0 && queue.playlistpos < queue.playlistcount) {
+        const std::string& path = queue.playlist[static_cast<std::size_t>(queue.playlistpos)][1];
+        if (!player.playfile(path)) return;
+        ++queue.playlistpos;
+    }
 }
 
 }  // namespace
@@ -90,6 +93,8 @@ bool scanfolders(FolderLists& folders, PlayQueue& queue, const std::string& cdir
         startifidle(queue, player);
         stack.pop_back();
     }
+    // No entry started: the queue stands at its start, as when it has played to its end.
+    if (queue.playlistcount > 0 && queue.playlistpos >= queue.playlistcount) queue.playlistpos = 0;
     folders.setpath(cdir);
     return found_music;
 }

@@ -22,11 +22,12 @@ struct ScanPlayer {
 };
 
 // Walks `cdir` with its own stack: each folder's subfolders (recursively, in list order) before
-// its own music files of `formats`; after each folder, starts row playlistpos when nothing is
-// active and that row is inside the queue (a failure moves playlistpos on by one). A folder that is
-// already on the walk path (same device and inode) is skipped, and the walk stops once the queue is
-// full. On return the current folder is `cdir`. True when the walk met a music file of any format,
-// queued or not (a full queue ends the walk early; it then holds music).
+// its own music files of `formats`; after each folder, when nothing is active, starts row
+// playlistpos or the first row after it that starts (each failure moves playlistpos on by one).
+// When no row started, playlistpos ends at 0. A folder that is already on the walk path (same
+// device and inode) is skipped, and the walk stops once the queue is full. On return the current
+// folder is `cdir`. True when the walk met a music file of any format, queued or not (a full
+// queue ends the walk early; it then holds music).
 bool scanfolders(FolderLists& folders, PlayQueue& queue, const std::string& cdir,
                  const NameOptions& names, const ScanFormats& formats, const ScanPlayer& player);
 

@@ -27,10 +27,10 @@ void mci(KeyContext& context, const std::string& command) {
     context.browser.mcicommand(command);
 }
 
-void playrow(KeyContext& context, int row) {
-    PlayQueue& queue = context.queue();
-    if (row < 0 || row >= kQueueRows) return;
-    context.browser.playback.playfile(queue.playlist[row][1]);
+// Plays queue row `row` or, when it does not start, the next one that does in direction `step`.
+// Next and previous go round the queue; the other commands stop at its end, as it plays.
+void playrow(KeyContext& context, int row, int step = +1, bool wrap = false) {
+    context.browser.playback.playfrom(row, step, wrap);
 }
 
 // Next (+1) or previous (-1) track of the disc, when it is playing.
@@ -48,19 +48,18 @@ void steptrack(KeyContext& context, int step) {
     mci(context, "play cd from " + std::to_string(next));
 }
 
-// Next (+1) or previous (-1) queue entry, wrapping at both ends.
+// Next (+1) or previous (-1) queue entry, wrapping at both ends. When the entry playing was
+// taken out, playlistpos already stands on the entry before it.
 void stepentry(KeyContext& context, int step) {
     PlayQueue& queue = context.queue();
     if (queue.playlistcount <= 0) return;
-    if (queue.playlistcount == 1) {
-        queue.playlistpos = 0;
-    } else {
-        int pos = queue.playlistpos + step;
+    int pos = 0;
+    if (queue.playlistcount > 1) {
+        pos = queue.playlistpos + (step < 0 && queue.takenout ? 0 : step);
         if (pos > queue.playlistcount - 1) pos = 0;
         if (pos < 0) pos = queue.playlistcount - 1;
-        queue.playlistpos = static_cast<int16_t>(pos);
     }
-    playrow(context, queue.playlistpos);
+    playrow(context, pos, step, true);
 }
 
 void playtrack(KeyContext& context, const ItemRow& item) {
@@ -125,16 +124,14 @@ void playitem(KeyContext& context, const ItemRow& item) {
         context.browser.playback.playfile(item[1]);
         context.view.renderitems();
     } else {
-        queue.playlistpos = static_cast<int16_t>(f);
         playrow(context, f);
     }
 }
 
 void playplaylist(KeyContext& context, const ItemRow& item) {
     loadplaylist(context.browser, item[1]);
-    PlayQueue& queue = context.queue();
-    if (queue.playlistcount <= 0) return;  // nothing to play: leftover rows are not the queue
-    playrow(context, queue.playlistpos);
+    // An empty playlist plays nothing: leftover rows are not the queue.
+    playrow(context, context.queue().playlistpos);
 }
 
 void playpause(KeyContext& context) {

@@ -14,12 +14,12 @@ int findqueued(const PlayQueue& queue, const std::string& path) {
 void removequeued(PlayQueue& queue, int f) {
     const int count = queue.playlistcount;
     if (f < 0 || f >= count || count > kQueueRows) return;
+    // The entry at playlistpos plays (or played last), unless that one was taken out already.
+    if (f == queue.playlistpos && !queue.takenout) queue.takenout = queue.playlist[f][0];
     for (int i = f; i + 1 < count; ++i) queue.playlist[i] = queue.playlist[i + 1];
     --queue.playlistcount;
-    if (f < queue.playlistpos) --queue.playlistpos;
-    // Taking out the last entry while it plays would leave the position past the queue (the
-    // queue line would read "Item 12 of 11"); it stays on the new last entry instead.
-    if (queue.playlistcount > 0 && queue.playlistpos >= queue.playlistcount)
+    if (f <= queue.playlistpos) --queue.playlistpos;
+    if (queue.playlistpos >= queue.playlistcount)  // a position that was already past the queue
         queue.playlistpos = static_cast<int16_t>(queue.playlistcount - 1);
 }
 
@@ -33,7 +33,8 @@ int queuelisting(PlayQueue& queue, const BrowseState& browse) {
         if (!queue.append(item[0], item[1])) break;
         ++added;
     }
-    if (wasempty) queue.playlistpos = 0;
+    // A file taken out of the queue before it emptied still plays: the new entries follow it.
+    if (wasempty && !queue.takenout) queue.playlistpos = 0;
     return added;
 }
 

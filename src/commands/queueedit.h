@@ -13,7 +13,9 @@ namespace tunedeck {
 int findqueued(const PlayQueue& queue, const std::string& path);
 
 // Takes out row `f`, moving the later rows up. When the removed row lies before the one
-// playing, playlistpos moves up with its entry so that it still names what is playing.
+// playing, playlistpos moves up with its entry so that it still names what is playing. When it
+// is the one playing, its name is kept as `takenout` and playlistpos moves to the entry before
+// it (-1 for the first), so that the queue goes on with the entry that followed it.
 void removequeued(PlayQueue& queue, int f);
 
 // Appends every playable entry of the listing, in listing order, as far as the queue has room.

@@ -9,6 +9,8 @@
 namespace tunedeck::testing {
 namespace {
 
+namespace fs = std::filesystem;
+
 class FileKeys : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -51,6 +53,9 @@ TEST_F(FileKeys, EnterJumpsToAQueuedFileOrPlaysAnUnqueuedOneAlone) {
     EXPECT_EQ(queue().playlistcount, 2);
     EXPECT_EQ(queue().playlistpos, 1);
     EXPECT_EQ(h.active(), BASS_ACTIVE_PLAYING);
+    h.press(SDLK_p);  // the entry before c
+    h.app->Timer1_Timer();
+    EXPECT_EQ(h.app->form().lblTrack.caption, "b");
     h.press(SDLK_RETURN);  // c is not queued: the queue empties and c plays alone
     EXPECT_EQ(queue().playlistcount, 0);
     EXPECT_EQ(queue().playlistpos, 1);
@@ -78,6 +83,77 @@ TEST_F(FileKeys, QueueingTheListingStopsAtAFullQueue) {
     h.press(SDLK_a);
     EXPECT_EQ(queue().playlistcount, kQueueRows);
     EXPECT_EQ(queue().playlist[kQueueRows - 1][1], (h.root() / "c.mp3").string());
+}
+
+// Files named .mp3 that cannot start: empty, a single byte, zeros.
+void writeunplayable(const fs::path& file, int kind) {
+    const std::string bytes[] = {"", "\xff", std::string(65536, '\0')};
+    std::ofstream(file, std::ios::binary) << bytes[kind];
+}
+
+TEST(Unplayable, AnUnplayableFileFirstInTheStartUpQueueIsPassedOver) {
+    for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE(kind);
+        Harness h;
+        unsetenv("SDL_DISKAUDIODELAY");
+        writeunplayable(h.root() / "a.mp3", kind);
+        h.tone("b.mp3", 5.0);
+        h.writesettings("none");
+        Application& app = h.start();
+        ASSERT_TRUE(h.loaded) << app.endreason();
+        EXPECT_EQ(app.queue().playlistpos, 1);
+        EXPECT_EQ(h.active(), BASS_ACTIVE_PLAYING);
+        app.Timer1_Timer();
+        EXPECT_EQ(app.form().lblTrack.caption, "b");
+    }
+}
+
+// Queue 1 to 5 with 1, 3 and 5 unplayable: every way of choosing an entry goes on to the next
+// one that plays, in its own direction, and stops only when none does.
+class UnplayableEntries : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        unsetenv("SDL_DISKAUDIODELAY");
+        for (const int n : {1, 3, 5})
+            writeunplayable(h.root() / (std::to_string(n) + ".mp3"), n / 2);
+        for (const char* name : {"2.mp3", "4.mp3"}) h.tone(name, 20.0);
+        std::ofstream(h.root() / "good.m3u") << "5.mp3\n3.mp3\n4.mp3\n";
+        std::ofstream(h.root() / "none.m3u") << "1.mp3\n3.mp3\n";
+        h.writesettings("none");
+        h.start();
+        ASSERT_TRUE(h.loaded) << h.app->endreason();
+    }
+    void enteron(const std::string& name) {
+        const BrowseState& b = h.app->browse();
+        for (int16_t t = 1; t <= b.itemcount; ++t)
+            if (b.items[t][1] == (h.root() / name).string()) h.app->browse().row = t;
+        h.press(SDLK_RETURN);
+    }
+    int16_t pos() { return h.app->queue().playlistpos; }
+    Harness h;
+};
+
+TEST_F(UnplayableEntries, EachWayOfChoosingGoesOnToTheNextEntryThatPlays) {
+    EXPECT_EQ(pos(), 1);
+    h.press(SDLK_n);
+    EXPECT_EQ(pos(), 3);
+    h.press(SDLK_n);  // 5, round the end, 1
+    EXPECT_EQ(pos(), 1);
+    h.press(SDLK_p);  // 1, round the start, 5
+    EXPECT_EQ(pos(), 3);
+    enteron("1.mp3");
+    EXPECT_EQ(pos(), 1);
+    EXPECT_EQ(h.active(), BASS_ACTIVE_PLAYING);
+    enteron("good.m3u");
+    EXPECT_EQ(h.app->queue().playlistcount, 3);
+    EXPECT_EQ(pos(), 2);
+    EXPECT_EQ(h.active(), BASS_ACTIVE_PLAYING);
+    enteron("none.m3u");
+    EXPECT_EQ(pos(), 0);
+    EXPECT_EQ(h.active(), BASS_ACTIVE_STOPPED);
+    h.press(SDLK_n);
+    EXPECT_EQ(pos(), 1);  // where N went first
+    EXPECT_EQ(h.active(), BASS_ACTIVE_STOPPED);
 }
 
 TEST(Playlists, APlaylistNamingNoFilePlaysNothing) {

@@ -113,16 +113,25 @@ TEST_F(Scan, TreeWithoutMusicFindsNone) {
     EXPECT_EQ(queue.playlistcount, 0);
 }
 
-TEST_F(Scan, FailureMovesOnAndOnlyRowsInsideTheQueueAreTried) {
+TEST_F(Scan, FailuresGoOnToTheNextRowAndEachRowIsTriedOnce) {
     touch(tmp / "a" / "1.mp3");
     touch(tmp / "b" / "empty.wav");
-    touch(tmp / "c" / "2.mp3");
-    touch(tmp / "c" / "3.mp3");
-    recorder.failures = 2;
+    for (const char* name : {"2.mp3", "3.mp3", "4.mp3"}) touch(tmp / "c" / name);
+    recorder.failures = 3;
     run(root());
-    EXPECT_EQ(recorder.started, (std::vector<std::string>{root() + "/a/1.mp3", root() + "/c/2.mp3",
-                                                          root() + "/c/3.mp3"}));
-    EXPECT_EQ(queue.playlistpos, 2);
+    EXPECT_EQ(recorder.started,
+              (std::vector<std::string>{root() + "/a/1.mp3", root() + "/c/2.mp3",
+                                        root() + "/c/3.mp3", root() + "/c/4.mp3"}));
+    EXPECT_EQ(queue.playlistpos, 3);
+}
+
+TEST_F(Scan, NoRowStartingLeavesThePositionAtTheStart) {
+    touch(tmp / "1.mp3");
+    touch(tmp / "2.mp3");
+    recorder.failures = 99;
+    run(root());
+    EXPECT_EQ(recorder.started.size(), 2U);
+    EXPECT_EQ(queue.playlistpos, 0);
 }
 
 TEST_F(Scan, ActiveStreamIsLeftPlaying) {

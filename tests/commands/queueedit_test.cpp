@@ -17,6 +17,34 @@ TEST(QueueEdit, RemovingAnEntryBeforeThePlayingOneKeepsPosOnIt) {
     removequeued(queue, 1);  // after the playing entry
     EXPECT_EQ(queue.playlistpos, 0);
     EXPECT_EQ(findqueued(queue, "/2"), -1);
+    EXPECT_FALSE(queue.takenout);
+}
+
+// The entry playing taken out: its name stays what plays, and the position stands before the
+// entry that followed it, also when that was the first; further removals keep that.
+TEST(QueueEdit, TakingOutThePlayingEntryKeepsItsNameAndTheEntryAfterItNext) {
+    PlayQueue queue;
+    for (const char* path : {"/0", "/1", "/2", "/3"}) queue.append(path, path);
+    queue.playlistpos = 0;
+    removequeued(queue, 0);
+    EXPECT_EQ(queue.playlistpos, -1);
+    EXPECT_EQ(queue.currentname(), "/0");
+    removequeued(queue, 1);  // "/2", after the gap
+    EXPECT_EQ(queue.playlistpos, -1);
+    queue.playlistpos = 1;  // "/3" plays
+    queue.takenout.reset();
+    removequeued(queue, 1);
+    removequeued(queue, 0);  // "/1", before the gap
+    EXPECT_EQ(queue.playlistpos, -1);
+    EXPECT_EQ(queue.playlistcount, 0);
+    EXPECT_EQ(queue.currentname(), "/3");
+    BrowseState listing;
+    listing.itemcount = 1;
+    listing.items[1] = {"/4", "/4", kKindPlayable};
+    queuelisting(queue, listing);  // new entries follow the file that still plays
+    EXPECT_EQ(queue.playlistpos, -1);
+    queue.clear();
+    EXPECT_FALSE(queue.takenout);
 }
 
 TEST(McIReply, NumbersFromTheFirstCharactersAndUnreadableReplies) {

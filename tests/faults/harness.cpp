@@ -114,9 +114,10 @@ std::string queuecounters(Application& app) {
         return {};
     }
     // Emptying the queue by playing an unqueued file keeps the position; it is unused until the
-    // next entry is added, which sets it to 0.
+    // next entry is added, which sets it to 0. Taking out the first entry while it plays puts
+    // the position before the queue (-1).
     const int limit = q.playlistcount == 0 ? kQueueRows : q.playlistcount;
-    if (q.playlistpos < 0 || q.playlistpos >= limit) return counters;
+    if (q.playlistpos < -1 || q.playlistpos >= limit) return counters;
     return {};
 }
 
