@@ -14,7 +14,7 @@ class Playback {
   public:
     Playback(AudioLibrary& bass, PlayQueue& queue) : bass_(bass), queue_(queue) {}
 
-    // Starts a file; true when it could not be started (the designed sense).
+    // Starts a file; true when it could not be started.
     bool playfile(const std::string& path);
     // Starts queue row `row`, and when it does not start the rows after it in direction `step`
     // (+1 or -1), going round the ends when `wrap`, until one starts or every row has been tried
