@@ -7,40 +7,31 @@
 namespace tunedeck {
 namespace {
 
-TEST(QueueEdit, RemovingAnEntryBeforeThePlayingOneKeepsPosOnIt) {
+// Entries before the one playing move the position up with it; the entry playing taken out
+// keeps its name as what plays, and the position stands before the entry that followed it (-1
+// for the first), through further removals and additions.
+TEST(QueueEdit, RemovalsKeepThePositionOnWhatPlaysAndWhatFollows) {
     PlayQueue queue;
-    for (const char* path : {"/0", "/1", "/2"}) queue.append(path, path);
+    for (const char* path : {"/0", "/1", "/2", "/3", "/4"}) queue.append(path, path);
     queue.playlistpos = 1;
     removequeued(queue, findqueued(queue, "/0"));
-    EXPECT_EQ(queue.playlistcount, 2);
-    EXPECT_EQ(queue.playlist[queue.playlistpos][1], "/1");
-    removequeued(queue, 1);  // after the playing entry
+    removequeued(queue, findqueued(queue, "/3"));  // after the playing entry
     EXPECT_EQ(queue.playlistpos, 0);
-    EXPECT_EQ(findqueued(queue, "/2"), -1);
     EXPECT_FALSE(queue.takenout);
-}
-
-// The entry playing taken out: its name stays what plays, and the position stands before the
-// entry that followed it, also when that was the first; further removals keep that.
-TEST(QueueEdit, TakingOutThePlayingEntryKeepsItsNameAndTheEntryAfterItNext) {
-    PlayQueue queue;
-    for (const char* path : {"/0", "/1", "/2", "/3"}) queue.append(path, path);
-    queue.playlistpos = 0;
-    removequeued(queue, 0);
+    removequeued(queue, 0);  // "/1", playing
     EXPECT_EQ(queue.playlistpos, -1);
-    EXPECT_EQ(queue.currentname(), "/0");
-    removequeued(queue, 1);  // "/2", after the gap
+    EXPECT_EQ(queue.currentname(), "/1");
+    removequeued(queue, 1);  // "/4", after the gap
     EXPECT_EQ(queue.playlistpos, -1);
-    queue.playlistpos = 1;  // "/3" plays
+    EXPECT_EQ(queue.playlist[0][1], "/2");
+    queue.playlistpos = 0;  // "/2" plays
     queue.takenout.reset();
-    removequeued(queue, 1);
-    removequeued(queue, 0);  // "/1", before the gap
-    EXPECT_EQ(queue.playlistpos, -1);
+    removequeued(queue, 0);
     EXPECT_EQ(queue.playlistcount, 0);
-    EXPECT_EQ(queue.currentname(), "/3");
+    EXPECT_EQ(queue.currentname(), "/2");
     BrowseState listing;
     listing.itemcount = 1;
-    listing.items[1] = {"/4", "/4", kKindPlayable};
+    listing.items[1] = {"/5", "/5", kKindPlayable};
     queuelisting(queue, listing);  // new entries follow the file that still plays
     EXPECT_EQ(queue.playlistpos, -1);
     queue.clear();
