@@ -9,8 +9,13 @@ namespace {
 constexpr DWORD kVersion = 1 | (6u << 16);  // 1.6: major in the low word
 }
 
-AudioLibrary::AudioLibrary() : engine_(std::make_unique<AudioEngine>()) {}
+AudioLibrary::AudioLibrary(OutputTarget output)
+    : engine_(std::make_unique<AudioEngine>(std::move(output))) {}
 AudioLibrary::~AudioLibrary() = default;
+
+const std::string& AudioLibrary::output_error() const {
+    return engine_->output_error();
+}
 
 DWORD BASS_GetVersion(AudioLibrary&) {
     return kVersion;

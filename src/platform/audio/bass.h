@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+
+#include "platform/audio/outputdevice.h"
 
 union SDL_Event;
 
@@ -29,14 +32,18 @@ using SYNCPROC = std::function<void(HSYNC, DWORD, DWORD, DWORD)>;
 
 class AudioEngine;  // defined in platform/audio/engine.h
 
-// Owns one engine. Create one per application (tests may create several in turn).
+// Owns one engine. Create one per application (tests may create several in turn). The engine
+// plays into the output that `output` names (by default SDL's audio device).
 class AudioLibrary {
   public:
-    AudioLibrary();
+    explicit AudioLibrary(OutputTarget output = {});
     ~AudioLibrary();
     AudioLibrary(const AudioLibrary&) = delete;
     AudioLibrary& operator=(const AudioLibrary&) = delete;
     AudioEngine& engine() { return *engine_; }
+    // Why the output the settings name could not be used when BASS_Init failed; empty when the
+    // failure had nothing to do with them.
+    const std::string& output_error() const;
 
   private:
     std::unique_ptr<AudioEngine> engine_;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <utility>
 
 #include "platform/audio/format.h"
 
@@ -24,8 +25,10 @@ std::size_t bufferbytes(float seconds) {
 
 }  // namespace
 
-AudioEngine::AudioEngine()
-    : bufferbytes_(bufferbytes(kMaxBufferSeconds)), token_(std::random_device{}()) {}
+AudioEngine::AudioEngine(OutputTarget target)
+    : target_(std::move(target)),
+      bufferbytes_(bufferbytes(kMaxBufferSeconds)),
+      token_(std::random_device{}()) {}
 
 AudioEngine::~AudioEngine() {
     free();
@@ -45,15 +48,21 @@ BOOL AudioEngine::init(int device) {
     if (initialised_) return fail(BASS_ERROR_ALREADY);
     if (device != -1 && device < 1) return fail(BASS_ERROR_DEVICE);
     synceventtype();
+    output_error_.clear();
     try {
-        SdlSubsystem sdl(SDL_INIT_AUDIO | SDL_INIT_EVENTS);
+        SdlSubsystem sdl(SDL_INIT_EVENTS);
+        SdlSubsystem audio;  // keeps a device's name valid until it is opened
         const char* name = nullptr;
         if (device > 0) {
+            audio = SdlSubsystem(SDL_INIT_AUDIO);
             name = SDL_GetAudioDeviceName(device - 1, 0);
             if (!name) return fail(BASS_ERROR_DEVICE);
         }
-        output_.open(name);
+        output_.open(target_, name);
         sdl_ = std::move(sdl);
+    } catch (const OutputSettingError& e) {
+        output_error_ = e.what();
+        return fail(BASS_ERROR_DRIVER);
     } catch (const std::exception&) {
         return fail(BASS_ERROR_DRIVER);
     }
@@ -108,11 +117,11 @@ void AudioEngine::devicelost() {
     for (auto& [handle, channel] : channels_) channel.state = State::Stopped;
 }
 
-// Reopens the default device when the last one went away.
+// Reopens the output (SDL's default device, or the pipe) when the last one went away.
 bool AudioEngine::ensureoutput() {
     if (output_.isopen()) return true;
     try {
-        output_.open(nullptr);
+        output_.open(target_, nullptr);
     } catch (const std::exception&) {
         return false;
     }

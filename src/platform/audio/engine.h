@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/audio/bass.h"
 #include "platform/audio/output.h"
+#include "platform/audio/outputdevice.h"
 #include "platform/audio/sdl.h"
 #include "platform/audio/stream.h"
 
@@ -38,12 +40,16 @@ enum BassError : int {
 
 class AudioEngine {
   public:
-    AudioEngine();
+    // Plays into the output `target` names.
+    explicit AudioEngine(OutputTarget target);
     ~AudioEngine();
     AudioEngine(const AudioEngine&) = delete;
     AudioEngine& operator=(const AudioEngine&) = delete;
 
     int error() const { return error_; }
+    // Why the output named by the settings could not be used at the last init(); empty when it
+    // could, or when the sound card failed (the error code says enough then).
+    const std::string& output_error() const { return output_error_; }
     // Records `code` as the last error and returns 0.
     BOOL fail(int code);
 
@@ -95,6 +101,8 @@ class AudioEngine {
     static void postevent(const void* engine, uintptr_t token, HSTREAM handle);
 
     SdlSubsystem sdl_;
+    const OutputTarget target_;
+    std::string output_error_;
     std::map<DWORD, Channel> channels_;
     // Freed streams whose last samples are still playing; destroyed once played out.
     std::vector<std::unique_ptr<Stream>> draining_;

@@ -10,5 +10,9 @@ inline constexpr int kOutputRate = 44100;
 inline constexpr int kOutputChannels = 2;
 inline constexpr std::size_t kBytesPerFrame = 4;  // signed 16-bit, stereo
 inline constexpr std::size_t kBytesPerSecond = kOutputRate * kBytesPerFrame;
+// One period of the pipe output: what it asks its source for at a time (~11.6 ms). Small
+// enough for a pipe to take each period whole or not at all (at most PIPE_BUF bytes).
+inline constexpr int kPeriodFrames = 512;
+inline constexpr std::size_t kPeriodBytes = kPeriodFrames * kBytesPerFrame;
 
 }  // namespace tunedeck

@@ -6,38 +6,27 @@
 
 namespace tunedeck {
 
-void Output::open(const char* name) {
+void Output::open(const OutputTarget& target, const char* name) {
     close();
-    SDL_AudioSpec want{};
-    want.freq = kOutputRate;
-    want.format = AUDIO_S16SYS;
-    want.channels = kOutputChannels;
-    want.samples = kDeviceFrames;
-    want.callback = &Output::callback;
-    want.userdata = this;
-    device_ = AudioDevice(name, want);
-    setrunning(true);
+    device_ = open_output(target, name, kDeviceFrames, *this);
+    running_ = true;
 }
 
 void Output::close() noexcept {
-    device_ = AudioDevice();  // the old device closes here, after its last callback
+    device_.reset();  // the old output closes here, after its last period
     running_ = false;
     order_.fill(nullptr);
     count_ = 0;
 }
 
-bool Output::lost() const {
-    return device_ && SDL_GetAudioDeviceStatus(device_.id()) == SDL_AUDIO_STOPPED;
-}
-
 void Output::setrunning(bool running) {
     if (!device_) return;
-    SDL_PauseAudioDevice(device_.id(), running ? 0 : 1);
+    device_->set_running(running);
     running_ = running;
 }
 
 bool Output::append(Stream* stream) {
-    AudioDeviceLock lock(device_);
+    OutputLock lock(device_.get());
     if (find(stream) < count_) return true;
     if (count_ == kMaxStreams) return false;
     order_[count_++] = stream;
@@ -45,7 +34,7 @@ bool Output::append(Stream* stream) {
 }
 
 void Output::remove(Stream* stream) {
-    AudioDeviceLock lock(device_);
+    OutputLock lock(device_.get());
     const std::size_t at = find(stream);
     if (at >= count_) return;
     for (std::size_t i = at; i + 1 < count_; ++i) order_[i] = order_[i + 1];
@@ -53,12 +42,12 @@ void Output::remove(Stream* stream) {
 }
 
 bool Output::contains(const Stream* stream) const {
-    AudioDeviceLock lock(device_);
+    OutputLock lock(device_.get());
     return find(stream) < count_;
 }
 
 void Output::clear() {
-    AudioDeviceLock lock(device_);
+    OutputLock lock(device_.get());
     order_.fill(nullptr);
     count_ = 0;
 }
@@ -74,12 +63,9 @@ void Output::popfront() {
     order_[--count_] = nullptr;
 }
 
-void SDLCALL Output::callback(void* self, Uint8* out, int len) {
-    static_cast<Output*>(self)->mix(out, len > 0 ? static_cast<std::size_t>(len) : 0);
-}
-
-// Audio thread, under the device's lock: copies only, never waits or allocates.
-void Output::mix(uint8_t* out, std::size_t total) {
+// Output thread, under the output's lock: copies only, never waits or allocates.
+bool Output::fill(uint8_t* out, std::size_t total) noexcept {
+    const bool sounding = count_ > 0;
     const std::size_t len = total - total % kBytesPerFrame;
     std::size_t done = 0;
     while (done < len && count_ > 0) {
@@ -95,6 +81,7 @@ void Output::mix(uint8_t* out, std::size_t total) {
         }
     }
     std::memset(out + done, 0, total - done);
+    return sounding;
 }
 
 }  // namespace tunedeck

@@ -1,37 +1,40 @@
-// The audio output: one SDL device and the streams it plays, in order. The callback plays the
-// first stream of the order; when that one has been decoded to its end and its ring is empty,
-// it is played out and the next stream continues in the same buffer, at the very next sample.
-// A stream that has not reached its end holds back those behind it (an underrun is silence).
-// All members are for the UI thread; the callback runs on SDL's audio thread.
+// The engine's output: the streams it plays, in order, mixed into one output device (SDL's
+// device or a pipe, as the settings name it). Each period plays the first stream of the order;
+// when that one has been decoded to its end and its ring is empty, it is played out and the
+// next stream continues in the same period, at the very next sample. A stream that has not
+// reached its end holds back those behind it (an underrun is silence).
+// All members are for the UI thread; fill() runs on the output's thread.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
-#include "platform/audio/sdl.h"
+#include "platform/audio/outputdevice.h"
 #include "platform/audio/stream.h"
 
 namespace tunedeck {
 
-class Output {
+class Output : private SampleSource {
   public:
     static constexpr std::size_t kMaxStreams = 8;
-    static constexpr Uint16 kDeviceFrames = 512;  // ~11.6 ms per callback
+    static constexpr int kDeviceFrames = 512;  // ~11.6 ms a period on SDL's device
 
     Output() = default;
     ~Output() { close(); }
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
-    // Opens the device (null name: the default) and starts it. Throws SdlError.
-    void open(const char* name);
-    // Closes the device (waiting for a running callback) and forgets the order.
+    // Opens the target's output (`name`: SDL's device, null for the default) and starts it.
+    // Throws OutputSettingError or SdlError.
+    void open(const OutputTarget& target, const char* name);
+    // Closes the output (waiting for a period being mixed) and forgets the order.
     void close() noexcept;
     bool isopen() const { return static_cast<bool>(device_); }
-    // The device was opened and has since gone away (unplugged, write failure).
-    bool lost() const;
-    // Starts or pauses the device's callback.
+    // The output was opened and has since gone away (unplugged, write failure).
+    bool lost() const { return device_ && device_->lost(); }
+    // Starts or pauses the output's periods.
     void setrunning(bool running);
     bool running() const { return running_; }
 
@@ -42,16 +45,15 @@ class Output {
     void clear();
 
   private:
-    static void SDLCALL callback(void* self, Uint8* out, int len);
-    void mix(uint8_t* out, std::size_t len);
+    bool fill(uint8_t* out, std::size_t len) noexcept override;
     void popfront();
     std::size_t find(const Stream* stream) const;
 
-    AudioDevice device_;
     bool running_ = false;
-    // Shared with the callback: changed only under the device's lock.
+    // Shared with fill(): changed only under the output's lock.
     std::array<Stream*, kMaxStreams> order_{};
     std::size_t count_ = 0;
+    std::unique_ptr<OutputDevice> device_;  // last: closes before the order it reads
 };
 
 }  // namespace tunedeck

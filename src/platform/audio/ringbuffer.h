@@ -1,5 +1,6 @@
 // A fixed-size byte ring for exactly one producer thread and one consumer thread, without locks:
-// the decoder thread writes, the audio callback reads. Never allocates after construction.
+// a decoder or CD reader thread writes, the output thread reads. Never allocates after
+// construction.
 #pragma once
 
 #include <algorithm>
@@ -40,6 +41,12 @@ class RingBuffer {
         copyout(tail % capacity(), dest, n);
         read_.store(tail + n, std::memory_order_release);
         return n;
+    }
+
+    // Empties the ring. Only while neither the producer nor the consumer runs: their owner
+    // holds both off (by the locks each of them works under).
+    void clear() {
+        read_.store(written_.load(std::memory_order_acquire), std::memory_order_release);
     }
 
   private:

@@ -59,20 +59,4 @@ class AudioDevice {
     SDL_AudioDeviceID id_ = 0;
 };
 
-// Holds the device's lock: the callback does not run meanwhile. Keep it short.
-class AudioDeviceLock {
-  public:
-    explicit AudioDeviceLock(const AudioDevice& device) : id_(device.id()) {
-        if (id_) SDL_LockAudioDevice(id_);
-    }
-    ~AudioDeviceLock() noexcept {
-        if (id_) SDL_UnlockAudioDevice(id_);
-    }
-    AudioDeviceLock(const AudioDeviceLock&) = delete;
-    AudioDeviceLock& operator=(const AudioDeviceLock&) = delete;
-
-  private:
-    SDL_AudioDeviceID id_;
-};
-
 }  // namespace tunedeck

@@ -5,7 +5,8 @@
 
 namespace tunedeck::cd {
 
-CdDevice::CdDevice(std::unique_ptr<Drive> drive) : drive_(std::move(drive)), player_(*drive_) {}
+CdDevice::CdDevice(std::unique_ptr<Drive> drive, OutputTarget output)
+    : drive_(std::move(drive)), player_(*drive_, std::move(output)) {}
 
 std::string CdDevice::execute(const std::string& verb, const Words& args) {
     if (verb == "status") return status(args);

@@ -17,7 +17,8 @@ using Words = std::vector<std::string>;
 
 class CdDevice {
   public:
-    explicit CdDevice(std::unique_ptr<Drive> drive);
+    // Plays into the output `output` names.
+    explicit CdDevice(std::unique_ptr<Drive> drive, OutputTarget output = {});
 
     // A command's verb and the words after the alias ("wait" and "notify" removed).
     // Returns the reply; throws CdError.

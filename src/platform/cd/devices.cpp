@@ -10,7 +10,8 @@ namespace tunedeck {
 using cd::CdError;
 using cd::Error;
 
-CdDevices::CdDevices(std::filesystem::path settingsfile) : settingsfile_(std::move(settingsfile)) {}
+CdDevices::CdDevices(std::filesystem::path settingsfile, OutputTarget output)
+    : settingsfile_(std::move(settingsfile)), output_(std::move(output)) {}
 
 namespace {
 
@@ -63,7 +64,7 @@ void CdDevices::open(const cd::Words& words) {
     if (alias == "all") throw CdError(Error::BadKeyword);
     if (devices_.contains(alias)) throw CdError(Error::AliasInUse);
     auto drive = cd::opendrive(cd::readdevicesetting(settingsfile_), settingsfile_);
-    devices_.emplace(alias, std::make_unique<cd::CdDevice>(std::move(drive)));
+    devices_.emplace(alias, std::make_unique<cd::CdDevice>(std::move(drive), output_));
 }
 
 void CdDevices::close(const cd::Words& words) {

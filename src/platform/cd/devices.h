@@ -7,13 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/audio/outputdevice.h"
 #include "platform/cd/device.h"
 
 namespace tunedeck {
 
 class CdDevices {
   public:
-    explicit CdDevices(std::filesystem::path settingsfile);
+    CdDevices(std::filesystem::path settingsfile, OutputTarget output);
 
     // Runs one command string and returns its reply; throws cd::CdError.
     std::string send(std::string_view command);
@@ -23,6 +24,7 @@ class CdDevices {
     void close(const cd::Words& words);
 
     std::filesystem::path settingsfile_;
+    OutputTarget output_;
     std::map<std::string, std::unique_ptr<cd::CdDevice>> devices_;
 };
 

@@ -7,7 +7,7 @@ namespace tunedeck::cd {
 
 namespace {
 
-constexpr std::array<std::pair<Error, std::string_view>, 17> texts{{
+constexpr std::array<std::pair<Error, std::string_view>, 18> texts{{
     {Error::UnknownCommand, "The command is not recognised by the CD device."},
     {Error::UnknownDevice,
      "The device alias named in the command is not open. Open the device first."},
@@ -32,6 +32,10 @@ constexpr std::array<std::pair<Error, std::string_view>, 17> texts{{
     {Error::UnsupportedType, "Only the cdaudio device type can be opened."},
     {Error::CommandTooLong, "The command string is too long."},
     {Error::Internal, "The CD device failed unexpectedly."},
+    {Error::OutputSetting,
+     "The disc cannot be played into the output named in settings.ini, section [audio], key "
+     "output: it must be empty, for the sound card, or pipe: followed by the path of a named "
+     "pipe (FIFO) that can be opened for writing."},
 }};
 
 }  // namespace

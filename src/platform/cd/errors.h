@@ -27,6 +27,7 @@ enum class Error : uint32_t {
     UnsupportedType,
     CommandTooLong,
     Internal,
+    OutputSetting,
 };
 
 // The text for a code; empty for codes that are not ours.

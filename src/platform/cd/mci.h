@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/audio/outputdevice.h"
+
 namespace tunedeck {
 
 using MCIERROR = uint32_t;
@@ -16,16 +18,16 @@ using MCIERROR = uint32_t;
 class CdDevices;  // the open devices by alias, defined in platform/cd/devices.h
 
 // Owns every device opened through command strings. The settings file is where
-// "[cd] device" is read when a device is opened.
+// "[cd] device" is read when a device is opened; `output` names where a disc plays.
 class MciSession {
-public:
-    explicit MciSession(std::filesystem::path settingsfile);
+  public:
+    explicit MciSession(std::filesystem::path settingsfile, OutputTarget output = {});
     ~MciSession();
     MciSession(const MciSession&) = delete;
     MciSession& operator=(const MciSession&) = delete;
     CdDevices& devices() { return *devices_; }
 
-private:
+  private:
     std::unique_ptr<CdDevices> devices_;
 };
 

@@ -1,17 +1,39 @@
 #include "platform/cd/player.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <utility>
+
+#include "platform/audio/format.h"
+#include "platform/cd/errors.h"
 
 namespace tunedeck::cd {
 
 namespace {
+using namespace std::chrono_literals;
+
 constexpr uint32_t chunksectors = 8;  // about 0.1 s a read
 constexpr size_t chunksamples = chunksectors * framespersector * 2;
-constexpr size_t ringsamples = size_t(samplerate) * 2 / 2;  // half a second
+constexpr size_t chunkbytes = chunksamples * sizeof(int16_t);
+constexpr size_t ringbytes = kBytesPerSecond / 2;  // half a second
+constexpr int deviceframes = 2048;                 // a period of SDL's device, ~46 ms
+static_assert(samplerate == kOutputRate, "a disc plays in the output's format as it is");
+
+// The reader sleeps while the output makes room or plays a stretch out; within these bounds,
+// as a paused output frees nothing and a tiny remainder would make it spin.
+constexpr auto minwait = 1ms;
+constexpr auto maxwait = 200ms;
+
+std::chrono::microseconds play_time(size_t bytes) {
+    const std::chrono::microseconds time(bytes * 1'000'000 / kBytesPerSecond);
+    return std::clamp<std::chrono::microseconds>(time, minwait, maxwait);
+}
+
 }  // namespace
 
-Player::Player(Drive& drive) : drive_(drive), ring_(ringsamples) {}
+Player::Player(Drive& drive, OutputTarget output)
+    : drive_(drive), target_(std::move(output)), ring_(ringbytes) {}
 
 Player::~Player() {
     {
@@ -24,7 +46,15 @@ Player::~Player() {
 }
 
 void Player::startoutput() {
-    if (!output_) output_.emplace(&Player::callback, this);
+    if (!output_) {
+        try {
+            output_ = open_output(target_, nullptr, deviceframes, *this);
+        } catch (const OutputSettingError&) {
+            throw CdError(Error::OutputSetting);
+        } catch (const std::exception&) {
+            throw CdError(Error::AudioOutput);
+        }
+    }
     if (!reader_.joinable()) reader_ = std::thread([this] { readerloop(); });
 }
 
@@ -32,92 +62,94 @@ void Player::play(std::vector<AudioRange> ranges) {
     if (ranges.empty()) return;
     startoutput();
     {
+        OutputLock hold(output_.get());
         std::lock_guard lock(mutex_);
         ++generation_;
         ring_.clear();
         ranges_ = std::move(ranges);
         rangeindex_ = 0;
-        readpos_ = outpos_ = ranges_.front().begin;
-        active_ = true;
-        paused_ = false;
+        readpos_ = ranges_.front().begin;
+        outpos_ = readpos_;
         readerdone_ = false;
+        paused_ = false;
+        active_ = true;
     }
     wake_.notify_all();
 }
 
 void Player::pause() {
-    std::lock_guard lock(mutex_);
+    OutputLock hold(output_.get());
     if (active_) paused_ = true;
 }
 
 void Player::resume() {
-    std::lock_guard lock(mutex_);
+    OutputLock hold(output_.get());
     paused_ = false;
 }
 
 void Player::stop() {
+    OutputLock hold(output_.get());
     std::lock_guard lock(mutex_);
     halt();
 }
 
 void Player::halt() {
     ++generation_;
-    active_ = paused_ = false;
+    active_ = false;
+    paused_ = false;
     ring_.clear();
     readpos_ = outpos_;
 }
 
 void Player::seek(int64_t frame) {
+    OutputLock hold(output_.get());
     std::lock_guard lock(mutex_);
     halt();
-    readpos_ = outpos_ = frame;
-}
-
-int64_t Player::position() {
-    std::lock_guard lock(mutex_);
-    return outpos_;
+    readpos_ = frame;
+    outpos_ = frame;
 }
 
 PlayState Player::state() {
     if (output_ && output_->lost()) {
         // Nothing plays any more: stop where the output got to; the next play reopens it.
-        output_.reset();  // outside the lock: closing waits for a running callback
+        output_.reset();
         stop();
     }
-    std::lock_guard lock(mutex_);
     if (!active_) return PlayState::Stopped;
     return paused_ ? PlayState::Paused : PlayState::Playing;
 }
 
-void SDLCALL Player::callback(void* self, Uint8* stream, int bytes) {
-    static_cast<Player*>(self)->fill(reinterpret_cast<int16_t*>(stream), size_t(bytes) / 2);
-}
-
-// Audio thread: copies what is ready, pads with silence. The lock is held only for the copy.
-void Player::fill(int16_t* out, size_t samples) {
+// Output thread: copies what is ready and pads with silence; never waits for the reader.
+bool Player::fill(uint8_t* out, size_t bytes) noexcept {
+    const bool playing = active_.load() && !paused_.load();
     size_t taken = 0;
-    {
-        std::lock_guard lock(mutex_);
-        if (active_ && !paused_) {
-            taken = ring_.pop(out, samples);
-            outpos_ += int64_t(taken / 2);
-            if (ring_.empty() && readerdone_) active_ = false;
-        }
+    if (playing) {
+        // Read before taking: once the reader is done, nothing arrives after the take.
+        const bool done = readerdone_.load();
+        taken = ring_.read(out, bytes - bytes % kBytesPerFrame);
+        if (taken > 0) outpos_.fetch_add(int64_t(taken / kBytesPerFrame));
+        if (done && ring_.size() == 0) active_ = false;
     }
-    if (taken > 0) wake_.notify_all();
-    std::memset(out + taken, 0, (samples - taken) * sizeof(int16_t));
+    std::memset(out + taken, 0, bytes - taken);
+    return playing;
 }
 
 void Player::readerloop() noexcept {
     std::vector<int16_t> buffer(chunksamples);
     std::unique_lock lock(mutex_);
     while (!quit_) {
-        if (!active_ || readerdone_ || ring_.room() < chunksamples) {
+        if (!active_ || readerdone_) {
             wake_.wait(lock);
+        } else if (const size_t room = ring_.capacity() - ring_.size(); room < chunkbytes) {
+            wake_.wait_for(lock, play_time(chunkbytes - room));
         } else if (readpos_ >= ranges_[rangeindex_].end) {
-            if (!nextrange()) wake_.wait(lock);
+            if (!nextrange()) wake_.wait_for(lock, play_time(ring_.size()));
         } else if (!readchunk(lock, buffer)) {
-            halt();  // the disc went away or cannot be read: stop where the output got to
+            // The disc went away or cannot be read: stop where the output got to. The ring is
+            // the output's to read; the next play or seek empties it.
+            ++generation_;
+            active_ = false;
+            readpos_ = outpos_;
         }
     }
 }
@@ -128,12 +160,12 @@ void Player::readerloop() noexcept {
 bool Player::nextrange() {
     if (rangeindex_ + 1 >= ranges_.size()) {
         readerdone_ = true;
-        if (ring_.empty()) active_ = false;
         return true;
     }
-    if (!ring_.empty()) return false;
+    if (ring_.size() != 0) return false;
     ++rangeindex_;
-    readpos_ = outpos_ = ranges_[rangeindex_].begin;
+    readpos_ = ranges_[rangeindex_].begin;
+    outpos_ = readpos_;  // the output takes nothing meanwhile: the ring is empty
     return true;
 }
 
@@ -152,7 +184,8 @@ bool Player::readchunk(std::unique_lock<std::mutex>& lock, std::vector<int16_t>&
     if (generation != generation_) return true;  // stopped or moved meanwhile: discard
     if (!ok) return false;
     int64_t frames = std::min(int64_t(count) * framespersector - skip, end - readpos_);
-    ring_.push(buffer.data() + skip * 2, size_t(frames) * 2);
+    ring_.write(reinterpret_cast<const uint8_t*>(buffer.data() + skip * 2),
+                size_t(frames) * kBytesPerFrame);
     readpos_ += frames;
     return true;
 }
