@@ -131,6 +131,7 @@ class Application {
     AppOptions options_;
     std::unique_ptr<SdlEvents> events_;
     SettingsReader reader_;
+    const OutputTarget audio_output_;  // file playback and the disc play into it
     Settings settings_;
     std::unique_ptr<BrowseState> browse_;
     RunMode mode_;

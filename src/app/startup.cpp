@@ -78,8 +78,12 @@ bool Application::startaudio() {
         return false;
     }
     if (BASS_Init(*bass_, -1, 44100, makelong(0, 25), screen_->sdlwindow()) == 0) {
-        errorbox("Can't initialize digital sound system");
-        end(1, "the sound output could not be opened");
+        // A pipe the settings name but that cannot be used is said, with the setting.
+        const std::string& why = bass_->output_error();
+        errorbox(why.empty() ? "Can't initialize digital sound system"
+                             : "Can't initialize digital sound system\r\n" + why);
+        end(1, why.empty() ? "the sound output could not be opened"
+                           : "the sound output could not be opened: " + why);
         return false;
     }
     BASS_SetBufferLength(*bass_, 1.0F);  // the engine keeps its own buffering; result unused

@@ -131,6 +131,10 @@ Settings SettingsReader::loadsettings() {
     return settings;
 }
 
+std::string SettingsReader::audio_output() {
+    return readsetting({}, "audio", "output", "");
+}
+
 std::string SettingsReader::rootpath() {
     const std::string value = readsetting({}, "system", "path", homefolder() + "/Music");
     if (value.empty()) return value;

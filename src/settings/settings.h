@@ -47,6 +47,9 @@ class SettingsReader {
     std::string readsetting(std::string_view file, std::string_view section, std::string_view key,
                             std::string_view deflt);
     Settings loadsettings();
+    // Where the sound goes, "[audio] output" as written: empty for the sound card, or
+    // "pipe:<path>". Read once, at start-up.
+    std::string audio_output();
     // The music root, read anew at every call: a leading ~ or $HOME expanded, a relative path
     // taken from the application folder, in the folder list's normal form. Empty when the
     // setting is present but empty: no music folder.
