@@ -133,6 +133,25 @@ TEST(Startup, UnopenableDeviceShowsTheDeviceErrorAndEndsNamingTheImage) {
     ASSERT_EQ(h.boxes.shown.size(), 1U);
 }
 
+// An output pipe that cannot be used: file mode ends at the audio start, an audio CD says so
+// when it starts to play; each message names the setting.
+TEST(Startup, UnusableOutputPipeIsSaidNamingTheSetting) {
+    for (const bool cd : {false, true}) {
+        SCOPED_TRACE(cd ? "audio CD" : "files");
+        Harness h;
+        h.tone("a.mp3");
+        std::ofstream(h.dir / "plain") << "not a pipe";
+        if (cd) fixtures::writecdimage(h.dir / "disc.cue", {{1.0, 440}});
+        h.writesettings(cd ? (h.dir / "disc.cue").string() : "none", "showletters=0",
+                        "\n[audio]\noutput=pipe:plain");
+        Application& app = h.start();
+        EXPECT_EQ(h.loaded, cd);
+        EXPECT_EQ(app.endreason().find("[audio] output") != std::string::npos, !cd);
+        ASSERT_EQ(h.boxes.shown.size(), 1U);
+        EXPECT_NE(h.boxes.shown[0][1].find("[audio]"), std::string::npos) << h.boxes.shown[0][1];
+    }
+}
+
 // A fresh install names no drive: on a box without one the music files play, without a word.
 TEST(Startup, NoDriveSettingOnABoxWithoutADriveIsFileMode) {
     if (!cd::defaultdevice().empty()) GTEST_SKIP() << "this machine has a CD drive";

@@ -30,15 +30,16 @@ class CdTest : public ::testing::Test {
         setenv("SDL_DISKAUDIOFILE", (dir / "output.raw").c_str(), 1);
     }
 
-    // Writes settings.ini with "[cd] device=<device>" and starts a session on it.
-    void usedevice(const std::string& device) {
+    // Writes settings.ini with "[cd] device=<device>" and starts a session on it, playing into
+    // the output `output` names.
+    void usedevice(const std::string& device, const std::string& output = {}) {
         std::ofstream(dir / "settings.ini") << "[cd]\ndevice=" << device << "\n";
-        mci = std::make_unique<MciSession>(dir / "settings.ini");
+        mci = std::make_unique<MciSession>(dir / "settings.ini", OutputTarget{output, dir.path()});
     }
     // A cue/bin image "disc.cue" of these tracks, opened as "cd".
-    void opendisc(const std::vector<fx::CdTrack>& tracks) {
+    void opendisc(const std::vector<fx::CdTrack>& tracks, const std::string& output = {}) {
         fx::writecdimage(dir / "disc.cue", tracks);
-        usedevice("disc.cue");
+        usedevice("disc.cue", output);
         ASSERT_EQ(send("open cdaudio alias cd wait shareable").code, 0u);
     }
     Result send(const std::string& command, uint32_t size = 128) {

@@ -7,6 +7,7 @@
 
 #include "platform/cd/device.h"
 #include "platform/cd/drives.h"
+#include "tests/platform/audio/pipereader.h"
 #include "tests/platform/cd/cdtest.h"
 
 namespace tunedeck::cdtest {
@@ -16,8 +17,8 @@ using namespace std::chrono_literals;
 
 class Playback : public CdTest {
   protected:
-    // Waits for the disc to play out, then closes the device so the output file is complete.
-    std::vector<fx::ToneSegment> playedtones() {
+    // Waits for the disc to play out, then closes the device so the output is complete.
+    void playout() {
         auto deadline = std::chrono::steady_clock::now() + 20s;
         while (reply("status cd mode") == "playing" &&
                std::chrono::steady_clock::now() < deadline) {
@@ -25,6 +26,9 @@ class Playback : public CdTest {
         }
         EXPECT_EQ(reply("status cd mode"), "stopped");
         EXPECT_EQ(send("close all").code, 0u);
+    }
+    std::vector<fx::ToneSegment> playedtones() {
+        playout();
         return fx::findtones(dir / "output.raw");
     }
 };
@@ -112,6 +116,29 @@ TEST_F(Playback, PlaysAcrossTrackBoundariesAndStopsAtTheEnd) {
     auto tones = playedtones();
     ASSERT_EQ(tones.size(), 2u);
     EXPECT_NEAR(tones[0].seconds + tones[1].seconds, 1.0, 0.03);
+}
+
+// A disc plays into a named pipe as into the sound card, paced in real time; a pipe the
+// settings name that is not one is refused with a text that names the setting.
+TEST_F(Playback, PlaysIntoANamedPipe) {
+    testing::makefifo(dir / "fifo");
+    opendisc({{1.0, 440}, {0.5, 0, true}, {1.0, 880}}, "pipe:fifo");
+    testing::PipeReader reader(dir / "fifo");
+    ASSERT_EQ(send("set cd time format tmsf").code, 0u);
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(send("play cd from 1").code, 0u);
+    playout();
+    EXPECT_GT(std::chrono::steady_clock::now() - started, 1900ms);
+    const auto tones = fx::findtones(reader.samples(), 44100, 2);
+    ASSERT_EQ(tones.size(), 2u);
+    EXPECT_NEAR(tones[0].frequency, 440, 10);
+    EXPECT_NEAR(tones[0].seconds, 1.0, 0.02);
+    EXPECT_NEAR(tones[1].frequency, 880, 15);
+    EXPECT_NEAR(tones[1].seconds, 1.0, 0.02);
+
+    opendisc({{1.0, 440}}, "pipe:disc.cue");
+    const Result refused = send("play cd");
+    EXPECT_NE(errortext(refused.code).find("[audio]"), std::string::npos);
 }
 
 // Points the user's runtime folder, where a rewritten toc is kept while it opens, elsewhere.

@@ -1,0 +1,200 @@
+// Tunedeck feeding Debian's snapserver through its pipe source, on loopback ports picked at run
+// time: the server's control port tells the stream's state, and snapclient, writing what it
+// plays to a file, tells what a room hears.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "harness.h"
+
+extern char** environ;
+
+namespace tunedeck::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A loopback TCP port that nothing listens on now.
+int freeport() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    const bool ok = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0;
+    if (fd >= 0) ::close(fd);
+    return ok ? ntohs(address.sin_port) : 0;
+}
+
+// A program run with its output in a log file, ended (SIGTERM, then SIGKILL) when it goes.
+class Child {
+  public:
+    Child(std::vector<std::string> args, const fs::path& log) {
+        std::vector<char*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Child() { end(); }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    bool running() const { return pid_ > 0; }
+    void end() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        for (int i = 0; i < 100 && ::waitpid(pid_, nullptr, WNOHANG) == 0; ++i) {
+            std::this_thread::sleep_for(20ms);
+            if (i == 99) {
+                ::kill(pid_, SIGKILL);
+                ::waitpid(pid_, nullptr, 0);
+            }
+        }
+        pid_ = -1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+};
+
+// One JSON-RPC request on the server's control port; its reply line, empty on any failure.
+std::string rpc(int port, const std::string& method) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return {};
+    timeval limit{2, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string reply;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        const std::string request = R"({"id":1,"jsonrpc":"2.0","method":")" + method + "\"}\r\n";
+        if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(request.size())) {
+            char block[4096];
+            for (int i = 0; i < 1000 && reply.find('\n') == std::string::npos; ++i) {
+                const ssize_t n = ::recv(fd, block, sizeof block, 0);
+                if (n <= 0) break;
+                reply.append(block, static_cast<std::size_t>(n));
+            }
+        }
+    }
+    ::close(fd);
+    return reply;
+}
+
+// The status of the stream "tunedeck" in a Server.GetStatus reply ("playing", "idle", ...).
+std::string streamstatus(const std::string& reply) {
+    const std::size_t stream = reply.find(R"("id":"tunedeck")");
+    if (stream == std::string::npos) return {};
+    const std::string key = R"("status":")";
+    const std::size_t at = reply.find(key, stream);
+    if (at == std::string::npos) return {};
+    const std::size_t begin = at + key.size();
+    return reply.substr(begin, reply.find('"', begin) - begin);
+}
+
+// Waits, without a jukebox to run meanwhile, until `done` holds; false when `seconds` passed.
+bool waitfor(const std::function<bool()>& done, double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+bool installed(const char* program) {
+    return fs::exists(fs::path("/usr/bin") / program);
+}
+
+TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop) {
+    if (!installed("snapserver") || !installed("snapclient")) {
+        GTEST_SKIP() << "snapserver or snapclient is not installed "
+                        "(scripts/install-deps test installs them)";
+    }
+    Harness h;
+    const fs::path fifo = h.dir / "snapfifo";
+    const int streamport = freeport(), controlport = freeport();
+    ASSERT_TRUE(streamport > 0 && controlport > 0 && streamport != controlport);
+    std::ofstream(h.dir / "snapserver.conf")
+        << "[server]\ndatadir = " << (h.dir / "snapdata").string() << "\n"
+        << "[http]\nenabled = false\n"
+        << "[tcp]\nbind_to_address = 127.0.0.1\nport = " << controlport << "\n"
+        << "[stream]\nbind_to_address = 127.0.0.1\nport = " << streamport << "\n"
+        << "source = pipe://" << fifo.string()
+        << "?name=tunedeck&mode=create&sampleformat=44100:16:2\n"
+        << "[logging]\nfilter = *:info\n";
+    Child server({"snapserver", "-c", (h.dir / "snapserver.conf").string()},
+                 h.dir / "snapserver.log");
+    ASSERT_TRUE(server.running());
+    auto status = [&] { return streamstatus(rpc(controlport, "Server.GetStatus")); };
+    ASSERT_TRUE(waitfor([&] { return fs::exists(fifo) && status() == "idle"; }, 10))
+        << "snapserver did not start";
+    Child client({"snapclient", "-h", "127.0.0.1", "-p", std::to_string(streamport), "--hostID",
+                  "tunedeck-test", "--player", "file:filename=" + (h.dir / "room.raw").string()},
+                 h.dir / "snapclient.log");
+    ASSERT_TRUE(waitfor(
+        [&] {
+            return rpc(controlport, "Server.GetStatus").find(R"("connected":true)") !=
+                   std::string::npos;
+        },
+        10))
+        << "snapclient did not connect";
+
+    // Three tones of a second that must join without a gap, then a long one that S cuts.
+    const double kHz[] = {440, 660, 880, 1100};
+    for (int i = 0; i < 4; ++i) {
+        fixtures::writetone(h.root() / ("track" + std::to_string(i + 1) + ".mp3"),
+                            fixtures::AudioFormat::Mp3, {kHz[i], i < 3 ? 1.0 : 30.0});
+    }
+    h.writesettings("none", "showletters=0", "\n[audio]\noutput=pipe:" + fifo.string());
+    h.start();
+    ASSERT_TRUE(h.loaded) << h.app->endreason();
+    EXPECT_TRUE(h.waituntil([&] { return status() == "playing"; }, 5));
+    ASSERT_TRUE(h.waituntil([&] { return h.app->queue().playlistpos == 3; }, 10));
+    h.waituntil([] { return false; }, 1.0);
+    h.press(SDLK_s);
+    EXPECT_EQ(h.active(), 0u);
+    EXPECT_TRUE(h.waituntil([&] { return status() == "idle"; }, 10));
+    h.waituntil([] { return false; }, 2.0);  // the client plays its buffer out
+    client.end();
+
+    const auto tones = fixtures::findtones(h.dir / "room.raw");
+    ASSERT_EQ(tones.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(tones[i].frequency, kHz[i], 15);
+        if (i < 3) {
+            EXPECT_NEAR(tones[i].seconds, 1.0, 0.02);
+        }
+        if (i > 0) {
+            EXPECT_NEAR(tones[i].start - (tones[i - 1].start + tones[i - 1].seconds), 0, 0.005);
+        }
+    }
+    EXPECT_LT(tones[3].seconds, 2.0);  // cut by S, a second after the last tone started
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
