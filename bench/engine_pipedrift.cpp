@@ -58,8 +58,8 @@ int main() {
         SdlOutput diskout(nullptr, kPeriodFrames, disk);
         std::this_thread::sleep_for(std::chrono::seconds(61));
     }
-    if (pipe.times.size() < kPeriods || disk.times.size() < kPeriods) return 1;
-    bench::figure("pipe output lag after a minute", lag_ms(pipe.times), "ms",
-                  "SDL disk driver", lag_ms(disk.times));
+    if (pipe.times.size() < kPeriods / 2 || disk.times.size() < kPeriods / 2) return 1;
+    bench::figure("pipe output lag after a minute", lag_ms(pipe.times), "ms", "SDL disk driver",
+                  lag_ms(disk.times));
     return 0;
 }

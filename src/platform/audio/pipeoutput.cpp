@@ -67,8 +67,8 @@ FileDescriptor open_named_pipe(const std::filesystem::path& path) {
 
 // The pipe open on `fd` is the one at `path`.
 bool names(const std::filesystem::path& path, int fd) {
-    struct stat open {
-    }, named{};
+    struct stat open {};
+    struct stat named {};
     return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 &&
            open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }

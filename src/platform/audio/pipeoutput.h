@@ -3,7 +3,7 @@
 // thread of ours does: it sleeps to absolute deadlines one period apart, asks the source for
 // the period and writes it without blocking. What the pipe has no room for, or what nobody
 // reads, is dropped: playback keeps real time whether or not anyone listens, and a reader that
-// comes later hears from the current position (at most kMaxBacklog behind it). While nothing
+// comes later hears from the current position (at most 150 ms behind it). While nothing
 // plays, nothing is written.
 //
 // The pipe is held open for reading and writing. So it never blocks and needs no reader to

@@ -64,25 +64,6 @@ TEST(EnginePipe, KeepsRealTimeWithoutAReaderAndALateReaderHearsTheCurrentPositio
     EXPECT_LT(tones[0].seconds, 2.0 - heard + 0.18);
 }
 
-// A listener that opened the pipe and takes nothing: the pipe fills, and the rest is dropped
-// rather than waited for.
-TEST(EnginePipe, AReaderThatTakesNothingHoldsNothingUp) {
-    fx::TempDir dir;
-    fx::writetone(dir / "a.wav", fx::AudioFormat::Wav, {440, 1.0});
-    PipeEngine engine(dir);
-    const int stuck = ::open((dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(stuck, 0);
-    ASSERT_TRUE(startlibrary(engine.bass));
-    const auto started = Clock::now();
-    const HSTREAM h = engine.play(dir / "a.wav");
-    ASSERT_NE(h, 0u);
-    EXPECT_TRUE(pumpuntil(
-        engine.bass, [&] { return BASS_ChannelIsActive(engine.bass, h) == 0; }, 3s));
-    EXPECT_NEAR(std::chrono::duration<double>(Clock::now() - started).count(), 1.0, 0.15);
-    EXPECT_EQ(BASS_ChannelGetPosition(engine.bass, h), 176400u);
-    ::close(stuck);
-}
-
 // Nothing reaches the pipe while paused or stopped; the tone resumes at the very sample where
 // it paused, so what the listener gets is one unbroken second of it.
 TEST(EnginePipe, PauseAndStopWriteNothingAndResumeContinues) {
