@@ -46,11 +46,9 @@ int main() {
     auto queue = std::make_unique<PlayQueue>();
     View view{form, *browse, *queue, DisplaySettings{}};
     startuplayout(view);
-    browse->itemcount = 2000;
     for (int n = 1; n <= 2000; ++n)
-        browse->items[static_cast<std::size_t>(n)] = {"Track number " + std::to_string(n),
-                                                      "/music/" + std::to_string(n),
-                                                      n % 7 == 0 ? kKindFolder : kKindPlayable};
+        browse->items.append({"Track number " + std::to_string(n), "/music/" + std::to_string(n),
+                              n % 7 == 0 ? ItemKind::Folder : ItemKind::Playable});
     for (int j = 0; j < 500; ++j) queue->append("q", "/music/" + std::to_string(j * 3));
     screen.render();
 

@@ -42,6 +42,9 @@ Application::Application(AppOptions options)
       bass_(std::make_unique<AudioLibrary>(audio_output_)),
       playback_(std::make_unique<Playback>(*bass_, *queue_)),
       mci_(std::make_unique<MciSession>(reader_.settingsfile(), audio_output_)),
+      keys_cd_(makedeck(keyreply_)),
+      startup_cd_(makedeck(startupreply_)),
+      tick_cd_(makedeck(tickreply_)),
       folders_(std::make_unique<FolderLists>()),
       screen_(makescreen(options_)),
       form_(std::make_unique<MainScreen>(*screen_)),
@@ -56,16 +59,24 @@ Application::Application(AppOptions options)
     }
     cd_ = std::make_unique<CdControl>(*mci_, *boxes_);
     browser_ = std::make_unique<Browser>(
-        Browser{*browse_, mode_, settings_, reader_, *folders_, *queue_, *playback_, *mci_,
-                [this](const std::string& command) { mcicommand(command, true); }});
-    keys_ = std::make_unique<KeyContext>(KeyContext{*browser_, makecommandview(*view_, *browser_),
-                                                    *cues_, saver_.idlecount, keyreply_, [this] {
-                                                        Form_Unload();
-                                                        end(0, {});
-                                                    }});
+        Browser{*browse_, mode_, settings_, reader_, *folders_, *queue_, *playback_, keys_cd_});
+    keys_ = std::make_unique<KeyContext>(
+        KeyContext{*browser_, makecommandview(*view_, *browser_), *cues_, saver_.idlecount, [this] {
+                       Form_Unload();
+                       end(0, {});
+                   }});
 }
 
 Application::~Application() noexcept = default;
+
+CdDeck Application::makedeck(std::span<char> reply) {
+    return CdDeck(
+        *mci_,
+        [this](const std::string& command, bool showerrors) {
+            return mcicommand(command, showerrors);
+        },
+        reply);
+}
 
 void Application::end(int status, std::string reason) {
     ended_ = true;
@@ -83,7 +94,7 @@ void Application::keydown(int16_t keycode) {
 
 void Application::handleevent(const SDL_Event& event) {
     if (ended_) return;
-    if (BASS_DispatchSyncEvent(*bass_, event)) return;
+    if (playback_->dispatch(event)) return;
     if (remote_ && remote_->handleevent(event, [this](int16_t key) { keydown(key); })) return;
     switch (event.type) {
         case SDL_KEYDOWN:

@@ -11,11 +11,13 @@
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <span>
 #include <string>
 
 #include "app/remotelink.h"
 #include "app/saver.h"
 #include "audio/cdcontrol.h"
+#include "audio/cddeck.h"
 #include "audio/playback.h"
 #include "audio/queue.h"
 #include "browse/browser.h"
@@ -109,6 +111,8 @@ class Application {
     bool mcicommand(const std::string& command, bool showerrors) {
         return cd_->mcicommand(command, showerrors);
     }
+    // A deck over the CD device whose replies go into `reply`, its commands through mcicommand.
+    CdDeck makedeck(std::span<char> reply);
     void end(int status, std::string reason);
 
     bool probedrive();
@@ -118,8 +122,8 @@ class Application {
     void buildscreen();
     void showtitle();
 
-    void tickfile();
-    void tickcd();
+    StatusLines filestatus();
+    StatusLines cdstatus(const CdMode& mode);
     void ticksaver();
 
     void startremote();
@@ -139,6 +143,13 @@ class Application {
     std::unique_ptr<AudioLibrary> bass_;
     std::unique_ptr<Playback> playback_;
     std::unique_ptr<MciSession> mci_;
+    // The CD's status replies, one buffer per user: a failed query shows that user's last reply.
+    std::array<char, 40> keyreply_{};  // the key handler and the disc's listing
+    std::array<char, 30> startupreply_{};
+    std::array<char, 30> tickreply_{};
+    CdDeck keys_cd_;
+    CdDeck startup_cd_;  // start-up and shutdown
+    CdDeck tick_cd_;
     std::unique_ptr<FolderLists> folders_;
     std::unique_ptr<Screen> screen_;
     std::unique_ptr<MainScreen> form_;
@@ -149,9 +160,6 @@ class Application {
     std::unique_ptr<Browser> browser_;
     std::unique_ptr<SoundCues> cues_;
     std::unique_ptr<KeyContext> keys_;
-    KeyReplyBuffer keyreply_{};
-    StatusBuffer30 startupreply_{};
-    StatusBuffer30 tickreply_{};
     SaverCounters saver_;
     std::mt19937 random_;
     bool ended_ = false;

@@ -3,9 +3,8 @@
 #include <SDL.h>
 
 #include "app/application.h"
-#include "app/audioglue.h"
+#include "audio/bassutil.h"
 #include "browse/paging.h"
-#include "commands/mcireply.h"
 #include "platform/cd/drive.h"
 
 namespace tunedeck {
@@ -32,45 +31,37 @@ void Application::errorbox(const std::string& message) {
 // True when the disc holds at least one audio track; a disc of data tracks alone (a data
 // disc, a Video CD) runs in file mode, whatever the number of its tracks.
 bool Application::hasaudiotrack() {
-    for (int track = 1; track <= mode_.cdtracks; ++track) {
-        const std::string type =
-            startupreply_.query(*mci_, "status cd type track " + std::to_string(track));
-        if (type == "audio") return true;
-    }
+    for (int track = 1; track <= mode_.cdtracks; ++track)
+        if (startup_cd_.audio_track(track)) return true;
     return false;
 }
 
-// Steps 1 to 4: the device, the disc and the mode. False when the program ended.
+// The device, the disc and the mode. False when the program ended.
 bool Application::probedrive() {
-    if (!mcicommand("open cdaudio alias cd wait shareable", true)) {
-        mcicommand("close all", false);
+    CdDeck& cd = startup_cd_;
+    if (!cd.open()) {
+        cd.close();
         end(1, cannotopen(reader_.settingsfile()));
         return false;
     }
-    if (startupreply_.query(*mci_, "status cd media present") != "true") {
-        mcicommand("close all", false);
-        end(1, "no disc in the CD drive");
-        return false;
-    }
-    const auto tracks =
-        replynumber(startupreply_.query(*mci_, "status cd number of tracks wait"), 2);
+    const auto tracks = cd.media_present() ? cd.tracks() : std::nullopt;
     if (!tracks) {  // an unreadable count is taken as an empty drive
-        mcicommand("close all", false);
+        cd.close();
         end(1, "no disc in the CD drive");
         return false;
     }
-    mode_.cdtracks = static_cast<int16_t>(*tracks);
+    mode_.cdtracks = *tracks;
     if (!hasaudiotrack()) {
-        mode_.mediamode = kFileMode;
-        mcicommand("close all", false);
+        mode_.mediamode = Mode::File;
+        cd.close();
     } else {
-        mode_.mediamode = kCdMode;
-        mcicommand("set cd time format tmsf wait", true);
+        mode_.mediamode = Mode::Cd;
+        cd.use_track_times();
     }
     return true;
 }
 
-// Step 5, file mode only. False when the program ended.
+// The audio library, file mode only. False when the program ended.
 bool Application::startaudio() {
     if (bassversion(*bass_) != "1.6") {
         errorbox("BASS version 1.6 was not loaded");
@@ -92,12 +83,12 @@ bool Application::startaudio() {
     return true;
 }
 
-// Steps 6 to 13: settings, layout, the current folder and the first listing.
+// Settings, layout, the current folder and the first listing.
 void Application::buildscreen() {
     settings_ = reader_.loadsettings();
     view_->settings =
         DisplaySettings{effectiveperpage(settings_.perpage),  // as the keys count them
-                        settings_.rendercover,
+                        settings_.rendercover == 1,
                         settings_.coverx,
                         settings_.covery,
                         rgbword(settings_.color1r, settings_.color1g, settings_.color1b),
@@ -110,7 +101,7 @@ void Application::buildscreen() {
     queue_->playlistpos = 0;
     // The letter index sorts the music folders; a disc is always listed by its tracks, or the
     // tracks could never be reached.
-    if (settings_.showletters == 1 && mode_.mediamode == kFileMode) {
+    if (settings_.showletters == 1 && mode_.mediamode == Mode::File) {
         createletters(*browser_);
         renderletters(*view_);
     } else {
@@ -122,11 +113,11 @@ void Application::buildscreen() {
 }
 
 void Application::showtitle() {
-    if (mode_.mediamode == kFileMode) {
+    if (mode_.mediamode == Mode::File) {
         rendertitle(*view_, kHomeTitle);
         return;
     }
-    const std::string length = startupreply_.query(*mci_, "status cd length");
+    const std::string length = startup_cd_.disc_length();
     rendertitle(*view_,
                 "CD audio  " + std::to_string(mode_.cdtracks) + " pistes durée total: " + length);
 }
@@ -134,20 +125,20 @@ void Application::showtitle() {
 // File mode needs a music folder: a `path` that is present but empty names none, and must not
 // fall back to the working folder.
 bool Application::checkroot() {
-    if (mode_.mediamode != kFileMode || !reader_.rootpath().empty()) return true;
+    if (mode_.mediamode != Mode::File || !reader_.rootpath().empty()) return true;
     end(1, "no music folder: [system] path in settings.ini is empty");
     return false;
 }
 
 bool Application::Form_Load() {
     if (!probedrive() || !checkroot()) return false;
-    if (mode_.mediamode == kFileMode && !startaudio()) return false;
+    if (mode_.mediamode == Mode::File && !startaudio()) return false;
     buildscreen();
     queue_->clear();
     // A library whose music the scan leaves out (WAV or WMA only, or formats outside
     // scanformats) starts in the list with nothing playing: the user can still choose it.
     const bool found_music = scan(*browser_, reader_.rootpath());
-    if (queue_->playlistcount == 0 && mode_.mediamode == kFileMode && !found_music) {
+    if (queue_->playlistcount == 0 && mode_.mediamode == Mode::File && !found_music) {
         Form_Unload();
         end(1, "no music under " + reader_.rootpath());
         return false;
@@ -163,13 +154,8 @@ bool Application::Form_Load() {
 }
 
 void Application::Form_Unload() {
-    mcicommand("close all", false);
-    AudioLibrary& bass = *bass_;
-    // Every result is ignored: in CD mode the audio library was never started.
-    BASS_Stop(bass);
-    BASS_StreamFree(bass, queue_->stream);
-    BASS_Free(bass);
-    BASS_CDFree(bass);
+    startup_cd_.close();
+    playback_->shutdown();
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(SDL_ENABLE);
 }
 

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "commands/mcireply.h"
-
 namespace tunedeck {
 
 int64_t wholeseconds(double seconds) {
@@ -33,22 +31,11 @@ std::string queueline(const PlayQueue& queue) {
         "Playlist Item " + std::to_string(current + 1) + " of " + std::to_string(count);
     const int next = current + 1;
     if (next <= count - 1 && next >= 0 && next < kQueueRows) {
-        line += " (Next: " + queue.playlist[next][0] + ")";
+        line += " (Next: " + queue.playlist[static_cast<std::size_t>(next)].name + ")";
     } else {
         line += " (Next: Nothing. Playlist Completed. Playback will Stop.)";
     }
     return line;
-}
-
-std::optional<CdPosition> parsecdposition(std::string_view reply) {
-    auto field = [&](std::size_t at) {
-        return replynumber(reply.substr(std::min(at, reply.size())), 2);
-    };
-    const auto track = field(0);
-    const auto minutes = field(3);
-    const auto seconds = field(6);
-    if (!track || !minutes || !seconds) return std::nullopt;
-    return CdPosition{*track, *minutes, *seconds};
 }
 
 std::string cdelapsed(const CdPosition& position) {

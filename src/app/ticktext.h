@@ -4,10 +4,9 @@
 
 #include <cstdint>
 #include <ctime>
-#include <optional>
 #include <string>
-#include <string_view>
 
+#include "audio/mcireply.h"
 #include "audio/queue.h"
 
 namespace tunedeck {
@@ -25,14 +24,6 @@ std::string playtimes(int64_t elapsed, int64_t total);
 // The queue line: empty for an empty queue, else the position and what comes next.
 std::string queueline(const PlayQueue& queue);
 
-// Elapsed time on the disc, from a track-format position reply "tt:mm:ss:ff".
-struct CdPosition {
-    int track = 0;
-    int minutes = 0;
-    int seconds = 0;
-};
-// Empty when a field is not a number (a failed query leaves blank or stale text).
-std::optional<CdPosition> parsecdposition(std::string_view reply);
 // "mm:ss" of a disc position, each with at least two digits.
 std::string cdelapsed(const CdPosition& position);
 

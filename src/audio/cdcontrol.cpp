@@ -1,6 +1,7 @@
 #include "audio/cdcontrol.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace tunedeck {

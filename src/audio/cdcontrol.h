@@ -1,9 +1,8 @@
 // The system's wrapper around the CD device's command strings: mcicommand, which shows a
-// failing command's error text when asked to, and the direct status queries into fixed
-// reply buffers. UI thread only.
+// failing command's error text when asked to, and the direct status queries into a caller's
+// reply buffer. UI thread only.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,23 +38,5 @@ std::string replytext(const char* buffer, std::size_t size);
 // return code is ignored, and a failed query leaves the buffer as it was. Returns replytext.
 std::string querystatus(MciSession& mci, const std::string& command, char* buffer,
                         std::size_t size);
-
-// A reply buffer of N characters owned by its user (30 for the listing, start-up and the
-// tick, 40 for the key handler). Its text survives failed queries.
-template <std::size_t N>
-class StatusBuffer {
-  public:
-    std::string query(MciSession& mci, const std::string& command) {
-        return querystatus(mci, command, data_.data(), N);
-    }
-    std::string text() const { return replytext(data_.data(), N); }
-    const std::array<char, N>& data() const { return data_; }
-
-  private:
-    std::array<char, N> data_{};
-};
-
-using StatusBuffer30 = StatusBuffer<30>;
-using StatusBuffer40 = StatusBuffer<40>;
 
 }  // namespace tunedeck

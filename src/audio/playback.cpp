@@ -1,5 +1,7 @@
 #include "audio/playback.h"
 
+#include "audio/bassutil.h"
+
 namespace tunedeck {
 
 bool Playback::playfile(const std::string& path) {
@@ -20,27 +22,69 @@ bool Playback::playfrom(int row, int step, bool wrap) {
     if (count > kQueueRows || row < 0 || row >= count) return true;
     int at = row;
     for (int tried = 0; tried < count; ++tried) {
-        queue_.playlistpos = static_cast<int16_t>(at);
-        if (!playfile(queue_.playlist[static_cast<std::size_t>(at)][1])) return false;
+        queue_.playlistpos = at;
+        if (!playfile(queue_.playlist[static_cast<std::size_t>(at)].path)) return false;
         at += step;
         if (at < 0 || at >= count) {
             if (!wrap) break;
             at = at < 0 ? count - 1 : 0;
         }
     }
-    queue_.playlistpos = static_cast<int16_t>(row);
+    queue_.playlistpos = row;
     return true;
 }
 
 void Playback::streamend(HSYNC, DWORD, DWORD, DWORD) {
     if (!playfrom(queue_.playlistpos + 1, +1, false)) return;
     queue_.playlistpos = 0;
-    BASS_ChannelStop(bass_, queue_.stream);
+    stop();
 }
 
 HSYNC Playback::setsync(DWORD channel, DWORD type, DWORD param, SYNCPROC proc, DWORD user) {
     return BASS_ChannelSetSync(bass_, channel, type, static_cast<QWORD>(param), std::move(proc),
                                user);
+}
+
+bool Playback::dispatch(const SDL_Event& event) {
+    return BASS_DispatchSyncEvent(bass_, event);
+}
+
+PlayState Playback::state() {
+    switch (BASS_ChannelIsActive(bass_, queue_.stream)) {
+        case BASS_ACTIVE_PLAYING:
+            return PlayState::Playing;
+        case BASS_ACTIVE_PAUSED:
+            return PlayState::Paused;
+        default:
+            return PlayState::Stopped;
+    }
+}
+
+double Playback::elapsed() {
+    return bytestoseconds(bass_, queue_.stream, BASS_ChannelGetPosition(bass_, queue_.stream));
+}
+
+double Playback::length() {
+    return bytestoseconds(bass_, queue_.stream, BASS_StreamGetLength(bass_, queue_.stream));
+}
+
+void Playback::pause() {
+    BASS_ChannelPause(bass_, queue_.stream);
+}
+
+void Playback::resume() {
+    BASS_ChannelResume(bass_, queue_.stream);
+}
+
+void Playback::stop() {
+    BASS_ChannelStop(bass_, queue_.stream);
+}
+
+void Playback::shutdown() {
+    BASS_Stop(bass_);
+    BASS_StreamFree(bass_, queue_.stream);
+    BASS_Free(bass_);
+    BASS_CDFree(bass_);
 }
 
 }  // namespace tunedeck

@@ -1,14 +1,16 @@
-// File playback over the play queue: start one file, advance at the end of a stream.
+// File playback over the play queue: start one file, advance at the end of a stream, and what
+// the stream created last is doing. The system's one way to the audio library's channels.
 // UI thread only.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "audio/queue.h"
 #include "platform/audio/bass.h"
 
 namespace tunedeck {
+
+enum class PlayState { Stopped, Playing, Paused };
 
 class Playback {
   public:
@@ -24,6 +26,23 @@ class Playback {
     // End-of-stream procedure: moves to the next playable queue entry or stops.
     void streamend(HSYNC sync, DWORD channel, DWORD data, DWORD user);
     HSYNC setsync(DWORD channel, DWORD type, DWORD param, SYNCPROC proc, DWORD user);
+    // Runs the end-of-stream procedure an event of the library carries; false for any other.
+    bool dispatch(const SDL_Event& event);
+
+    // The stream created last.
+    PlayState state();
+    // Playing or paused.
+    bool active() { return state() != PlayState::Stopped; }
+    // Seconds played, and the whole length in seconds.
+    double elapsed();
+    double length();
+    void pause();
+    void resume();
+    void stop();
+
+    // Shutdown: stops the output and frees the stream and the library. Every result is ignored:
+    // in CD mode the library was never started.
+    void shutdown();
 
     AudioLibrary& bass() { return bass_; }
     PlayQueue& queue() { return queue_; }

@@ -6,13 +6,13 @@ namespace tunedeck {
 
 bool PlayQueue::append(std::string name, std::string path) {
     if (full()) return false;
-    playlist[playlistcount] = {std::move(name), std::move(path)};
+    playlist[static_cast<std::size_t>(playlistcount)] = {std::move(name), std::move(path)};
     ++playlistcount;
     return true;
 }
 
 void PlayQueue::clear() {
-    for (auto& row : playlist) row = {};
+    for (QueueEntry& entry : playlist) entry = {};
     playlistcount = 0;
     playlistpos = 0;
     takenout.reset();
@@ -21,7 +21,9 @@ void PlayQueue::clear() {
 const std::string& PlayQueue::currentname() const {
     static const std::string kNothing;  // immutable: the name of a row outside the table
     if (takenout) return *takenout;
-    return playlistpos >= 0 && playlistpos < kQueueRows ? playlist[playlistpos][0] : kNothing;
+    return playlistpos >= 0 && playlistpos < kQueueRows
+               ? playlist[static_cast<std::size_t>(playlistpos)].name
+               : kNothing;
 }
 
 }  // namespace tunedeck

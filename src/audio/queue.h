@@ -12,12 +12,16 @@ namespace tunedeck {
 
 inline constexpr int kQueueRows = 2001;  // rows 0..2000
 
-using QueueRow = std::array<std::string, 2>;  // display name, full path
+struct QueueEntry {
+    std::string name;  // as shown
+    std::string path;  // the full path of the file
+    bool operator==(const QueueEntry&) const = default;
+};
 
 struct PlayQueue {
-    std::array<QueueRow, kQueueRows> playlist{};
-    int16_t playlistcount = 0;
-    int16_t playlistpos = 0;
+    std::array<QueueEntry, kQueueRows> playlist{};
+    int playlistcount = 0;
+    int playlistpos = 0;
     uint32_t stream = 0;  // handle of the stream created last
     // Display name of the file that plays on after its entry was taken out of the queue. While
     // it is set, playlistpos stands on the entry before that one (-1 when it was the first), so

@@ -12,26 +12,18 @@ namespace {
 // The root is read once per operation: only an edit of the settings file during the operation
 // itself could tell the difference.
 NameOptions nameoptions(Browser& browser) {
-    return {browser.settings_reader.rootpath(), browser.settings.fixnames};
+    return {browser.settings_reader.rootpath(), browser.settings.fixnames == 1};
 }
 
 }  // namespace
 
 void createitems(Browser& browser) {
-    if (browser.mode.mediamode == kFileMode) {
+    if (browser.mode.mediamode == Mode::File) {
         createfolderitems(browser.state, browser.folders, nameoptions(browser),
                           browser.settings.perpage);
-    } else if (browser.mode.mediamode == kCdMode) {
-        const StatusQuery query = [&browser](const std::string& command, char* reply,
-                                             uint32_t size) {
-            // Status queries ignore the return code: a failure leaves the buffer as it was.
-            mciSendStringA(browser.mci, command.c_str(), reply, size, nullptr);
-        };
-        createtrackitems(browser.state, browser.mode.cdtracks, browser.settings.perpage, query);
     } else {
-        clearitems(browser.state);
-        browser.state.itemcount = 0;
-        browser.state.pages = 0;
+        createtrackitems(browser.state, browser.mode.cdtracks, browser.settings.perpage,
+                         browser.cd);
     }
 }
 
@@ -53,19 +45,15 @@ void loadplaylist(Browser& browser, const std::string& file) {
 }
 
 bool scan(Browser& browser, const std::string& cdir) {
-    if (browser.mode.mediamode != kFileMode) {
-        if (!browser.mcicommand) return true;
-        browser.mcicommand("stop cd wait");
-        browser.mcicommand("seek cd to 1");
-        browser.mcicommand("play cd");
+    if (browser.mode.mediamode == Mode::Cd) {
+        browser.cd.stop();
+        browser.cd.rewind();
+        browser.cd.resume();
         return true;
     }
     Playback& playback = browser.playback;
-    PlayQueue& queue = browser.queue;
     const ScanPlayer player{
-        [&playback, &queue] {
-            return BASS_ChannelIsActive(playback.bass(), queue.stream) != BASS_ACTIVE_STOPPED;
-        },
+        [&playback] { return playback.active(); },
         [&playback](const std::string& path) { return playback.playfile(path); }};
     return scanfolders(browser.folders, browser.queue, cdir, nameoptions(browser),
                        ScanFormats(browser.settings.scanformats), player);

@@ -3,14 +3,13 @@
 // UI thread only.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "audio/cddeck.h"
 #include "audio/playback.h"
 #include "audio/queue.h"
 #include "browse/model.h"
-#include "platform/cd/mci.h"
 #include "platform/folders/folderlists.h"
 #include "settings/settings.h"
 
@@ -24,9 +23,8 @@ struct Browser {
     FolderLists& folders;
     PlayQueue& queue;
     Playback& playback;
-    MciSession& mci;
-    // Sends a command to the CD device with errors shown to the user (mcicommand).
-    std::function<void(const std::string& command)> mcicommand;
+    // The disc, for the key handler and the listing: its reply buffer is theirs.
+    CdDeck& cd;
 };
 
 // Rebuilds the item table from the current folder (file mode) or the disc (CD mode).

@@ -4,41 +4,82 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tunedeck {
 
-inline constexpr int kMaxItems = 2000;  // rows 1..2000 hold a listing, row 0 is never used
+inline constexpr int kMaxItems = 2000;  // a listing holds items 1..2000
 inline constexpr int kMaxDepths = 256;  // levelstate rows, depth 0..255
 
-// Kind codes of column 2.
-inline constexpr const char* kKindFolder = "0";
-inline constexpr const char* kKindPlayable = "1";
-inline constexpr const char* kKindPlaylist = "2";
-inline constexpr const char* kKindLetter = "3";
+// What an item is, and so what Enter and Right do with it.
+enum class ItemKind {
+    Folder,    // a subfolder
+    Playable,  // a music file, or a track of the disc
+    Playlist,  // an M3U playlist file
+    Letter,    // a cell of the letter index
+};
 
-using ItemRow = std::array<std::string, 3>;  // display text, target, kind code
+struct Item {
+    std::string label;   // the text shown
+    std::string target;  // folder path, file path or track number; empty for a letter
+    ItemKind kind = ItemKind::Playable;
+    bool operator==(const Item&) const = default;
+};
+
+// The listing on screen. Items are numbered from 1, as the list's rows count them: row t of a
+// disc's listing is track t.
+class ItemTable {
+  public:
+    // Adds an item after the last one. A table of kMaxItems takes nothing and returns false.
+    bool append(Item item);
+    void clear() { items_.clear(); }
+    int count() const { return static_cast<int>(items_.size()); }
+    bool full() const { return count() >= kMaxItems; }
+    // Item `number`; null when the listing has no item of that number.
+    const Item* find(int number) const;
+    // Item `number`; throws std::out_of_range when the listing has no item of that number.
+    const Item& at(int number) const;
+
+    std::vector<Item>::const_iterator begin() const { return items_.begin(); }
+    std::vector<Item>::const_iterator end() const { return items_.end(); }
+
+  private:
+    std::vector<Item> items_;
+};
+
+// Row and page of a folder depth, restored when the user comes back up to it.
+struct SavedLevel {
+    int row = 0;
+    int page = 0;
+    bool operator==(const SavedLevel&) const = default;
+};
 
 struct BrowseState {
-    std::array<ItemRow, kMaxItems + 1> items{};
-    int16_t itemcount = 0;
-    int16_t pages = 0;
-    int16_t page = 1;
-    int16_t row = 1;
-    int16_t depth = 0;
-    std::string letter;
-    std::array<std::array<int16_t, 2>, kMaxDepths> levelstate{};  // saved row, saved page
-    int16_t letterfocus = 0;  // 1 while the letter grid is on screen
+    ItemTable items;
+    int pages = 0;
+    int page = 1;  // from 1
+    int row = 1;   // row of the page (1..perpage), or cell of the letter grid
+    int depth = 0;
+    std::string letter;  // the letter filter: empty, "#" or one upper-case letter
+    std::array<SavedLevel, kMaxDepths> levelstate{};
+    bool letterfocus = false;  // the letter grid is on screen, not the list
+
+    int itemcount() const { return items.count(); }
+    // The item the highlight is on: cell `row` of the letter grid, or row `row` of page `page`
+    // of the list with `perpage` rows. Null on a row outside the page or past the listing.
+    const Item* highlighted(int perpage) const;
 };
 
 // Run mode, decided once at start-up from the disc in the drive.
-inline constexpr int16_t kFileMode = 1;
-inline constexpr int16_t kCdMode = 2;
+enum class Mode {
+    File,  // folders of music files, played by the audio library
+    Cd,    // the tracks of an audio CD, played by the drive
+};
 
 struct RunMode {
-    int16_t mediamode = kFileMode;
-    int16_t cdtracks = 0;
+    Mode mediamode = Mode::File;
+    int cdtracks = 0;
 };
 
 }  // namespace tunedeck

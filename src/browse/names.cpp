@@ -76,7 +76,7 @@ std::string displayname(std::string_view text, const NameOptions& options) {
     const std::string rootprefix = options.root + "/";
     if (out.starts_with(rootprefix)) out.erase(0, rootprefix.size());
     out = removeextensions(std::move(out));
-    if (options.fixnames == 1) out = fixcase(out);
+    if (options.fixnames) out = fixcase(out);
     out = replaceall(out, "/", " / ");
     return tovalidutf8(out);
 }

@@ -1,21 +1,21 @@
 // Display names: the text shown for a file name, folder name or folder path.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace tunedeck {
 
-// What displayname reads besides its input: the root folder text and the fixnames setting.
+// What displayname reads besides its input: the root folder text and whether the fixnames
+// setting is on.
 struct NameOptions {
     std::string root;
-    int16_t fixnames = 0;
+    bool fixnames = false;
 };
 
 // Drops the root folder and the known extensions anywhere (.mp3 .wma .wav .m3u8 .m3u .flac
 // .ogg .oga .opus .m4a .aac, each all lower or all upper case: .Mp3 stays), tidies case and
-// underscores when fixnames is 1, shows '/' as " / ". The result is valid UTF-8 (invalid bytes
+// underscores with fixnames, shows '/' as " / ". The result is valid UTF-8 (invalid bytes
 // become U+FFFD); it is for the screen, never for a path.
 std::string displayname(std::string_view text, const NameOptions& options);
 

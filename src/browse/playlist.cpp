@@ -149,7 +149,7 @@ void loadplaylistfile(PlayQueue& queue, const std::string& file, const NameOptio
     const bool regular = std::filesystem::is_regular_file(file, ec) && !ec;
     PlaylistReader reader(regular ? file : std::string());
     const std::string_view folder = folderof(file);
-    int16_t k = 0;
+    int k = 0;
     std::optional<std::string> line;
     while (reader.isopen() && k < kQueueRows && reader.next(line)) {
         if (!line || line->starts_with('#')) continue;

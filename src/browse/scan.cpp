@@ -65,7 +65,7 @@ void queuefiles(PlayQueue& queue, const Frame& frame, const NameOptions& names) 
 void startifidle(PlayQueue& queue, const ScanPlayer& player) {
     if (queue.playlistcount <= 0 || player.active()) return;
     while (queue.playlistpos >= 0 && queue.playlistpos < queue.playlistcount) {
-        const std::string& path = queue.playlist[static_cast<std::size_t>(queue.playlistpos)][1];
+        const std::string& path = queue.playlist[static_cast<std::size_t>(queue.playlistpos)].path;
         if (!player.playfile(path)) return;
         ++queue.playlistpos;
     }

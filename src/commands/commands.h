@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "commands/keycontext.h"
 
@@ -13,10 +12,8 @@ namespace tunedeck {
 // ignored. Resets the idle counter first, whatever the key.
 void Form_KeyDown(KeyContext& context, int16_t& KeyCode, int16_t Shift);
 
-// Row of the item table behind the highlighted row label, when its tag names one.
-std::optional<int> highlighteditem(KeyContext& context);
-// The highlighted item's row (all three columns empty when no item is highlighted).
-const ItemRow& highlightedrow(KeyContext& context);
+// The item the highlight is on; null on a row past the listing.
+const Item* highlighted_item(KeyContext& context);
 
 // Navigation.
 void movedown(KeyContext& context);
@@ -30,9 +27,9 @@ void previouspage(KeyContext& context);
 
 // Playback and the queue.
 void exitprogram(KeyContext& context);
-void togglequeued(KeyContext& context, const ItemRow& item);
-void playitem(KeyContext& context, const ItemRow& item);
-void playplaylist(KeyContext& context, const ItemRow& item);
+void togglequeued(KeyContext& context, const Item& item);
+void playitem(KeyContext& context, const Item& item);
+void playplaylist(KeyContext& context, const Item& item);
 void playpause(KeyContext& context);
 void stopplayback(KeyContext& context);
 void nextentry(KeyContext& context);

@@ -1,6 +1,5 @@
 // Moving through the list and the letter grid, turning pages, opening and leaving folders.
 #include <algorithm>
-#include <charconv>
 
 #include "browse/listing.h"
 #include "browse/paging.h"
@@ -10,13 +9,13 @@ namespace tunedeck {
 namespace {
 
 constexpr const char* kHomeTitle = "Tunedeck Home";
-constexpr int16_t kGridColumns = 5;
+constexpr int kGridColumns = 5;
 
-int16_t perpageof(const KeyContext& context) {
+int perpageof(const KeyContext& context) {
     return effectiveperpage(context.browser.settings.perpage);
 }
 
-bool rowempty(KeyContext& context, int16_t row) {
+bool rowempty(KeyContext& context, int row) {
     return context.view.rowcaption(row).empty();
 }
 
@@ -34,7 +33,7 @@ bool atrootnow(KeyContext& context) {
 }
 
 // Saved row and page of a depth; depths outside the table read its nearest row.
-const std::array<int16_t, 2>& savedlevel(const BrowseState& state) {
+const SavedLevel& savedlevel(const BrowseState& state) {
     const int depth = std::clamp<int>(state.depth, 0, kMaxDepths - 1);
     return state.levelstate[depth];
 }
@@ -65,9 +64,9 @@ void backtoparent(KeyContext& context) {
     BrowseState& state = browser.state;
     context.cues.soundcue(kCueBack);
     browser.folders.setpath(parentfolder(currentfolder(browser)));
-    state.row = savedlevel(state)[0];
-    state.page = savedlevel(state)[1];
-    state.depth = static_cast<int16_t>(std::max(0, state.depth - 1));
+    state.row = savedlevel(state).row;
+    state.page = savedlevel(state).page;
+    state.depth = std::max(0, state.depth - 1);
     createitems(browser);
     context.view.renderitems();
     context.view.renderhighlight();
@@ -77,7 +76,7 @@ void backtoparent(KeyContext& context) {
 void leaveletter(KeyContext& context) {
     BrowseState& state = context.state();
     state.letter.clear();
-    state.row = savedlevel(state)[0];
+    state.row = savedlevel(state).row;
     if (state.depth > -kMaxDepths) --state.depth;  // no floor here: levelchange sets it afresh
     createletters(context.browser);
     context.view.renderletters();
@@ -88,30 +87,19 @@ void leaveletter(KeyContext& context) {
 
 }  // namespace
 
-std::optional<int> highlighteditem(KeyContext& context) {
-    const std::string tag = context.view.rowtag(context.state().row);
-    int value = 0;
-    const auto [end, error] = std::from_chars(tag.data(), tag.data() + tag.size(), value);
-    if (tag.empty() || error != std::errc{} || end != tag.data() + tag.size()) return std::nullopt;
-    if (value < 0 || value > kMaxItems) return std::nullopt;
-    return value;
-}
-
-const ItemRow& highlightedrow(KeyContext& context) {
-    static const ItemRow kNone{};  // immutable: an empty row for "no item"
-    const auto item = highlighteditem(context);
-    return item ? context.state().items[*item] : kNone;
+const Item* highlighted_item(KeyContext& context) {
+    return context.state().highlighted(perpageof(context));
 }
 
 void movedown(KeyContext& context) {
     BrowseState& state = context.state();
-    if (state.letterfocus != 0) {
-        const bool fits = state.row + kGridColumns <= state.itemcount;
-        if (fits) state.row = static_cast<int16_t>(state.row + kGridColumns);
+    if (state.letterfocus) {
+        const bool fits = state.row + kGridColumns <= state.itemcount();
+        if (fits) state.row += kGridColumns;
         accept(context, fits);
         return;
     }
-    const int16_t perpage = perpageof(context);
+    const int perpage = perpageof(context);
     bool accepted = true;
     ++state.row;
     if (state.row > perpage) {
@@ -133,9 +121,9 @@ void movedown(KeyContext& context) {
 
 void moveup(KeyContext& context) {
     BrowseState& state = context.state();
-    if (state.letterfocus != 0) {
+    if (state.letterfocus) {
         const bool fits = state.row - kGridColumns >= 1;
-        if (fits) state.row = static_cast<int16_t>(state.row - kGridColumns);
+        if (fits) state.row -= kGridColumns;
         accept(context, fits);
         return;
     }
@@ -160,7 +148,7 @@ void moveup(KeyContext& context) {
 
 void moveleft(KeyContext& context) {
     BrowseState& state = context.state();
-    if (state.letterfocus != 0) {
+    if (state.letterfocus) {
         if (state.row >= 2) {
             --state.row;
             context.cues.soundcue(kCueClick);
@@ -179,8 +167,8 @@ void moveleft(KeyContext& context) {
 
 bool moveright(KeyContext& context) {
     BrowseState& state = context.state();
-    if (state.letterfocus != 0) {
-        if (state.row < state.itemcount) {
+    if (state.letterfocus) {
+        if (state.row < state.itemcount()) {
             ++state.row;
             context.cues.soundcue(kCueClick);
             context.view.renderhighlight();
@@ -189,37 +177,52 @@ bool moveright(KeyContext& context) {
         }
         return false;
     }
-    const ItemRow& item = highlightedrow(context);
-    if (item[2] == kKindFolder) return true;
-    if (item[2] == kKindPlayable) {
-        togglequeued(context, item);
+    const Item* item = highlighted_item(context);
+    if (item != nullptr && item->kind == ItemKind::Folder) return true;
+    if (item != nullptr && item->kind == ItemKind::Playable) {
+        togglequeued(context, *item);
     } else {
         context.cues.soundcue(kCueBang);
     }
     return false;
 }
 
+namespace {
+
+// Opens the folder or letter an item names (and plays any other item); true when the current
+// folder changed.
+bool openitem(KeyContext& context, const Item& item) {
+    Browser& browser = context.browser;
+    switch (item.kind) {
+        case ItemKind::Letter:
+            browser.folders.setpath(browser.settings_reader.rootpath());
+            levelchange(browser);
+            browser.state.letter = item.label;
+            return true;
+        case ItemKind::Folder:
+            browser.folders.setpath(item.target);
+            levelchange(browser);
+            return true;
+        case ItemKind::Playable:
+            playitem(context, item);
+            return false;
+        case ItemKind::Playlist:
+            playplaylist(context, item);
+            return false;
+    }
+    return false;
+}
+
+}  // namespace
+
 void enter(KeyContext& context) {
     Browser& browser = context.browser;
     BrowseState& state = browser.state;
     context.cues.soundcue(kCueSelect);
-    const ItemRow item = highlightedrow(context);  // a copy: opening a folder rebuilds the table
-    bool changed = false;
-    if (item[2] == kKindLetter) {
-        browser.folders.setpath(browser.settings_reader.rootpath());
-        levelchange(browser);
-        state.letter = item[0];
-        changed = true;
-    } else if (item[2] == kKindFolder) {
-        browser.folders.setpath(item[1]);
-        levelchange(browser);
-        changed = true;
-    } else if (item[2] == kKindPlayable) {
-        playitem(context, item);
-    } else if (item[2] == kKindPlaylist) {
-        playplaylist(context, item);
-    }
-    if (!changed) return;
+    const Item* highlighted = highlighted_item(context);
+    if (highlighted == nullptr) return;
+    const Item item = *highlighted;  // a copy: opening a folder rebuilds the table
+    if (!openitem(context, item)) return;
     state.row = 1;
     state.page = 1;
     createitems(browser);

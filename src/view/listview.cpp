@@ -11,63 +11,68 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int16_t kListRows = 27;  // row labels cleared before a page is drawn
+constexpr int kListRows = 27;  // row labels cleared before a page is drawn
 constexpr int32_t kRowLeft = 1100;
 constexpr int32_t kRowsTop = 1320;
 constexpr int32_t kCoverTop = 2200;
 constexpr int32_t kCoverRightMargin = 700;
 constexpr int32_t kStatusBand = 1200;        // height of the status area below the list band
 constexpr int32_t kCoverBottomMargin = 300;  // between the cover and the band's lower line
-constexpr int16_t kIconMusic = 0, kIconQueued = 1, kIconPlaylist = 2, kIconFolder = 3;
-
-// Icon of a row from its kind code; -1 for no icon.
-int16_t iconfor(const std::string& kind, bool queued) {
-    if (kind == kKindFolder) return kIconFolder;
-    if (kind == kKindPlayable) return queued ? kIconQueued : kIconMusic;
-    if (kind == kKindPlaylist) return kIconPlaylist;
-    return -1;
+// Icon of a row from its item's kind; none for a letter.
+std::optional<RowIcon> iconfor(ItemKind kind, bool queued) {
+    switch (kind) {
+        case ItemKind::Folder:
+            return RowIcon::Folder;
+        case ItemKind::Playable:
+            return queued ? RowIcon::Queued : RowIcon::Music;
+        case ItemKind::Playlist:
+            return RowIcon::Playlist;
+        case ItemKind::Letter:
+            break;
+    }
+    return std::nullopt;
 }
 
 // The 1-based position of the first queue entry with this path, 0 when it is not queued.
 int queueposition(const PlayQueue& q, const std::string& path) {
     int count = std::min<int>(q.playlistcount, kQueueRows);
     for (int j = 0; j < count; ++j)
-        if (q.playlist[static_cast<std::size_t>(j)][1] == path) return j + 1;
+        if (q.playlist[static_cast<std::size_t>(j)].path == path) return j + 1;
     return 0;
 }
 
-// Draws row i showing item k. A row past the listing (or past the table) shows nothing:
-// an empty caption and no icon, but still carries its item number.
-void drawrow(View& view, int16_t i, int32_t k) {
+// Draws row i showing item k. A row past the listing shows nothing: an empty caption and no
+// icon, but still carries its item number.
+void drawrow(View& view, int i, int k) {
     MainScreen& f = view.form;
-    f.lblItem.create(i);
-    Element& lbl = f.lblItem.at(i);
+    const auto row = static_cast<int16_t>(i);
+    f.lblItem.create(row);
+    Element& lbl = f.lblItem.at(row);
     lbl.left = kRowLeft;
     lbl.top = kRowsTop + i * lbl.height;
-    const bool listed = k >= 1 && k <= view.browse.itemcount && k <= kMaxItems;
-    lbl.caption = listed ? view.browse.items[static_cast<std::size_t>(k)][0] : std::string();
+    const Item* item = view.browse.items.find(k);
+    lbl.caption = item != nullptr ? item->label : std::string();
     lbl.tag = std::to_string(k);
     lbl.visible = true;
     f.screen.bringtofront(lbl);
-    if (!listed) {
-        f.imgIcon.destroy(i);
+    if (item == nullptr) {
+        f.imgIcon.destroy(row);
         return;
     }
-    const ItemRow& item = view.browse.items[static_cast<std::size_t>(k)];
-    int position = view.queue.playlistcount >= 1 ? queueposition(view.queue, item[1]) : 0;
+    int position = view.queue.playlistcount >= 1 ? queueposition(view.queue, item->target) : 0;
     if (position > 0) lbl.caption += " (" + std::to_string(position) + ")";
-    int16_t icon = iconfor(item[2], position > 0);
-    if (icon < 0)
-        f.imgIcon.destroy(i);
+    const auto icon = iconfor(item->kind, position > 0);
+    if (icon)
+        rendericon(view, *icon, i);
     else
-        rendericon(view, icon, i);
+        f.imgIcon.destroy(row);
 }
 
 void placemorebelow(View& view, int32_t nextitem) {
     MainScreen& f = view.form;
     const Element* last = f.lblItem.get(view.settings.perpage);
     const Element* first = f.lblItem.get(1);
-    if (view.browse.itemcount > nextitem - 1 && last && first) {
+    if (view.browse.itemcount() > nextitem - 1 && last && first) {
         f.lblMoreBelow.left = kRowLeft;
         f.lblMoreBelow.top = last->top + first->height + 20;
         f.lblMoreBelow.visible = true;
@@ -178,7 +183,7 @@ void fitcover(Element& cover, const CoverMemo& m, const CoverPlace& place) {
 void placecover(View& view, const fs::path& folder) {
     MainScreen& f = view.form;
     Element& cover = f.imgCover;
-    auto source = view.settings.rendercover == 1 ? coversource(view, folder) : std::nullopt;
+    auto source = view.settings.rendercover ? coversource(view, folder) : std::nullopt;
     if (!source) {
         cover.visible = false;
         return;
@@ -202,25 +207,26 @@ void placecover(View& view, const fs::path& folder) {
 
 void renderitems(View& view, const fs::path& currentfolder) {
     MainScreen& f = view.form;
-    const int16_t perpage = view.settings.perpage;
-    int32_t k = static_cast<int32_t>(view.browse.page) * perpage - (perpage - 1);
-    for (int16_t i = 1; i <= kListRows; ++i) f.lblItem.destroy(i);
-    for (int16_t i = 1; i <= perpage && i > 0; ++i, ++k) drawrow(view, i, k);
+    const int perpage = view.settings.perpage;
+    int k = view.browse.page * perpage - (perpage - 1);
+    for (int i = 1; i <= kListRows; ++i) f.lblItem.destroy(static_cast<int16_t>(i));
+    for (int i = 1; i <= perpage; ++i, ++k) drawrow(view, i, k);
     placemorebelow(view, k);
     placemoreabove(view, k);
     placecover(view, currentfolder);
-    view.browse.letterfocus = 0;
+    view.browse.letterfocus = false;
 }
 
-void rendericon(View& view, int16_t kind, int16_t no) {
+void rendericon(View& view, RowIcon kind, int no) {
     MainScreen& f = view.form;
-    f.imgIcon.destroy(no);
-    f.imgIcon.create(no);
-    Element& icon = f.imgIcon.at(no);
+    const auto row = static_cast<int16_t>(no);
+    f.imgIcon.destroy(row);
+    f.imgIcon.create(row);
+    Element& icon = f.imgIcon.at(row);
     const Element* holders[] = {&f.imgMusic, &f.imgPlaylisted, &f.imgPlaylist, &f.imgAlbum};
-    if (kind >= 0 && kind <= 3) icon.picture = holders[kind]->picture;
+    icon.picture = holders[static_cast<std::size_t>(kind)]->picture;
     icon.left = 500;
-    if (const Element* lbl = f.lblItem.get(no)) icon.top = lbl->top;
+    if (const Element* lbl = f.lblItem.get(row)) icon.top = lbl->top;
     icon.visible = true;
     f.screen.bringtofront(icon);
 }
@@ -231,7 +237,7 @@ void renderhighlight(View& view) {
     // Without a row label (an empty letter list) there is nothing to mark.
     f.shpHighlight.visible = lbl != nullptr && view.browse.row > 0;
     if (!f.shpHighlight.visible) return;
-    if (view.browse.letterfocus != 0) {
+    if (view.browse.letterfocus) {
         f.shpHighlight.width = 1200;
         f.shpHighlight.left = lbl->left - 500;
     } else {

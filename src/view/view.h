@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "audio/queue.h"
 #include "browse/model.h"
@@ -20,10 +21,10 @@ namespace tunedeck {
 
 // The display settings the drawing reads, copied from the settings read at start-up.
 struct DisplaySettings {
-    int16_t perpage = 11;
-    int16_t rendercover = 1;
-    int16_t coverx = 0;  // pixels of a 1024x768 display, 0 = the picture's own width
-    int16_t covery = 0;  // pixels of a 1024x768 display, 0 = the picture's own height
+    int perpage = 11;
+    bool rendercover = true;
+    int coverx = 0;  // pixels of a 1024x768 display, 0 = the picture's own width
+    int covery = 0;  // pixels of a 1024x768 display, 0 = the picture's own height
     uint32_t color1 = rgbword(7, 18, 143);
     uint32_t color2 = rgbword(68, 74, 147);
 };
@@ -75,14 +76,47 @@ void rendergradient(BackgroundImage& surface, int32_t width, int32_t height, uin
 // The whole list page from the item table, page, queue and settings; `currentfolder` is the
 // folder whose cover picture is shown.
 void renderitems(View& view, const std::filesystem::path& currentfolder);
-// Row `no`'s icon: kind 0 playable, 1 queued playable, 2 playlist file, 3 folder.
-void rendericon(View& view, int16_t kind, int16_t no);
+// The icons a list row shows, by what its item is.
+enum class RowIcon { Music, Queued, Playlist, Folder };
+// Row `no`'s icon.
+void rendericon(View& view, RowIcon kind, int no);
 // Places the highlight on row `row` (row style, or letter style while letterfocus is set).
 void renderhighlight(View& view);
 // The letter grid, five to a line.
 void renderletters(View& view);
 // The title line and its shadow.
 void rendertitle(View& view, const std::string& title);
+
+// The text row `row` of the list or grid shows; "" when it shows none.
+std::string rowcaption(const View& view, int row);
+
+// What the list area shows, as a remote control mirrors it.
+struct ShownList {
+    std::string title;
+    std::vector<std::string> rows;   // the rows of the page or grid, up to the last one in use
+    std::vector<std::string> icons;  // each row's: "folder", "queued", "playlist", "music",
+                                     // "letter" in the grid, or "" for none
+    int highlight = 0;               // the highlighted row; 0 when none is
+    bool moreabove = false;
+    bool morebelow = false;
+};
+ShownList shownlist(const View& view);
+
+// The status area's lines. A line left unset keeps what it shows.
+struct StatusLines {
+    std::optional<std::string> track{};     // what plays
+    std::optional<std::string> state{};     // play times, "Paused", "Stop" or the drive's mode
+    std::optional<std::string> playlist{};  // the queue line
+    std::optional<std::string> clock{};
+};
+void showstatus(View& view, const StatusLines& status);
+
+// The screen saver: the normal screen back (status lines shown, black cover and saver text
+// hidden); the screen covered in black, status lines hidden; the saver text (what plays, its
+// state and the queue line) shown in front at a new place, in twips.
+void unblankscreen(View& view);
+void blankscreen(View& view);
+void movesavertext(View& view, int32_t left, int32_t top);
 
 // The folder's cover: the first of cover, folder, front and albumart with .jpg, .jpeg or .png
 // (in that order, any letter case) that is a regular file; else the first music file, whose

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "commands/mcireply.h"
+#include "audio/mcireply.h"
 #include "harness.h"
 
 namespace tunedeck::testing {
@@ -81,7 +81,7 @@ TEST_F(CdKeys, TickShowsTheTrackTimeAndItsRow) {
     const std::string state = h.app->form().lblState.caption;
     EXPECT_EQ(state.substr(0, 4), "00:0") << state;
     EXPECT_EQ(state.substr(5), " / 00:30") << state;
-    EXPECT_EQ(h.app->form().lblTrack.caption, h.app->browse().items[2][0]);
+    EXPECT_EQ(h.app->form().lblTrack.caption, h.app->browse().items.at(2).label);
     h.press(SDLK_s);
     h.app->Timer1_Timer();
     EXPECT_EQ(h.app->form().lblState.caption, "stopped");

@@ -92,15 +92,15 @@ TEST(Navigation, LetterGridMovesByLinesAndLeavingALetterHighlightsIt) {
     h.press(SDLK_DOWN);
     h.press(SDLK_RETURN);  // letter C
     EXPECT_EQ(b.letter, "C");
-    EXPECT_EQ(b.itemcount, 1);
+    EXPECT_EQ(b.itemcount(), 1);
     h.press(SDLK_LEFT);
-    EXPECT_EQ(b.letterfocus, 1);
+    EXPECT_TRUE(b.letterfocus);
     EXPECT_EQ(b.row, 3);
     EXPECT_EQ(app.form().lblTitle.caption, "Tunedeck Home");
     const std::pair<int, SDL_Keycode> refused[] = {
         {22, SDLK_DOWN}, {5, SDLK_UP}, {26, SDLK_RIGHT}, {1, SDLK_LEFT}};
     for (const auto& [row, key] : refused) {
-        b.row = static_cast<int16_t>(row);
+        b.row = row;
         h.press(key);
         EXPECT_EQ(b.row, row);
         EXPECT_EQ(cue(h), "/bang.wav");

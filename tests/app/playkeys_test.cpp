@@ -66,7 +66,7 @@ TEST_F(FileKeys, RemovingAnEarlierEntryKeepsTheQueueLineOnThePlayingEntry) {
     h.press(SDLK_n);      // b plays
     h.press(SDLK_RIGHT);  // row 1 is a: take it out
     EXPECT_EQ(queue().playlistpos, 0);
-    EXPECT_EQ(queue().playlist[0][1], (h.root() / "b.mp3").string());
+    EXPECT_EQ(queue().playlist[0].path, (h.root() / "b.mp3").string());
     h.app->Timer1_Timer();
     EXPECT_EQ(h.app->form().lblPlaylist.caption, "Playlist Item 1 of 2 (Next: c)");
 }
@@ -77,12 +77,12 @@ TEST_F(FileKeys, QueueingTheListingStopsAtAFullQueue) {
     h.press(SDLK_a);
     h.press(SDLK_a);
     ASSERT_EQ(queue().playlistcount, 6);
-    EXPECT_EQ(queue().playlist[3][1], (h.root() / "a.mp3").string());
+    EXPECT_EQ(queue().playlist[3].path, (h.root() / "a.mp3").string());
     while (queue().playlistcount < kQueueRows - 1) h.app->keydown(65);
     EXPECT_EQ(queue().playlistcount, kQueueRows);
     h.press(SDLK_a);
     EXPECT_EQ(queue().playlistcount, kQueueRows);
-    EXPECT_EQ(queue().playlist[kQueueRows - 1][1], (h.root() / "c.mp3").string());
+    EXPECT_EQ(queue().playlist[kQueueRows - 1].path, (h.root() / "c.mp3").string());
 }
 
 // Files named .mp3 that cannot start: empty, a single byte, zeros.
@@ -125,11 +125,11 @@ class UnplayableEntries : public ::testing::Test {
     }
     void enteron(const std::string& name) {
         const BrowseState& b = h.app->browse();
-        for (int16_t t = 1; t <= b.itemcount; ++t)
-            if (b.items[t][1] == (h.root() / name).string()) h.app->browse().row = t;
+        for (int t = 1; t <= b.itemcount(); ++t)
+            if (b.items.at(t).target == (h.root() / name).string()) h.app->browse().row = t;
         h.press(SDLK_RETURN);
     }
-    int16_t pos() { return h.app->queue().playlistpos; }
+    int pos() { return h.app->queue().playlistpos; }
     Harness h;
 };
 
@@ -166,7 +166,7 @@ TEST(Playlists, APlaylistNamingNoFilePlaysNothing) {
     h.press(SDLK_s);
     const uint32_t stream = app.queue().stream;
     h.press(SDLK_DOWN);
-    ASSERT_EQ(app.browse().items[2][2], kKindPlaylist);
+    ASSERT_EQ(app.browse().items.at(2).kind, ItemKind::Playlist);
     h.press(SDLK_RETURN);
     EXPECT_EQ(app.queue().playlistcount, 0);
     EXPECT_EQ(app.queue().stream, stream);

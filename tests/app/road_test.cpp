@@ -26,7 +26,7 @@ TEST(Road, RightOnAFileOfAnEmptyQueueQueuesPlaysAndEnds) {
     EXPECT_EQ(app.saver().idlecount, 0);
     ASSERT_EQ(app.queue().playlistcount, 1);
     EXPECT_EQ(app.queue().playlistpos, 0);
-    EXPECT_EQ(app.queue().playlist[0][1], (h.root() / "a.mp3").string());
+    EXPECT_EQ(app.queue().playlist[0].path, (h.root() / "a.mp3").string());
     EXPECT_EQ(app.cues().lastcue(), (h.dir.path() / "playlistadd.wav").string());
     EXPECT_EQ(app.form().lblItem.get(1)->caption, "a (1)");
     EXPECT_EQ(h.active(), BASS_ACTIVE_PLAYING);

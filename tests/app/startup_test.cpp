@@ -22,11 +22,11 @@ TEST(Startup, DataDiscQueuesEveryMp3DepthFirstAndPlays) {
     h.writesettings("none");
     Application& app = h.start();
     ASSERT_TRUE(h.loaded) << app.endreason();
-    EXPECT_EQ(app.mode().mediamode, kFileMode);
+    EXPECT_EQ(app.mode().mediamode, Mode::File);
     ASSERT_EQ(app.queue().playlistcount, 2);
-    EXPECT_EQ(app.queue().playlist[0][1], (h.root() / "a/inner.mp3").string());
+    EXPECT_EQ(app.queue().playlist[0].path, (h.root() / "a/inner.mp3").string());
     EXPECT_EQ(app.form().lblTitle.caption, "Tunedeck Home");
-    EXPECT_EQ(app.browse().itemcount, 3);
+    EXPECT_EQ(app.browse().itemcount(), 3);
     EXPECT_TRUE(h.boxes.shown.empty());
 }
 
@@ -36,8 +36,8 @@ TEST(Startup, LetterIndexEndsAsAListWithTheHighlightOnIt) {
     h.writesettings("none", "showletters=1");
     Application& app = h.start();
     ASSERT_TRUE(h.loaded) << app.endreason();
-    EXPECT_EQ(app.browse().items[1][2], kKindLetter);
-    EXPECT_EQ(app.browse().letterfocus, 0);
+    EXPECT_EQ(app.browse().items.at(1).kind, ItemKind::Letter);
+    EXPECT_FALSE(app.browse().letterfocus);
     EXPECT_EQ(app.form().shpHighlight.left, 200);  // list row 1, not a grid cell
     EXPECT_EQ(app.form().shpHighlight.top, 1300 + 495);
 }
@@ -53,13 +53,13 @@ TEST(Startup, NewerFormatsAreListedQueuedAndPlayed) {
     unsetenv("SDL_DISKAUDIODELAY");  // real time, so that no tone is split by an underrun
     Application& app = h.start();
     ASSERT_TRUE(h.loaded) << app.endreason();
-    ASSERT_EQ(app.browse().itemcount, 6);
+    ASSERT_EQ(app.browse().itemcount(), 6);
     ASSERT_EQ(app.queue().playlistcount, 6);
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& name = files[i].first;
-        EXPECT_EQ(app.browse().items[i + 1][0], name.substr(0, 1));
-        EXPECT_EQ(app.browse().items[i + 1][2], kKindPlayable);
-        EXPECT_EQ(app.queue().playlist[i][1], (h.root() / name).string());
+        EXPECT_EQ(app.browse().items.at(i + 1).label, name.substr(0, 1));
+        EXPECT_EQ(app.browse().items.at(i + 1).kind, ItemKind::Playable);
+        EXPECT_EQ(app.queue().playlist[i].path, (h.root() / name).string());
     }
     // The device writes on (silence after the queue) until two seconds are out, room for all six.
     const fs::path out = h.dir / "audio.raw";
@@ -90,14 +90,14 @@ TEST(Startup, ScanformatsChoosesWhatIsQueuedAndMusicLeftOutStillStarts) {
         h.writesettings("none", "showletters=0", c.system);
         Application& app = h.start();
         ASSERT_TRUE(h.loaded) << app.endreason();
-        EXPECT_EQ(app.browse().itemcount, static_cast<int>(c.files.size()));
+        EXPECT_EQ(app.browse().itemcount(), static_cast<int>(c.files.size()));
         EXPECT_EQ(app.form().lblTitle.caption, "Tunedeck Home");
         if (c.queued.empty()) {
             EXPECT_EQ(app.queue().playlistcount, 0);
             EXPECT_EQ(h.active(), 0u);
         } else {
             ASSERT_EQ(app.queue().playlistcount, 1);
-            EXPECT_EQ(app.queue().playlist[0][1], (h.root() / c.queued).string());
+            EXPECT_EQ(app.queue().playlist[0].path, (h.root() / c.queued).string());
         }
     }
 }
@@ -160,7 +160,7 @@ TEST(Startup, NoDriveSettingOnABoxWithoutADriveIsFileMode) {
     h.writesettings("");
     Application& app = h.start();
     ASSERT_TRUE(h.loaded) << app.endreason();
-    EXPECT_EQ(app.mode().mediamode, kFileMode);
+    EXPECT_EQ(app.mode().mediamode, Mode::File);
     EXPECT_EQ(app.queue().playlistcount, 1);
     EXPECT_TRUE(h.boxes.shown.empty());
 }
@@ -172,10 +172,10 @@ TEST(Startup, ADiscWithAnAudioTrackIsAnAudioCdAndOneWithoutIsADataDisc) {
     const CdTrack audio{2.0, 440.0}, mode1{2.0, 0, true}, mode2{2.0, 0, true, 2};
     struct Case {
         std::vector<CdTrack> tracks;
-        int16_t mediamode;
+        Mode mediamode;
     };
-    for (const Case& c : {Case{{audio}, kCdMode}, Case{{mode1, audio}, kCdMode},
-                          Case{{mode2, mode2, mode2, mode2, mode2}, kFileMode}}) {
+    for (const Case& c : {Case{{audio}, Mode::Cd}, Case{{mode1, audio}, Mode::Cd},
+                          Case{{mode2, mode2, mode2, mode2, mode2}, Mode::File}}) {
         Harness h;
         h.tone("a.mp3");
         h.disc(c.tracks);
@@ -192,14 +192,14 @@ TEST(Startup, AudioCdListsTracksTitlesTheDiscAndPlaysTrackOne) {
     h.disc(12, 4.0, "showletters=1");  // the disc is listed by tracks all the same
     Application& app = h.start();
     ASSERT_TRUE(h.loaded) << app.endreason();
-    EXPECT_EQ(app.mode().mediamode, kCdMode);
+    EXPECT_EQ(app.mode().mediamode, Mode::Cd);
     EXPECT_EQ(app.mode().cdtracks, 12);
     const std::string title = app.form().lblTitle.caption;
     EXPECT_EQ(title, "CD audio  12 pistes durée total: 00:48");
-    EXPECT_EQ(app.browse().items[10][1], "10");
+    EXPECT_EQ(app.browse().items.at(10).target, "10");
     app.Timer1_Timer();
     EXPECT_EQ(app.form().lblState.caption.substr(0, 3), "00:");
-    EXPECT_EQ(app.form().lblTrack.caption, app.browse().items[1][0]);
+    EXPECT_EQ(app.form().lblTrack.caption, app.browse().items.at(1).label);
 }
 
 TEST(Startup, ErrorBoxShowsTheMessageTheCodeAndItsText) {

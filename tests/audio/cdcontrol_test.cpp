@@ -1,11 +1,14 @@
-// The CD command wrapper and the direct status queries, on a generated disc image.
+// The CD command wrapper, the direct status queries and the deck over them, on a generated
+// disc image.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <memory>
 #include <vector>
 
 #include "audio/cdcontrol.h"
+#include "audio/cddeck.h"
 #include "tools/fixtures/fixtures.h"
 
 namespace tunedeck {
@@ -31,6 +34,7 @@ class CdControlTest : public ::testing::Test {
     CdControlTest() {
         fx::writecdimage(dir / "disc.cue", std::vector<fx::CdTrack>(9, {2.0, 440}));
         std::ofstream(dir / "settings.ini") << "[cd]\ndevice=disc.cue\n";
+        setenv("SDL_DISKAUDIOFILE", (dir / "out.raw").c_str(), 1);
         mci = std::make_unique<MciSession>(dir / "settings.ini");
         control = std::make_unique<CdControl>(*mci, boxes);
     }
@@ -66,24 +70,48 @@ TEST_F(CdControlTest, RefusedCommandShowsTheDeviceTextOnlyWhenAsked) {
     EXPECT_EQ(control->lastmcierror(), 0u);
 }
 
-TEST_F(CdControlTest, OneDigitReplyIsReadUpToItsNul) {
+TEST_F(CdControlTest, DeckRepliesAreReadUpToTheirNulAndAFailedQueryKeepsTheEarlierText) {
     ASSERT_TRUE(control->mcicommand("open cdaudio alias cd", true));
-    StatusBuffer40 buffer;
-    EXPECT_EQ(buffer.query(*mci, "status cd mode"), "stopped");
-    EXPECT_EQ(buffer.query(*mci, "status cd number of tracks wait"), "9");
+    std::array<char, 40> reply{};
+    CdDeck cd(*mci, {}, reply);
+    EXPECT_TRUE(cd.mode().stopped());
+    EXPECT_EQ(cd.tracks(), 9);
     // What follows the NUL is left over from the longer reply before.
-    EXPECT_EQ(buffer.data()[1], '\0');
-    EXPECT_EQ(buffer.data()[2], 'o');
+    EXPECT_EQ(reply[1], '\0');
+    EXPECT_EQ(reply[2], 'o');
+    EXPECT_TRUE(cd.media_present());
+    EXPECT_EQ(cd.track_length(10), "true");
+    EXPECT_TRUE(boxes.shown.empty());  // queries never show errors
+    std::array<char, 30> fresh{};
+    EXPECT_EQ(cd.with_reply(fresh).track_length(10), "");
 }
 
-TEST_F(CdControlTest, FailedQueryKeepsTheEarlierText) {
-    ASSERT_TRUE(control->mcicommand("open cdaudio alias cd", true));
-    StatusBuffer30 buffer;
-    EXPECT_EQ(buffer.query(*mci, "status cd media present"), "true");
-    EXPECT_EQ(buffer.query(*mci, "status cd length track 10"), "true");
-    EXPECT_TRUE(boxes.shown.empty());  // queries never show errors
-    StatusBuffer30 blank;
-    EXPECT_EQ(blank.query(*mci, "status nowhere mode"), "");
+TEST_F(CdControlTest, DeckPlaysTracksAndSeeksInMilliseconds) {
+    std::vector<std::string> sent;
+    std::array<char, 40> reply{};
+    CdDeck cd(
+        *mci,
+        [&](const std::string& command, bool show_errors) {
+            sent.push_back(command);
+            return control->mcicommand(command, show_errors);
+        },
+        reply);
+    ASSERT_TRUE(cd.open());
+    cd.use_track_times();
+    cd.play(3);
+    EXPECT_TRUE(cd.mode().playing());
+    EXPECT_EQ(cd.track(), 3);
+    cd.seek(-3000);  // from the start of track 3 (at 4 s) back into track 1
+    const auto position = cd.position();
+    ASSERT_TRUE(position);
+    EXPECT_EQ(position->track, 1);
+    cd.stop();
+    EXPECT_TRUE(cd.mode().stopped());
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(sent, (std::vector<std::string>{"open cdaudio alias cd wait shareable",
+                                              "set cd time format tmsf wait", "play cd from 3",
+                                              "set cd time format milliseconds",
+                                              "set cd time format tmsf", "stop cd wait"}));
 }
 
 TEST_F(CdControlTest, ArrayQueryNeverReadsPastTheBuffer) {

@@ -73,7 +73,7 @@ TEST_F(PlaybackTest, QueuePlaysInOrderEachForItsLengthThenStops) {
     tone("b.wav", 660, 0.4, fx::AudioFormat::Wav);
     tone("c.mp3", 880, 0.3);
     for (auto name : {"a.mp3", "b.wav", "c.mp3"}) enqueue(name);
-    ASSERT_FALSE(playback_.playfile(queue_.playlist[0][1]));
+    ASSERT_FALSE(playback_.playfile(queue_.playlist[0].path));
     ASSERT_TRUE(pumpuntilstopped());
     EXPECT_EQ(queue_.playlistpos, 0);
     EXPECT_EQ(queue_.playlistcount, 3);
@@ -91,7 +91,7 @@ TEST_F(PlaybackTest, MissingEntryIsSkipped) {
     tone("a.mp3", 440, 0.2);
     tone("c.mp3", 880, 0.2);
     for (auto name : {"a.mp3", "gone.mp3", "c.mp3"}) enqueue(name);
-    ASSERT_FALSE(playback_.playfile(queue_.playlist[0][1]));
+    ASSERT_FALSE(playback_.playfile(queue_.playlist[0].path));
     const HSTREAM first = queue_.stream;
     const auto end = std::chrono::steady_clock::now() + 20s;
     while (queue_.stream == first && std::chrono::steady_clock::now() < end) {
@@ -130,7 +130,7 @@ TEST(PlayQueue, FullQueueTakesNothingMore) {
     for (int i = 0; i < kQueueRows; ++i) ASSERT_TRUE(queue->append("n", std::to_string(i)));
     EXPECT_FALSE(queue->append("late", "late"));
     EXPECT_EQ(queue->playlistcount, 2001);
-    EXPECT_EQ(queue->playlist[2000][1], "2000");
+    EXPECT_EQ(queue->playlist[2000].path, "2000");
 }
 
 // Many short files back to back through the end notifications: everything is played, in
@@ -139,7 +139,7 @@ TEST_F(PlaybackTest, FiveHundredShortFilesBackToBack) {
     start(false);
     tone("s.wav", 440, 0.05, fx::AudioFormat::Wav);
     for (int i = 0; i < 500; ++i) queue_.append("s", (dir_ / "s.wav").string());
-    ASSERT_FALSE(playback_.playfile(queue_.playlist[0][1]));
+    ASSERT_FALSE(playback_.playfile(queue_.playlist[0].path));
     HSTREAM last = queue_.stream;
     int started = 1;
     const auto end = std::chrono::steady_clock::now() + 120s;

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -48,10 +49,14 @@ class BrowserTest : public ::testing::Test {
     Playback playback{bass, queue};
     MciSession mci{dir / "settings.ini"};
     std::vector<std::string> cdcommands;
-    Browser browser{
-        state,    mode,    settings,
-        reader,   folders, queue,
-        playback, mci,     [this](const std::string& command) { cdcommands.push_back(command); }};
+    std::array<char, 40> reply{};
+    CdDeck cd{mci,
+              [this](const std::string& command, bool) {
+                  cdcommands.push_back(command);
+                  return true;
+              },
+              reply};
+    Browser browser{state, mode, settings, reader, folders, queue, playback, cd};
 };
 
 TEST_F(BrowserTest, ScanStartsTheFirstPlayableFileWhileWalking) {
@@ -65,9 +70,9 @@ TEST_F(BrowserTest, ScanStartsTheFirstPlayableFileWhileWalking) {
 
     scan(browser, reader.rootpath());
     ASSERT_EQ(queue.playlistcount, 3);
-    EXPECT_EQ(queue.playlist[0][1], music() + "/0bad/x.mp3");
-    EXPECT_EQ(queue.playlist[1][1], music() + "/b/c.mp3");
-    EXPECT_EQ(queue.playlist[2][1], music() + "/a.mp3");
+    EXPECT_EQ(queue.playlist[0].path, music() + "/0bad/x.mp3");
+    EXPECT_EQ(queue.playlist[1].path, music() + "/b/c.mp3");
+    EXPECT_EQ(queue.playlist[2].path, music() + "/a.mp3");
     EXPECT_EQ(queue.playlistpos, 1);
     EXPECT_EQ(currentfolder(browser), music());
 
@@ -96,20 +101,19 @@ TEST_F(BrowserTest, ListsTheRootWithSettingsAndRecordsLevels) {
     touch(dir / "music" / "best_of.m3u");
     folders.setpath(reader.rootpath());
     createitems(browser);
-    EXPECT_EQ(state.itemcount, 3);
+    EXPECT_EQ(state.itemcount(), 3);
     EXPECT_EQ(state.pages, 2);
-    EXPECT_EQ(state.items[2][0], "Rock Music");
-    EXPECT_EQ(state.items[3][2], "2");
+    EXPECT_EQ(state.items.at(2).label, "Rock Music");
+    EXPECT_EQ(state.items.at(3).kind, ItemKind::Playlist);
 
     createletters(browser);
-    EXPECT_EQ(state.items[1][0], "J");
-    EXPECT_EQ(state.items[2][0], "R");
+    EXPECT_EQ(testing::labels(state.items), (std::vector<std::string>{"J", "R"}));
 
     state.row = 2, state.page = 1;
     folders.setpath(music() + "/rock_music/live");
     levelchange(browser);
     EXPECT_EQ(state.depth, 2);
-    EXPECT_EQ(state.levelstate[2][0], 2);
+    EXPECT_EQ(state.levelstate[2].row, 2);
     EXPECT_EQ(displayname(browser, currentfolder(browser)), "Rock Music / Live");
 }
 
@@ -117,17 +121,17 @@ TEST_F(BrowserTest, ListsTheDiscOfAnImage) {
     fx::writecdimage(dir / "disc.cue", {{4.0, 440.0}, {62.0, 0.0}, {2.0, 660.0}});
     ASSERT_EQ(mciSendStringA(mci, "open cdaudio alias cd wait shareable", nullptr, 0, nullptr), 0u);
     ASSERT_EQ(mciSendStringA(mci, "set cd time format tmsf", nullptr, 0, nullptr), 0u);
-    mode = {kCdMode, 3};
+    mode = {Mode::Cd, 3};
     createitems(browser);
-    ASSERT_EQ(state.itemcount, 3);
-    EXPECT_EQ(state.items[1][0], "Piste n\u00B01   00:04");
-    EXPECT_EQ(state.items[2][0], "Piste n\u00B02   01:02");
-    EXPECT_EQ(state.items[3][1], "3");
+    ASSERT_EQ(state.itemcount(), 3);
+    EXPECT_EQ(state.items.at(1).label, "Piste n\u00B01   00:04");
+    EXPECT_EQ(state.items.at(2).label, "Piste n\u00B02   01:02");
+    EXPECT_EQ(state.items.at(3).target, "3");
     EXPECT_EQ(state.pages, 1);
 }
 
 TEST_F(BrowserTest, ScanOfADiscRestartsItFromTheFirstTrack) {
-    mode = {kCdMode, 3};
+    mode = {Mode::Cd, 3};
     folders.setpath("/");
     scan(browser, music());
     EXPECT_EQ(cdcommands, (std::vector<std::string>{"stop cd wait", "seek cd to 1", "play cd"}));

@@ -15,22 +15,13 @@ namespace {
 using fixtures::TempDir;
 using testing::touch;
 
-std::vector<std::string> column(const BrowseState& state, int col) {
-    std::vector<std::string> out;
-    for (int i = 1; i <= state.itemcount; ++i) out.push_back(state.items[i][col]);
-    return out;
-}
-
-bool blankfrom(const BrowseState& state, int first) {
-    for (int i = first; i <= kMaxItems; ++i)
-        for (const std::string& cell : state.items[i])
-            if (!cell.empty()) return false;
-    return state.items[0] == ItemRow{};
-}
+using testing::kinds;
+using testing::labels;
+using testing::targets;
 
 class Listing : public ::testing::Test {
   protected:
-    void list(const std::string& folder, int16_t fixnames = 0) {
+    void list(const std::string& folder, bool fixnames = false) {
         folders.setpath(folder);
         createfolderitems(state, folders, {root(), fixnames}, 11);
     }
@@ -50,28 +41,25 @@ TEST_F(Listing, FoldersComeBeforeFilesWithTheirKindsAndTargets) {
     touch(tmp / "mix.m3u8");
     touch(tmp / "Tune.Opus");
     touch(tmp / "wave.FLAC");
-    state.items[1500][0] = "left over";
     list(root());
-    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"zz", "aa", "mix", "party", "Song.Mp3",
-                                                          "Tune.Opus", "voice", "wave"}));
-    EXPECT_EQ(column(state, 1),
+    EXPECT_EQ(labels(state.items), (std::vector<std::string>{"zz", "aa", "mix", "party", "Song.Mp3",
+                                                             "Tune.Opus", "voice", "wave"}));
+    EXPECT_EQ(targets(state.items),
               (std::vector<std::string>{root() + "/zz", root() + "/aa.mp3", root() + "/mix.m3u8",
                                         root() + "/party.M3U", root() + "/Song.Mp3",
                                         root() + "/Tune.Opus", root() + "/voice.wma",
                                         root() + "/wave.FLAC"}));
-    EXPECT_EQ(column(state, 2), (std::vector<std::string>{"0", "1", "2", "2", "1", "1", "1", "1"}));
-    EXPECT_EQ(state.itemcount, 8);
+    using enum ItemKind;
+    EXPECT_EQ(kinds(state.items), (std::vector<ItemKind>{Folder, Playable, Playlist, Playlist,
+                                                         Playable, Playable, Playable, Playable}));
     EXPECT_EQ(state.pages, 1);
-    EXPECT_TRUE(blankfrom(state, 9));
 }
 
 TEST_F(Listing, EmptyFolderGivesNoEntriesAndNoPages) {
-    state.items[3] = {"a", "b", "1"};
-    state.itemcount = 3;
+    state.items.append({"a", "b", ItemKind::Playable});
     list(root());
-    EXPECT_EQ(state.itemcount, 0);
+    EXPECT_EQ(state.itemcount(), 0);
     EXPECT_EQ(state.pages, 0);
-    EXPECT_TRUE(blankfrom(state, 1));
 }
 
 TEST_F(Listing, LetterFilterAppliesOnlyAtTheRoot) {
@@ -80,32 +68,32 @@ TEST_F(Listing, LetterFilterAppliesOnlyAtTheRoot) {
     for (const char* file : {"air.mp3", "#one.mp3", "2pac.mp3", "blur.mp3"}) touch(tmp / file);
     state.letter = "A";
     list(root());
-    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"Abba", "Alpha", "air"}));
+    EXPECT_EQ(labels(state.items), (std::vector<std::string>{"Abba", "Alpha", "air"}));
     state.letter = "#";
     list(root());
-    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"#hash", "10cc", "#one", "2pac"}));
+    EXPECT_EQ(labels(state.items), (std::vector<std::string>{"#hash", "10cc", "#one", "2pac"}));
     list((tmp / "Alpha").string());
-    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"beta"}));
+    EXPECT_EQ(labels(state.items), (std::vector<std::string>{"beta"}));
 }
 
 TEST_F(Listing, FolderOfMoreThanTwoThousandEntriesListsItsFirstTwoThousand) {
     for (int i = 0; i < 100; ++i) touch(tmp / ("d" + std::to_string(1000 + i)) / "x");
     for (int i = 0; i < 2100; ++i) touch(tmp / ("f" + std::to_string(10000 + i) + ".mp3"));
     list(root());
-    EXPECT_EQ(state.itemcount, kMaxItems);
+    EXPECT_EQ(state.itemcount(), kMaxItems);
     EXPECT_EQ(state.pages, 182);
-    EXPECT_EQ(state.items[1][0], "d1000");
-    EXPECT_EQ(state.items[101][0], "f10000");
-    EXPECT_EQ(state.items[2000][0], "f11899");
+    EXPECT_EQ(state.items.at(1).label, "d1000");
+    EXPECT_EQ(state.items.at(101).label, "f10000");
+    EXPECT_EQ(state.items.at(2000).label, "f11899");
 }
 
 TEST_F(Listing, OddNamesKeepRawTargetsAndShowReplacementCharacters) {
     for (const char* name : {"-lead.mp3", "a \"q\" 'b' #c.mp3", "new\nline.mp3", "caf\xE9.mp3"})
         touch(tmp / name);
     list(root());
-    EXPECT_EQ(column(state, 0), (std::vector<std::string>{"-lead", "a \"q\" 'b' #c",
-                                                          "caf\xEF\xBF\xBD", "new\nline"}));
-    EXPECT_EQ(state.items[3][1], root() + "/caf\xE9.mp3");
+    EXPECT_EQ(labels(state.items), (std::vector<std::string>{"-lead", "a \"q\" 'b' #c",
+                                                             "caf\xEF\xBF\xBD", "new\nline"}));
+    EXPECT_EQ(state.items.at(3).target, root() + "/caf\xE9.mp3");
 }
 
 // Root folders with more than 27 different initials (every Latin letter but Q, accented, Nordic
@@ -125,7 +113,7 @@ TEST(LetterIndex, EveryFolderIsFoundUnderExactlyOneCell) {
     touch(tmp / "Quartet.mp3");
     FolderLists lists;
     lists.setpath(tmp.path().string());
-    const NameOptions names{tmp.path().string(), 1};
+    const NameOptions names{tmp.path().string(), true};
     BrowseState state;
     state.page = 4;
     createletterindex(state, lists, names, 5);
@@ -134,8 +122,8 @@ TEST(LetterIndex, EveryFolderIsFoundUnderExactlyOneCell) {
     for (char c = 'A'; c <= 'Z'; ++c)
         if (c != 'Q') cells.push_back(std::string(1, c));
     cells.push_back("#");
-    ASSERT_EQ(column(state, 0), cells);
-    EXPECT_EQ(column(state, 2), std::vector<std::string>(cells.size(), "3"));
+    ASSERT_EQ(labels(state.items), cells);
+    EXPECT_EQ(kinds(state.items), std::vector<ItemKind>(cells.size(), ItemKind::Letter));
     EXPECT_EQ(state.page, 1);
     EXPECT_EQ(state.pages, 6);
 
@@ -143,9 +131,9 @@ TEST(LetterIndex, EveryFolderIsFoundUnderExactlyOneCell) {
     for (const std::string& cell : cells) {
         state.letter = cell;
         createfolderitems(state, lists, names, 11);
-        for (int i = 1; i <= state.itemcount; ++i)
-            if (state.items[i][2] == kKindFolder)
-                found[std::string(lastcomponent(state.items[i][1]))].push_back(cell);
+        for (const Item& item : state.items)
+            if (item.kind == ItemKind::Folder)
+                found[std::string(lastcomponent(item.target))].push_back(cell);
     }
     EXPECT_EQ(found.size(), folders.size());
     for (const auto& [name, cell] : folders)
@@ -153,7 +141,7 @@ TEST(LetterIndex, EveryFolderIsFoundUnderExactlyOneCell) {
 
     lists.setpath((tmp / "A band").string());
     createletterindex(state, lists, names, 5);
-    EXPECT_EQ(state.itemcount, 0);
+    EXPECT_EQ(state.itemcount(), 0);
     EXPECT_EQ(state.pages, 0);
 }
 
@@ -167,8 +155,8 @@ TEST(Levels, DepthAndSavedPositionsFollowTheFolders) {
     state.row = 5, state.page = 1;
     recordlevel(state, root + "/Rock/Live", root);
     EXPECT_EQ(state.depth, 2);
-    EXPECT_EQ(state.levelstate[1], (std::array<int16_t, 2>{3, 2}));
-    EXPECT_EQ(state.levelstate[2], (std::array<int16_t, 2>{5, 1}));
+    EXPECT_EQ(state.levelstate[1], (SavedLevel{3, 2}));
+    EXPECT_EQ(state.levelstate[2], (SavedLevel{5, 1}));
 
     EXPECT_EQ(folderdepth("/Rock", "/"), 0);
     EXPECT_EQ(folderdepth("/m/a/m/b", "/m"), 3);
@@ -181,7 +169,7 @@ TEST(Levels, DeepFoldersShareTheLastRow) {
     state.row = 7;
     recordlevel(state, path, "/r");
     EXPECT_EQ(state.depth, kMaxDepths - 1);
-    EXPECT_EQ(state.levelstate[kMaxDepths - 1][0], 7);
+    EXPECT_EQ(state.levelstate[kMaxDepths - 1].row, 7);
 }
 
 }  // namespace

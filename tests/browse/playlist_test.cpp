@@ -17,7 +17,7 @@ using testing::writefile;
 
 std::vector<std::string> paths(const PlayQueue& queue) {
     std::vector<std::string> out;
-    for (int i = 0; i < queue.playlistcount; ++i) out.push_back(queue.playlist[i][1]);
+    for (int i = 0; i < queue.playlistcount; ++i) out.push_back(queue.playlist[i].path);
     return out;
 }
 
@@ -69,8 +69,8 @@ TEST_F(Playlist, ResolvesEachKindOfLine) {
     }
     load(text);
     EXPECT_EQ(paths(queue), expected);
-    EXPECT_EQ(queue.playlist[0][0], "A Song");
-    EXPECT_EQ(queue.playlist[2][0], "Live: Part 1");
+    EXPECT_EQ(queue.playlist[0].name, "A Song");
+    EXPECT_EQ(queue.playlist[2].name, "Live: Part 1");
 }
 
 TEST_F(Playlist, AllLineEndsGiveTheSameQueue) {
@@ -87,7 +87,7 @@ TEST_F(Playlist, AllLineEndsGiveTheSameQueue) {
         EXPECT_EQ(paths(queue), expected) << text;
         EXPECT_EQ(queue.playlistpos, 0);
     }
-    EXPECT_EQ(queue.playlist[3][1], "old3");
+    EXPECT_EQ(queue.playlist[3].path, "old3");
 }
 
 // A line that is not UTF-8 names a file with those very bytes, or else is read as Windows-1252
@@ -100,7 +100,7 @@ TEST_F(Playlist, ReadsLinesThatAreNotUtf8AsWindows1252) {
     EXPECT_EQ(paths(queue),
               (std::vector<std::string>{lists() + "/It\xE2\x80\x99s Over.mp3",
                                         lists() + "/café.mp3", lists() + "/raw\xE9.mp3"}));
-    EXPECT_EQ(queue.playlist[2][0], "Raw\xEF\xBF\xBD");
+    EXPECT_EQ(queue.playlist[2].name, "Raw\xEF\xBF\xBD");
 }
 
 TEST_F(Playlist, TakesAtMostTheQueuesRowsFromALongPlaylist) {
@@ -109,7 +109,7 @@ TEST_F(Playlist, TakesAtMostTheQueuesRowsFromALongPlaylist) {
     for (int i = 0; i < 3000; ++i) text += "same.mp3\r\n";
     load(text);
     EXPECT_EQ(queue.playlistcount, kQueueRows);
-    EXPECT_EQ(queue.playlist[2000][1], lists() + "/same.mp3");
+    EXPECT_EQ(queue.playlist[2000].path, lists() + "/same.mp3");
 }
 
 TEST_F(Playlist, SkipsOverlongLinesAndSurvivesBinaryFiles) {

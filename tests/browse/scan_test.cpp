@@ -40,7 +40,7 @@ struct RecordingPlayer {
 std::vector<std::string> queued(const PlayQueue& queue, const std::string& base) {
     std::vector<std::string> out;
     for (int i = 0; i < queue.playlistcount; ++i) {
-        const std::string& path = queue.playlist[i][1];
+        const std::string& path = queue.playlist[i].path;
         out.push_back(path.starts_with(base) ? path.substr(base.size()) : path);
     }
     return out;
@@ -79,7 +79,7 @@ TEST_F(Scan, QueuesDepthFirstAndStartsAfterTheFirstFolderWithMusic) {
         queued(queue, root()),
         (std::vector<std::string>{"/b/d/e.MP3", "/b/c.mp3", "/f/g.Mp3", "/n/t.Aac", "/n/t.flac",
                                   "/n/t.m4a", "/n/t.OGA", "/n/t.ogg", "/n/t.opus", "/a.mp3"}));
-    EXPECT_EQ(queue.playlist[0][0], "e");
+    EXPECT_EQ(queue.playlist[0].name, "e");
     EXPECT_EQ(recorder.started, std::vector<std::string>{root() + "/b/d/e.MP3"});
     EXPECT_EQ(recorder.queuedatstart, std::vector<int>{1});
     EXPECT_EQ(folders.Dirs().path(), root());
@@ -160,8 +160,8 @@ TEST_F(Scan, WalksATreeThreeHundredLevelsDeep) {
     touch(tmp / "top.mp3");
     run(root());
     ASSERT_EQ(queue.playlistcount, 2);
-    EXPECT_EQ(queue.playlist[0][1], (deep / "bottom.mp3").string());
-    EXPECT_EQ(queue.playlist[1][1], root() + "/top.mp3");
+    EXPECT_EQ(queue.playlist[0].path, (deep / "bottom.mp3").string());
+    EXPECT_EQ(queue.playlist[1].path, root() + "/top.mp3");
 }
 
 TEST_F(Scan, StopsOnceTheQueueIsFull) {
@@ -169,7 +169,7 @@ TEST_F(Scan, StopsOnceTheQueueIsFull) {
     touch(tmp / "b" / "late.mp3");
     run(root());
     EXPECT_EQ(queue.playlistcount, kQueueRows);
-    EXPECT_EQ(queue.playlist[2000][1], root() + "/a/s12000.mp3");
+    EXPECT_EQ(queue.playlist[2000].path, root() + "/a/s12000.mp3");
     EXPECT_EQ(folders.Dirs().path(), root());
 }
 

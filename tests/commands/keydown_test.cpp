@@ -2,6 +2,7 @@
 // operations and the CD commands recorded so that their order can be checked.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -45,23 +46,18 @@ struct Rig {
     FolderLists folders;
     std::vector<std::string> sent;  // commands given to mcicommand
     std::vector<std::string> drawn;
-    Browser browser{*state,
-                    mode,
-                    settings,
-                    reader,
-                    folders,
-                    *queue,
-                    playback,
-                    mci,
-                    [this](const std::string& command) {
-                        sent.push_back(command);
-                        mciSendStringA(mci, command.c_str(), nullptr, 0, nullptr);
-                    }};
+    std::array<char, 40> reply{};  // the key handler's CD status replies
+    CdDeck cd{mci,
+              [this](const std::string& command, bool) {
+                  sent.push_back(command);
+                  return mciSendStringA(mci, command.c_str(), nullptr, 0, nullptr) == 0;
+              },
+              reply};
+    Browser browser{*state, mode, settings, reader, folders, *queue, playback, cd};
     SoundCues cues{dir.path()};
     int16_t idlecount = 5;
-    KeyReplyBuffer reply{};
     bool quit = false;
-    KeyContext keys{browser, makeview(), cues, idlecount, reply, [this] { quit = true; }};
+    KeyContext keys{browser, makeview(), cues, idlecount, [this] { quit = true; }};
 
     // A list view that shows the page of the item table and records what is drawn.
     CommandView makeview() {
@@ -70,19 +66,15 @@ struct Rig {
         view.renderhighlight = [this] { drawn.push_back("highlight"); };
         view.renderletters = [this] { drawn.push_back("letters"); };
         view.rendertitle = [this](const std::string& t) { drawn.push_back("title:" + t); };
-        view.rowcaption = [this](int16_t row) { return cell(row, 0); };
-        view.rowtag = [this](int16_t row) {
-            const int t = itemindex(state->page, row, effectiveperpage(settings.perpage));
-            return cell(row, 0).empty() ? std::string() : std::to_string(t);
-        };
+        view.rowcaption = [this](int row) { return caption(row); };
         view.setstate = [this](const std::string& text) { drawn.push_back("state:" + text); };
         return view;
     }
-    std::string cell(int16_t row, int column) const {
-        const int16_t perpage = effectiveperpage(settings.perpage);
+    std::string caption(int row) const {
+        const int perpage = effectiveperpage(settings.perpage);
         if (row < 1 || row > perpage) return {};
-        const int t = itemindex(state->page, row, perpage);
-        return t >= 1 && t <= kMaxItems ? state->items[t][column] : std::string();
+        const Item* item = state->items.find(itemindex(state->page, row, perpage));
+        return item != nullptr ? item->label : std::string();
     }
 };
 
@@ -112,11 +104,11 @@ TEST(KeyDown, RefusedMovesDrawNothingAndAcceptedOnesDrawInOrder) {
 
 TEST(KeyDown, CdCommandsDoNothingWhenTheTrackNumberCannotBeRead) {
     Rig rig;  // no CD device open: every status query fails and leaves the buffer as it was
-    rig.mode.mediamode = kCdMode;
+    rig.mode.mediamode = Mode::Cd;
     rig.mode.cdtracks = 5;
     const std::string stale = "playing";
     std::copy(stale.begin(), stale.end(), rig.reply.begin());
-    rig.state->items[1] = {"Piste n°1", "1", kKindPlayable};
+    rig.state->items.append({"Piste n°1", "1", ItemKind::Playable});
     rig.drawn.clear();
     rig.press(78);  // N
     rig.press(80);  // P
@@ -129,11 +121,11 @@ TEST(KeyDown, CdSeekSetsMillisecondsAndAlwaysReturnsToTrackFormat) {
     fixtures::TempDir images;
     fixtures::writecdimage(images / "disc.cue", {{20.0, 440.0, false}, {20.0, 660.0, false}});
     Rig rig((images / "disc.cue").string());
-    rig.mode.mediamode = kCdMode;
+    rig.mode.mediamode = Mode::Cd;
     rig.mode.cdtracks = 2;
     ASSERT_EQ(mciSendStringA(rig.mci, "open cdaudio alias cd wait shareable", nullptr, 0, nullptr),
               0U);
-    rig.browser.mcicommand("set cd time format tmsf wait");
+    rig.cd.use_track_times();
     rig.sent.clear();
     rig.press(69);  // E
     EXPECT_EQ(rig.sent, (std::vector<std::string>{"set cd time format milliseconds",

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "commands/mcireply.h"
-
 namespace tunedeck {
 namespace {
 
@@ -23,33 +21,18 @@ TEST(QueueEdit, RemovalsKeepThePositionOnWhatPlaysAndWhatFollows) {
     EXPECT_EQ(queue.currentname(), "/1");
     removequeued(queue, 1);  // "/4", after the gap
     EXPECT_EQ(queue.playlistpos, -1);
-    EXPECT_EQ(queue.playlist[0][1], "/2");
+    EXPECT_EQ(queue.playlist[0].path, "/2");
     queue.playlistpos = 0;  // "/2" plays
     queue.takenout.reset();
     removequeued(queue, 0);
     EXPECT_EQ(queue.playlistcount, 0);
     EXPECT_EQ(queue.currentname(), "/2");
     BrowseState listing;
-    listing.itemcount = 1;
-    listing.items[1] = {"/5", "/5", kKindPlayable};
+    listing.items.append({"/5", "/5", ItemKind::Playable});
     queuelisting(queue, listing);  // new entries follow the file that still plays
     EXPECT_EQ(queue.playlistpos, -1);
     queue.clear();
     EXPECT_FALSE(queue.takenout);
-}
-
-TEST(McIReply, NumbersFromTheFirstCharactersAndUnreadableReplies) {
-    EXPECT_EQ(replynumber("12", 2), 12);
-    EXPECT_EQ(replynumber(std::string_view("9\0"
-                                           "7",
-                                           3),
-                          2),
-              9);
-    EXPECT_EQ(replynumber("", 2), std::nullopt);
-    EXPECT_EQ(replynumber("tr", 2), std::nullopt);
-    EXPECT_EQ(replyint32("-4000"), -4000);
-    EXPECT_EQ(replyint32("99999999999"), std::nullopt);
-    EXPECT_EQ(replyprefix(std::string_view("paused\0g", 8), 7), "paused");
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ std::vector<std::string> scanwith(const std::function<void(const fs::path& root)
     EXPECT_EQ(folders.Dirs().path(), dir.path().string());
     std::vector<std::string> queued;
     for (int i = 0; i < queue.playlistcount; ++i)
-        queued.push_back(fs::relative(queue.playlist[std::size_t(i)][1], dir.path()).string());
+        queued.push_back(fs::relative(queue.playlist[std::size_t(i)].path, dir.path()).string());
     return queued;
 }
 
@@ -89,10 +89,10 @@ TEST(HostileTree, EntriesThatLeadNowhereAreLeftOutAndTheRestPlays) {
     Application& app = j.start();
     ASSERT_TRUE(j.loaded) << app.endreason();
     ASSERT_EQ(app.queue().playlistcount, 2);
-    EXPECT_EQ(app.queue().playlist[0][1], (j.root() / "a/ok.mp3").string());
-    EXPECT_EQ(app.queue().playlist[1][1], (j.root() / "z.mp3").string());
+    EXPECT_EQ(app.queue().playlist[0].path, (j.root() / "a/ok.mp3").string());
+    EXPECT_EQ(app.queue().playlist[1].path, (j.root() / "z.mp3").string());
     // Open every entry of the root listing and come back.
-    const int count = app.browse().itemcount;
+    const int count = app.browse().itemcount();
     for (int i = 0; i < count; ++i) {
         j.press(kKeyEnter);
         j.press(kKeyLeft);
@@ -143,15 +143,15 @@ TEST(HostileFiles, SpecialEmptySparseAndEndlessFilesNeverStopTheJukebox) {
     Application& app = j.start();
     ASSERT_TRUE(j.loaded) << app.endreason();
     // Only regular files are listed and queued: empty, good, huge, one.
-    EXPECT_EQ(app.browse().itemcount, 5);
+    EXPECT_EQ(app.browse().itemcount(), 5);
     ASSERT_EQ(app.queue().playlistcount, 4);
     EXPECT_EQ(app.queue().playlistpos, 1);  // the empty file could not start
     // Play each listed file by hand; only the good one and the endless WAV start.
     int started = 0;
-    for (int i = 0; i < app.browse().itemcount; ++i) {
+    for (int i = 0; i < app.browse().itemcount(); ++i) {
         j.press(kKeyS);
-        const std::string name = app.browse().items[std::size_t(i + 1)][1];
-        j.app->browse().row = static_cast<int16_t>(i + 1);
+        const std::string name = app.browse().items.at(i + 1).target;
+        j.app->browse().row = i + 1;
         j.press(kKeyL);
         j.app->Timer1_Timer();
         if (j.active() == BASS_ACTIVE_PLAYING) {
@@ -163,7 +163,7 @@ TEST(HostileFiles, SpecialEmptySparseAndEndlessFilesNeverStopTheJukebox) {
     EXPECT_GE(started, 1);
     // The endless WAV plays what it holds and ends like any other file.
     j.app->browse().row = 2;
-    ASSERT_EQ(app.browse().items[2][1], (r / "endless.wav").string());
+    ASSERT_EQ(app.browse().items.at(2).target, (r / "endless.wav").string());
     j.press(kKeyS);
     j.press(kKeyL);
     EXPECT_TRUE(j.waituntil([&] { return j.active() == BASS_ACTIVE_STOPPED; }, 10));
@@ -201,7 +201,7 @@ TEST(HostileCovers, BrokenOrOversizedCoversAreNotShown) {
     Application& app = j.start();
     ASSERT_TRUE(j.loaded) << app.endreason();
     for (int i = 1; i <= 6; ++i) {
-        app.browse().row = static_cast<int16_t>(i);
+        app.browse().row = i;
         j.press(kKeyEnter);
         ASSERT_EQ(app.browse().depth, 1) << i;
         const bool shown = app.form().imgCover.visible && app.form().imgCover.picture != nullptr;

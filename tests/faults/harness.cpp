@@ -79,9 +79,9 @@ std::string rowlabels(Application& app) {
         // A row past the listing is blank and may carry any number: the keys ignore it.
         if (!label->visible || label->caption.empty()) continue;
         const long item = std::strtol(label->tag.c_str(), nullptr, 10);
-        if (item < 1 || item > b.itemcount)
+        if (item < 1 || item > b.itemcount())
             return "label " + std::to_string(n) + " names item " + label->tag + " of " +
-                   std::to_string(b.itemcount);
+                   std::to_string(b.itemcount());
     }
     return {};
 }
@@ -89,12 +89,12 @@ std::string rowlabels(Application& app) {
 std::string paging(Application& app) {
     const BrowseState& b = app.browse();
     const int perpage = app.settings().perpage;
-    if (b.itemcount < 0 || b.itemcount > kMaxItems)
-        return "itemcount " + std::to_string(b.itemcount);
+    if (b.itemcount() < 0 || b.itemcount() > kMaxItems)
+        return "itemcount() " + std::to_string(b.itemcount());
     // The letter index sits one level above the root, so depth may be -1 there.
     if (b.depth <= -kMaxDepths || b.depth >= kMaxDepths) return "depth " + std::to_string(b.depth);
-    if (b.letterfocus == 1) {
-        if (b.row < 1 || b.row > std::max<int>(1, b.itemcount))
+    if (b.letterfocus) {
+        if (b.row < 1 || b.row > std::max<int>(1, b.itemcount()))
             return "grid row " + std::to_string(b.row);
         return {};
     }
@@ -109,7 +109,7 @@ std::string queuecounters(Application& app) {
     const std::string counters =
         "playlistpos " + std::to_string(q.playlistpos) + " of " + std::to_string(q.playlistcount);
     if (q.playlistcount < 0 || q.playlistcount > kQueueRows) return counters;
-    if (app.mode().mediamode == kCdMode) {
+    if (app.mode().mediamode == Mode::Cd) {
         if (q.playlistpos < 0 || q.playlistpos > app.mode().cdtracks) return counters;
         return {};
     }

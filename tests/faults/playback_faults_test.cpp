@@ -55,7 +55,7 @@ TEST_F(QueueOfThree, QueuedFilesDeletedBeforeTheirTurnAreSkipped) {
     start(2.0);
     fs::remove(j.root() / "b.mp3");
     ASSERT_TRUE(j.waituntil([&] { return j.app->queue().playlistpos == 2; }));
-    EXPECT_EQ(j.app->queue().playlist[2][1], (j.root() / "c.mp3").string());
+    EXPECT_EQ(j.app->queue().playlist[2].path, (j.root() / "c.mp3").string());
     ASSERT_TRUE(j.waituntil([&] { return finished(); }));
     EXPECT_TRUE(hearduntil(j, 880));
     const auto tones = j.heard();
@@ -199,7 +199,7 @@ TEST(CdImage, TheImageVanishingWhileItPlaysKeepsTheJukeboxResponsive) {
     j.disc(3, 4.0);
     j.start();
     ASSERT_TRUE(j.loaded) << j.app->endreason();
-    ASSERT_EQ(j.app->mode().mediamode, kCdMode);
+    ASSERT_EQ(j.app->mode().mediamode, Mode::Cd);
     fs::remove(j.dir / "disc.bin");
     j.waituntil([] { return false; }, 0.5);
     for (const int16_t key :

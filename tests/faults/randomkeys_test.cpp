@@ -95,7 +95,7 @@ TEST_P(CdModeKeys, StateStaysConsistent) {
     j.disc(GetParam(), 0.5);
     j.start();
     ASSERT_TRUE(j.loaded) << j.app->endreason();
-    ASSERT_EQ(j.app->mode().mediamode, kCdMode);
+    ASSERT_EQ(j.app->mode().mediamode, Mode::Cd);
     presskeys(j, static_cast<uint32_t>(GetParam()), kPresses);
 }
 

@@ -6,7 +6,7 @@ namespace {
 
 TEST(RenderLetters, FiveColumnsCentredAndSixLines) {
     ViewBench b;
-    b.fill(27, kKindLetter);
+    b.fill(27, ItemKind::Letter);
     renderletters(b.view);
     MainScreen& f = b.form;
     const int32_t columns[] = {4680, 6180, 7680, 9180, 10680};
@@ -20,12 +20,12 @@ TEST(RenderLetters, FiveColumnsCentredAndSixLines) {
     }
     EXPECT_EQ(f.lblItem.at(27).top, 6200);
     EXPECT_EQ(f.lblItem.at(26).left, 4680);
-    EXPECT_EQ(b.browse->letterfocus, 1);
+    EXPECT_TRUE(b.browse->letterfocus);
 }
 
 TEST(RenderLetters, SixthEntryStartsTheSecondLine) {
     ViewBench b;
-    b.fill(6, kKindLetter);
+    b.fill(6, ItemKind::Letter);
     renderletters(b.view);
     EXPECT_EQ(b.form.lblItem.at(6).left, 4680);
     EXPECT_EQ(b.form.lblItem.at(6).top, 3000);
@@ -37,7 +37,7 @@ TEST(RenderLetters, ClearsTheListPageItReplaces) {
     b.browse->page = 2;
     renderitems(b.view, "");
     ASSERT_TRUE(b.form.lblMoreAbove.visible);
-    b.fill(3, kKindLetter);
+    b.fill(3, ItemKind::Letter);
     renderletters(b.view);
     MainScreen& f = b.form;
     EXPECT_FALSE(f.imgIcon.exists(1));
@@ -50,7 +50,7 @@ TEST(RenderLetters, ClearsTheListPageItReplaces) {
 
 TEST(RenderLetters, EmptyGridHidesTheHighlight) {
     ViewBench b;
-    b.fill(0, kKindLetter);
+    b.fill(0, ItemKind::Letter);
     renderletters(b.view);
     b.browse->row = 1;
     renderhighlight(b.view);

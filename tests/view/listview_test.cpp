@@ -56,17 +56,6 @@ TEST(RenderItems, LastPartialPageShowsEmptyRowsWithoutIcons) {
     EXPECT_FALSE(f.lblMoreBelow.visible);
 }
 
-TEST(RenderItems, StaleTableRowsPastTheListingAreNotShown) {
-    ViewBench b;
-    b.fill(30);
-    b.browse->itemcount = 25;  // rows 26..30 still hold an older listing
-    b.browse->page = 3;
-    renderitems(b.view, "");
-    EXPECT_EQ(b.form.lblItem.at(3).caption, "Item 25");
-    EXPECT_EQ(b.form.lblItem.at(4).caption, "");
-    EXPECT_FALSE(b.form.imgIcon.exists(4));
-}
-
 TEST(RenderItems, ExactlyOnePageAndAnEmptyListingShowNoIndicators) {
     ViewBench b;
     b.fill(11);
@@ -88,10 +77,8 @@ TEST(RenderItems, ExactlyOnePageAndAnEmptyListingShowNoIndicators) {
 
 TEST(RenderItems, QueuedEntryShowsItsFirstQueuePosition) {
     ViewBench b;
-    b.fill(5);
-    b.browse->items[2][2] = kKindFolder;
-    b.browse->items[3][2] = kKindPlaylist;
-    b.browse->items[5][2] = kKindLetter;
+    b.fill({ItemKind::Playable, ItemKind::Folder, ItemKind::Playlist, ItemKind::Playable,
+            ItemKind::Letter});
     b.queue->append("x", "/music/other");
     b.queue->append("Item 4", "/music/Item 4");
     b.queue->append("y", "/music/other2");
@@ -337,7 +324,7 @@ TEST(RenderHighlight, RowStyleAndLetterStyle) {
     EXPECT_EQ(h.width, 14960);
     EXPECT_EQ(h.height, 480);
 
-    b.fill(27, kKindLetter);
+    b.fill(27, ItemKind::Letter);
     renderletters(b.view);
     b.browse->row = 7;
     renderhighlight(b.view);
@@ -347,7 +334,7 @@ TEST(RenderHighlight, RowStyleAndLetterStyle) {
 
     b.fill(30);
     renderitems(b.view, "");
-    EXPECT_EQ(b.browse->letterfocus, 0);
+    EXPECT_FALSE(b.browse->letterfocus);
     renderhighlight(b.view);
     EXPECT_EQ(h.width, 14960);
     EXPECT_EQ(h.left, 200);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -21,12 +22,22 @@ struct ViewBench {
         startuplayout(view);
     }
 
-    // Items 1..count named "Item n" with target "/music/Item n" and the given kind code.
-    void fill(int count, const char* kind = kKindPlayable) {
-        browse->itemcount = static_cast<int16_t>(count);
+    // Items 1..count named "Item n" with target "/music/Item n", all of one kind.
+    void fill(int count, ItemKind kind = ItemKind::Playable) {
+        browse->items.clear();
         for (int n = 1; n <= count; ++n)
-            browse->items[static_cast<std::size_t>(n)] = {"Item " + std::to_string(n),
-                                                          "/music/Item " + std::to_string(n), kind};
+            browse->items.append(
+                {"Item " + std::to_string(n), "/music/Item " + std::to_string(n), kind});
+    }
+    // Items named as by fill, one for each kind given.
+    void fill(std::initializer_list<ItemKind> kinds) {
+        fill(0);
+        int n = 0;
+        for (ItemKind kind : kinds) {
+            ++n;
+            browse->items.append(
+                {"Item " + std::to_string(n), "/music/Item " + std::to_string(n), kind});
+        }
     }
 
     Screen screen;

@@ -1,5 +1,6 @@
-#include "commands/mcireply.h"
+#include "audio/mcireply.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tunedeck {
@@ -36,6 +37,17 @@ std::optional<int32_t> replyint32(std::string_view reply) {
 std::string replyprefix(std::string_view reply, std::size_t width) {
     reply = reply.substr(0, reply.find('\0'));
     return std::string(reply.substr(0, width));
+}
+
+std::optional<CdPosition> parsecdposition(std::string_view reply) {
+    auto field = [&](std::size_t at) {
+        return replynumber(reply.substr(std::min(at, reply.size())), 2);
+    };
+    const auto track = field(0);
+    const auto minutes = field(3);
+    const auto seconds = field(6);
+    if (!track || !minutes || !seconds) return std::nullopt;
+    return CdPosition{*track, *minutes, *seconds};
 }
 
 }  // namespace tunedeck

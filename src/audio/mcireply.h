@@ -19,4 +19,14 @@ std::optional<int32_t> replyint32(std::string_view reply);
 // The first `width` characters of a reply, as the status labels show them.
 std::string replyprefix(std::string_view reply, std::size_t width);
 
+// A position on the disc in track format, to the second.
+struct CdPosition {
+    int track = 0;
+    int minutes = 0;
+    int seconds = 0;
+};
+// A track-format position reply "tt:mm:ss:ff"; empty when a field is not a number (a failed
+// query leaves blank or stale text).
+std::optional<CdPosition> parsecdposition(std::string_view reply);
+
 }  // namespace tunedeck
