@@ -5,7 +5,7 @@
 
 namespace tunedeck {
 
-SaverStep advancesaver(SaverCounters& counters, int16_t savertime) {
+SaverStep advancesaver(SaverCounters& counters, int savertime) {
     SaverStep step;
     if (counters.idlecount == 0) step.restore = true;
     // The counter stays at its maximum; from then on it counts as past every threshold, the

@@ -19,7 +19,7 @@ struct SaverStep {
 };
 
 // Advances the counters by one tick and says what the screen must do, in that order.
-SaverStep advancesaver(SaverCounters& counters, int16_t savertime);
+SaverStep advancesaver(SaverCounters& counters, int savertime);
 
 // Where the saver text goes next, in twips: x in [1, width/2], y in [1, height-1000].
 struct SaverPlace {

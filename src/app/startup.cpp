@@ -88,7 +88,7 @@ void Application::buildscreen() {
     settings_ = reader_.loadsettings();
     view_->settings =
         DisplaySettings{effectiveperpage(settings_.perpage),  // as the keys count them
-                        settings_.rendercover == 1,
+                        settings_.rendercover,
                         settings_.coverx,
                         settings_.covery,
                         rgbword(settings_.color1r, settings_.color1g, settings_.color1b),
@@ -101,7 +101,7 @@ void Application::buildscreen() {
     queue_->playlistpos = 0;
     // The letter index sorts the music folders; a disc is always listed by its tracks, or the
     // tracks could never be reached.
-    if (settings_.showletters == 1 && mode_.mediamode == Mode::File) {
+    if (settings_.showletters && mode_.mediamode == Mode::File) {
         createletters(*browser_);
         renderletters(*view_);
     } else {

@@ -12,7 +12,7 @@ namespace {
 // The root is read once per operation: only an edit of the settings file during the operation
 // itself could tell the difference.
 NameOptions nameoptions(Browser& browser) {
-    return {browser.settings_reader.rootpath(), browser.settings.fixnames == 1};
+    return {browser.settings_reader.rootpath(), browser.settings.fixnames};
 }
 
 }  // namespace

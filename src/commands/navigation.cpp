@@ -44,7 +44,7 @@ void titlefolder(KeyContext& context, bool fromback) {
     const std::string& path = currentfolder(browser);
     if (!atrootnow(context)) {
         context.view.rendertitle(displayname(browser, path));
-    } else if (fromback && browser.settings.showletters != 1) {
+    } else if (fromback && !browser.settings.showletters) {
         context.view.rendertitle(kHomeTitle);
     } else {
         context.view.rendertitle(browser.state.letter);

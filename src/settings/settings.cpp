@@ -20,18 +20,21 @@ namespace {
 constexpr std::string_view kSettingsFile = "settings.ini";
 
 struct NumericSetting {
-    int16_t Settings::*field;
+    int Settings::*field;
     const char* section;
     const char* key;
     bool colour = false;  // a colour component, kept within 0..255
 };
 
-// In the order loadsettings reads them; the defaults are the Settings member initialisers.
+struct SwitchSetting {
+    bool Settings::*field;
+    const char* section;
+    const char* key;
+};
+
+// The defaults are the Settings member initialisers.
 constexpr NumericSetting kNumericSettings[] = {
     {&Settings::perpage, "display", "perpage"},
-    {&Settings::rendercover, "display", "rendercover"},
-    {&Settings::showletters, "display", "showletters"},
-    {&Settings::fixnames, "system", "fixnames"},
     {&Settings::color1r, "display", "color1r", true},
     {&Settings::color1g, "display", "color1g", true},
     {&Settings::color1b, "display", "color1b", true},
@@ -43,9 +46,16 @@ constexpr NumericSetting kNumericSettings[] = {
     {&Settings::savertime, "system", "savertime"},
 };
 
-// A component of 256 would otherwise wrap to 0 in the colour word.
-int16_t clampcolour(int16_t value) {
-    return std::clamp<int16_t>(value, 0, 255);
+constexpr SwitchSetting kSwitchSettings[] = {
+    {&Settings::rendercover, "display", "rendercover"},
+    {&Settings::showletters, "display", "showletters"},
+    {&Settings::fixnames, "system", "fixnames"},
+};
+
+// A setting is a 16-bit whole number; text that is none leaves the default.
+int readnumber(SettingsReader& reader, const char* section, const char* key, int deflt) {
+    const std::string text = reader.readsetting({}, section, key, std::to_string(deflt));
+    return static_cast<int>(wholenumber(text, INT16_MIN, INT16_MAX).value_or(deflt));
 }
 
 std::string homefolder() {
@@ -122,10 +132,14 @@ std::string SettingsReader::readsetting(std::string_view file, std::string_view 
 Settings SettingsReader::loadsettings() {
     Settings settings;
     for (const NumericSetting& s : kNumericSettings) {
-        int16_t& field = settings.*s.field;
-        const std::string text = readsetting({}, s.section, s.key, std::to_string(field));
-        field = static_cast<int16_t>(wholenumber(text, INT16_MIN, INT16_MAX).value_or(field));
-        if (s.colour) field = clampcolour(field);
+        int& field = settings.*s.field;
+        field = readnumber(*this, s.section, s.key, field);
+        // A component of 256 would otherwise wrap to 0 in the colour word.
+        if (s.colour) field = std::clamp(field, 0, 255);
+    }
+    for (const SwitchSetting& s : kSwitchSettings) {
+        bool& field = settings.*s.field;
+        field = readnumber(*this, s.section, s.key, field ? 1 : 0) == 1;
     }
     settings.scanformats = readsetting({}, "system", "scanformats", settings.scanformats);
     return settings;

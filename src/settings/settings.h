@@ -12,21 +12,22 @@
 
 namespace tunedeck {
 
-// The thirteen numeric settings and the scan's formats, read once at start-up.
+// The numeric settings, the switches and the scan's formats, read once at start-up. A switch
+// is on only when the file says 1.
 struct Settings {
-    int16_t perpage = 11;
-    int16_t rendercover = 1;
-    int16_t showletters = 1;
-    int16_t fixnames = 0;
-    int16_t color1r = 7;
-    int16_t color1g = 18;
-    int16_t color1b = 143;
-    int16_t color2r = 68;
-    int16_t color2g = 74;
-    int16_t color2b = 147;
-    int16_t coverx = 0;
-    int16_t covery = 0;
-    int16_t savertime = 0;
+    int perpage = 11;
+    bool rendercover = true;
+    bool showletters = true;
+    bool fixnames = false;
+    int color1r = 7;  // colour components, 0..255
+    int color1g = 18;
+    int color1b = 143;
+    int color2r = 68;
+    int color2g = 74;
+    int color2b = 147;
+    int coverx = 0;
+    int covery = 0;
+    int savertime = 0;  // ticks without a key before the screen blanks; 0 = never
     // [system] scanformats: the extensions of the music files the folder scan queues.
     std::string scanformats = "mp3 flac ogg oga opus m4a aac";
 };

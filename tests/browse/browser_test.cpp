@@ -94,7 +94,7 @@ TEST_F(BrowserTest, ScanStartsTheFirstPlayableFileWhileWalking) {
 }
 
 TEST_F(BrowserTest, ListsTheRootWithSettingsAndRecordsLevels) {
-    settings.fixnames = 1;
+    settings.fixnames = true;
     settings.perpage = 2;
     touch(dir / "music" / "rock_music" / "live" / "x.mp3");
     touch(dir / "music" / "jazz" / "y.mp3");

@@ -31,11 +31,11 @@ std::string homemusic() {
 TEST_F(SettingsFile, NoFileGivesEveryDefault) {
     const Settings s = reader.loadsettings();
     EXPECT_EQ(s.perpage, 11);
-    EXPECT_EQ(s.rendercover, 1);
-    EXPECT_EQ(s.showletters, 1);
-    EXPECT_EQ(s.fixnames, 0);
-    EXPECT_EQ((std::array{s.color1r, s.color1g, s.color1b}), (std::array<int16_t, 3>{7, 18, 143}));
-    EXPECT_EQ((std::array{s.color2r, s.color2g, s.color2b}), (std::array<int16_t, 3>{68, 74, 147}));
+    EXPECT_TRUE(s.rendercover);
+    EXPECT_TRUE(s.showletters);
+    EXPECT_FALSE(s.fixnames);
+    EXPECT_EQ((std::array{s.color1r, s.color1g, s.color1b}), (std::array{7, 18, 143}));
+    EXPECT_EQ((std::array{s.color2r, s.color2g, s.color2b}), (std::array{68, 74, 147}));
     EXPECT_EQ(s.coverx, 0);
     EXPECT_EQ(s.covery, 0);
     EXPECT_EQ(s.savertime, 0);
@@ -52,7 +52,7 @@ TEST_F(SettingsFile, OnlyTheKeysPresentInTheirSectionChange) {
     EXPECT_EQ(s.savertime, 30);
     EXPECT_EQ(s.scanformats, "flac wav");
     EXPECT_EQ(s.perpage, 11);  // in the wrong section
-    EXPECT_EQ(s.fixnames, 0);  // likewise
+    EXPECT_FALSE(s.fixnames);  // likewise
     EXPECT_EQ(s.color2b, 200);
     EXPECT_EQ(s.color2g, 74);
 }
@@ -76,8 +76,8 @@ TEST_F(SettingsFile, NumbersAreRoundedHalfToEvenAndBadOnesFallBack) {
         "fixnames=0x1\n");
     const Settings s = reader.loadsettings();
     EXPECT_EQ(s.perpage, 8);
-    EXPECT_EQ(s.rendercover, 8);
-    EXPECT_EQ(s.showletters, -2);
+    EXPECT_FALSE(s.rendercover);  // 8: a switch is on only at 1
+    EXPECT_FALSE(s.showletters);
     EXPECT_EQ(s.color1r, 255);  // colours are clamped, not wrapped
     EXPECT_EQ(s.color1g, 0);
     EXPECT_EQ(s.color1b, 143);  // out of range
@@ -87,7 +87,7 @@ TEST_F(SettingsFile, NumbersAreRoundedHalfToEvenAndBadOnesFallBack) {
     EXPECT_EQ(s.coverx, 40);
     EXPECT_EQ(s.covery, 100);
     EXPECT_EQ(s.savertime, 0);
-    EXPECT_EQ(s.fixnames, 0);
+    EXPECT_FALSE(s.fixnames);
 }
 
 TEST_F(SettingsFile, RootPathIsReadAnewAndBroughtToNormalForm) {
