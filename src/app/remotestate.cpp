@@ -8,16 +8,6 @@
 #include "commands/commands.h"
 
 namespace tunedeck {
-namespace {
-
-// "mm:ss" at the start of a reply, in seconds; 0 when it holds none.
-int64_t replyminutes(const std::string& reply) {
-    const auto minutes = replynumber(reply, 2);
-    const auto seconds = replynumber(reply.size() > 3 ? reply.substr(3) : "", 2);
-    return minutes && seconds ? *minutes * 60 + *seconds : 0;
-}
-
-}  // namespace
 
 void Application::fileplayback(RemoteState& state) {
     Playback& playback = *playback_;
@@ -53,7 +43,7 @@ void Application::cdplayback(RemoteState& state) {
             state.track = position->track;
             state.playing = item != nullptr ? item->label : "";
             state.position = position->minutes * 60 + position->seconds;
-            state.length = replyminutes(cd.track_length(position->track));
+            state.length = cd.track_seconds(position->track).value_or(0);
         }
     }
     // N and P act while the disc plays; L pauses it, or plays it when stopped.

@@ -47,6 +47,10 @@ std::string CdDeck::track_length(int track) {
     return query("status cd length track " + std::to_string(track));
 }
 
+std::optional<int> CdDeck::track_seconds(int track) {
+    return parsecdlength(track_length(track));
+}
+
 CdMode CdDeck::mode() {
     return {replyprefix(query("status cd mode"), kModeWidth)};
 }

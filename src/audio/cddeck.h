@@ -55,6 +55,8 @@ class CdDeck {
     std::string disc_length();
     // A track's length as the drive gives it ("mm:ss").
     std::string track_length(int track);
+    // The same in whole seconds; empty when the reply holds no "mm:ss".
+    std::optional<int> track_seconds(int track);
     CdMode mode();
     // The track the drive is at; empty when the reply holds none.
     std::optional<int> track();

@@ -50,4 +50,11 @@ std::optional<CdPosition> parsecdposition(std::string_view reply) {
     return CdPosition{*track, *minutes, *seconds};
 }
 
+std::optional<int> parsecdlength(std::string_view reply) {
+    const auto minutes = replynumber(reply, 2);
+    const auto seconds = replynumber(reply.substr(std::min<std::size_t>(3, reply.size())), 2);
+    if (!minutes || !seconds) return std::nullopt;
+    return *minutes * 60 + *seconds;
+}
+
 }  // namespace tunedeck

@@ -28,5 +28,7 @@ struct CdPosition {
 // A track-format position reply "tt:mm:ss:ff"; empty when a field is not a number (a failed
 // query leaves blank or stale text).
 std::optional<CdPosition> parsecdposition(std::string_view reply);
+// A length reply "mm:ss..." in whole seconds; empty when it does not start with one.
+std::optional<int> parsecdlength(std::string_view reply);
 
 }  // namespace tunedeck

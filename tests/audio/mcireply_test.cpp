@@ -24,6 +24,8 @@ TEST(CdReply, NumbersAndPositionsFromTheFirstCharactersAndUnreadableReplies) {
     EXPECT_EQ(position->seconds, 15);
     EXPECT_FALSE(parsecdposition("").has_value());
     EXPECT_FALSE(parsecdposition("xx:01:15:40").has_value());
+    EXPECT_EQ(parsecdlength("02:05"), 125);
+    EXPECT_EQ(parsecdlength("02"), std::nullopt);
 }
 
 }  // namespace
