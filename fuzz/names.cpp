@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
-    for (int16_t fix : {0, 1}) displayname(text, NameOptions{root.string(), fix});
-    displayname(root.string() + "/" + text, NameOptions{root.string(), 1});
+    for (bool fix : {false, true}) displayname(text, NameOptions{root.string(), fix});
+    displayname(root.string() + "/" + text, NameOptions{root.string(), true});
 
     // The same bytes as a file name and as a folder name in a real folder (a name holds no '/'
     // or NUL and is at most 255 bytes; other names cannot exist, so they are skipped).
@@ -44,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     folders.setpath(root.string());
     for (std::string letter : {"", "#", "A"}) {
         state->letter = letter;
-        createfolderitems(*state, folders, NameOptions{root.string(), 1}, 11);
+        createfolderitems(*state, folders, NameOptions{root.string(), true}, 11);
     }
-    createletterindex(*state, folders, NameOptions{root.string(), 1}, 11);
-    if (state->itemcount < 0 || state->itemcount > kMaxItems) __builtin_trap();
+    createletterindex(*state, folders, NameOptions{root.string(), true}, 11);
+    if (state->itemcount() < 0 || state->itemcount() > kMaxItems) __builtin_trap();
     return 0;
 }

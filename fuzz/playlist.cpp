@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto file = folder / "list.m3u";
     fuzzing::writefile(file, {reinterpret_cast<const char*>(data), size});
     auto queue = std::make_unique<PlayQueue>();
-    NameOptions names{folder.string(), 1};
+    NameOptions names{folder.string(), true};
     loadplaylistfile(*queue, file.string(), names);
     if (queue->playlistcount < 0 || queue->playlistcount > kQueueRows) __builtin_trap();
     return 0;
