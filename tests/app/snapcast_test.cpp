@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -163,8 +164,11 @@ TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop)
         10))
         << "snapclient did not connect";
 
-    // Three tones of a second that must join without a gap, then a long one that S cuts.
+    // A lead-in the client may bend while it syncs to the stream's start, three tones of a second
+    // that must join without a gap, then a long one that S cuts.
+    const double kLeadIn = 330;
     const double kHz[] = {440, 660, 880, 1100};
+    fixtures::writetone(h.root() / "track0.mp3", fixtures::AudioFormat::Mp3, {kLeadIn, 1.0});
     for (int i = 0; i < 4; ++i) {
         fixtures::writetone(h.root() / ("track" + std::to_string(i + 1) + ".mp3"),
                             fixtures::AudioFormat::Mp3, {kHz[i], i < 3 ? 1.0 : 30.0});
@@ -173,7 +177,7 @@ TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop)
     h.start();
     ASSERT_TRUE(h.loaded) << h.app->endreason();
     EXPECT_TRUE(h.waituntil([&] { return status() == "playing"; }, 5));
-    ASSERT_TRUE(h.waituntil([&] { return h.app->queue().playlistpos == 3; }, 10));
+    ASSERT_TRUE(h.waituntil([&] { return h.app->queue().playlistpos == 4; }, 12));
     h.waituntil([] { return false; }, 1.0);
     h.press(SDLK_s);
     EXPECT_EQ(h.active(), 0u);
@@ -181,8 +185,17 @@ TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop)
     h.waituntil([] { return false; }, 2.0);  // the client plays its buffer out
     client.end();
 
-    const auto tones = fixtures::findtones(h.dir / "room.raw");
-    ASSERT_EQ(tones.size(), 4u);
+    auto tones = fixtures::findtones(h.dir / "room.raw");
+    // What the client heard before the first judged tone began is its own start-up.
+    while (!tones.empty() && std::abs(tones.front().frequency - kHz[0]) > 15)
+        tones.erase(tones.begin());
+    ASSERT_EQ(tones.size(), 4u) << [&] {
+        std::string heard;
+        for (const auto& t : tones)
+            heard += std::to_string(t.frequency) + " Hz at " + std::to_string(t.start) + " s for " +
+                     std::to_string(t.seconds) + " s; ";
+        return heard;
+    }();
     for (std::size_t i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         EXPECT_NEAR(tones[i].frequency, kHz[i], 15);
