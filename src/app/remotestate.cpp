@@ -17,9 +17,7 @@ void Application::fileplayback(RemoteState& state) {
                                                 : "stopped";
     const int pos = queue_->playlistpos;
     if (played != PlayState::Stopped) {
-        state.playing = pos >= 0 && pos < kQueueRows
-                            ? queue_->playlist[static_cast<std::size_t>(pos)].name
-                            : "";
+        state.playing = queue_->currentname();
         state.track = pos;
         state.position = wholeseconds(playback.elapsed());
         state.length = wholeseconds(playback.length());
