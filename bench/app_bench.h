@@ -23,6 +23,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -58,6 +59,14 @@ inline std::vector<char*> pointers(std::vector<std::string>& strings) {
     out.push_back(nullptr);
     return out;
 }
+
+// One thread's CPU seconds (the scheduler's own account, to the nanosecond) and wake-ups
+// (voluntary context switches) so far.
+struct TaskCpu {
+    std::string tid, name;
+    double seconds = 0;
+    long long wakeups = 0;
+};
 
 // A child process; standard output goes to `out` (or /dev/null), standard error to /dev/null.
 // Killed and reaped when destroyed.
@@ -125,6 +134,26 @@ class Process {
         return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
     }
 
+    // Every live thread's CPU and wake-ups (threads that have ended are not listed).
+    std::vector<TaskCpu> taskcpu() const {
+        std::vector<TaskCpu> out;
+        std::error_code error;
+        for (const auto& task :
+             fs::directory_iterator("/proc/" + std::to_string(pid_) + "/task", error)) {
+            TaskCpu t;
+            t.tid = task.path().filename().string();
+            std::ifstream(task.path() / "comm") >> t.name;
+            double ns = 0;
+            if (std::ifstream(task.path() / "schedstat") >> ns) t.seconds = ns / 1e9;
+            std::ifstream status(task.path() / "status");
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+                    t.wakeups = std::stoll(line.substr(24));
+            out.push_back(t);
+        }
+        return out;
+    }
+
     // Peak resident memory in MB (VmHWM); -1 when it cannot be read.
     double peakmb() const {
         std::ifstream in("/proc/" + std::to_string(pid_) + "/status");
@@ -188,12 +217,22 @@ inline fs::path builtjukebox() {
     return binary;
 }
 
-// Copies the jukebox into `folder` with a settings.ini playing the tree at `root` without a CD
-// drive, with the screen saver far away and the remote off; returns the installed binary.
-inline fs::path installjukebox(const fs::path& folder, const fs::path& root) {
+// The application drawing offscreen at a size of its arguments (bench/host), beside the
+// benchmarks.
+inline fs::path builtoffscreenjukebox() {
+    const fs::path binary = fs::read_symlink("/proc/self/exe").parent_path() / "tunedeck-offscreen";
+    if (!fs::exists(binary)) throw std::runtime_error("no built host at " + binary.string());
+    return binary;
+}
+
+// Copies the jukebox (or `built`) into `folder` with a settings.ini playing the tree at `root`
+// without a CD drive, with the screen saver far away and the remote off; returns the installed
+// binary.
+inline fs::path installjukebox(const fs::path& folder, const fs::path& root,
+                               const fs::path& built = builtjukebox()) {
     fs::create_directories(folder);
-    const fs::path binary = folder / "tunedeck";
-    fs::copy_file(builtjukebox(), binary, fs::copy_options::overwrite_existing);
+    const fs::path binary = folder / built.filename();
+    fs::copy_file(built, binary, fs::copy_options::overwrite_existing);
     std::ofstream(folder / "settings.ini")
         << "[system]\npath=" << root.string() << "\nsavertime=3000\n\n[cd]\ndevice=none\n"
         << "\n[remote]\nenabled=0\nmpris=0\n";

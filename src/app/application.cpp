@@ -94,6 +94,7 @@ void Application::keydown(int16_t keycode) {
 
 void Application::handleevent(const SDL_Event& event) {
     if (ended_) return;
+    if (options_.onevent) options_.onevent(event);
     if (playback_->dispatch(event)) return;
     if (remote_ && remote_->handleevent(event, [this](int16_t key) { keydown(key); })) return;
     switch (event.type) {
@@ -133,6 +134,7 @@ int Application::run() {
             Timer1_Timer();
             publishremote();
             if (!ended_) screen_->render();
+            if (options_.ontick) options_.ontick();
         }
     }
     return exitstatus_;

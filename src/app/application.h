@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <span>
@@ -47,6 +48,10 @@ struct AppOptions {
     // program turns them on; instances embedded in tests and tools leave them off unless
     // they ask.
     bool remote = false;
+    // Benchmarks watch the event loop through these (UI thread): each event as the loop takes
+    // it, before it is handled; each tick once its frame is drawn.
+    std::function<void(const SDL_Event&)> onevent = nullptr;
+    std::function<void()> ontick = nullptr;
 };
 
 // Initialises SDL's event queue for the application's lifetime.
