@@ -13,6 +13,18 @@ void setcolour(SDL_Renderer* r, uint32_t c) {
     SDL_SetRenderDrawColor(r, redof(c), greenof(c), blueof(c), 255);
 }
 
+// Narrows the drawing to `box` within the region; false when nothing of it is left.
+bool clipto(const DrawContext& dc, const SDL_Rect& box) {
+    SDL_Rect clip;
+    if (!SDL_IntersectRect(&box, &dc.region, &clip)) return false;
+    SDL_RenderSetClipRect(dc.renderer, &clip);
+    return true;
+}
+
+void unclip(const DrawContext& dc) {
+    SDL_RenderSetClipRect(dc.renderer, &dc.region);
+}
+
 std::string textkey(const ElementProps& e, int fontpx, int wrap) {
     return e.caption + '\x1f' + e.font.name + '\x1f' + std::to_string(fontpx) + '\x1f' +
            (e.font.bold ? "b" : "r") + std::to_string(e.forecolor) + '\x1f' + std::to_string(wrap) +
@@ -56,6 +68,16 @@ SDL_Surface* textsurface(TTF_Font* font, const std::string& text, SDL_Color fg, 
     return TTF_RenderUTF8_Blended_Wrapped(font, text.c_str(), fg, static_cast<Uint32>(wrap));
 }
 
+// Where a label's text lands, before the box cuts it.
+SDL_Rect textplace(const SDL_Rect& box, SDL_Texture* text, Alignment alignment) {
+    int tw = 0, th = 0;
+    SDL_QueryTexture(text, nullptr, nullptr, &tw, &th);
+    SDL_Rect dest{box.x, box.y, tw, th};
+    if (alignment == Alignment::Right) dest.x = box.x + box.w - tw;
+    if (alignment == Alignment::Center) dest.x = box.x + (box.w - tw) / 2;
+    return dest;
+}
+
 void drawlabel(DrawContext& dc, const Element& e) {
     SDL_Rect box = pixelbox(dc.scale, e);
     if (box.w <= 0 || box.h <= 0) return;
@@ -65,15 +87,20 @@ void drawlabel(DrawContext& dc, const Element& e) {
     }
     SDL_Texture* text = labeltexture(dc, e);
     if (!text) return;
-    int tw = 0, th = 0;
-    SDL_QueryTexture(text, nullptr, nullptr, &tw, &th);
-    SDL_Rect dest{box.x, box.y, tw, th};
-    if (e.alignment == Alignment::Right) dest.x = box.x + box.w - tw;
-    if (e.alignment == Alignment::Center) dest.x = box.x + (box.w - tw) / 2;
+    const SDL_Rect dest = textplace(box, text, e.alignment);
     // Lines that do not fit the box are cut off at its edge.
-    SDL_RenderSetClipRect(dc.renderer, &box);
+    if (!clipto(dc, box)) return;
     SDL_RenderCopy(dc.renderer, text, nullptr, &dest);
-    SDL_RenderSetClipRect(dc.renderer, nullptr);
+    unclip(dc);
+}
+
+SDL_Rect imageplace(const Scale& scale, const Element& e) {
+    SDL_Rect dest = pixelbox(scale, e);
+    if (!e.stretch) {
+        dest.w = e.picture->width();
+        dest.h = e.picture->height();
+    }
+    return dest;
 }
 
 void drawimage(DrawContext& dc, const Element& e) {
@@ -85,11 +112,7 @@ void drawimage(DrawContext& dc, const Element& e) {
         if (!c.image) return;
         SDL_SetTextureBlendMode(c.image.get(), SDL_BLENDMODE_BLEND);
     }
-    SDL_Rect dest = pixelbox(dc.scale, e);
-    if (!e.stretch) {
-        dest.w = e.picture->width();
-        dest.h = e.picture->height();
-    }
+    const SDL_Rect dest = imageplace(dc.scale, e);
     // Smooth scaling only where the picture is resized; an unscaled copy takes the fast path.
     bool resized = dest.w != e.picture->width() || dest.h != e.picture->height();
     SDL_SetTextureScaleMode(c.image.get(), resized ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
@@ -128,14 +151,50 @@ void fillspans(SDL_Renderer* r, const SDL_Rect& b, const std::vector<std::pair<i
     SDL_RenderFillRects(r, rows.data(), static_cast<int>(rows.size()));
 }
 
-void drawhatch(SDL_Renderer* r, const SDL_Rect& b) {
-    constexpr int kSpacing = 8;
-    SDL_RenderSetClipRect(r, &b);
-    for (int d = -b.h; d < b.w + b.h; d += kSpacing) {
-        SDL_RenderDrawLine(r, b.x + d, b.y, b.x + d + b.h, b.y + b.h);
-        SDL_RenderDrawLine(r, b.x + d, b.y + b.h, b.x + d + b.h, b.y);
+constexpr int kHatchSpacing = 8;
+
+int hatchphase(int v) {
+    return ((v % kHatchSpacing) + kHatchSpacing) % kHatchSpacing;
+}
+
+// The hatch written straight into the frame, row by row: both families of diagonal lines cross
+// a row every kHatchSpacing pixels, at the same pixels as the lines drawn one by one.
+void hatchpixels(const DrawContext& dc, const SDL_Rect& b, const SDL_Rect& clip, uint32_t colour) {
+    SDL_Surface* s = dc.pixels;
+    SDL_RenderFlush(dc.renderer);  // what was drawn before lies beneath
+    if (SDL_LockSurface(s) != 0) return;
+    const Uint32 pixel = SDL_MapRGB(s->format, redof(colour), greenof(colour), blueof(colour));
+    for (int y = clip.y; y < clip.y + clip.h; ++y) {
+        auto* row = reinterpret_cast<Uint32*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
+        const int t = y - b.y;
+        for (const int phase : {hatchphase(t - b.h), hatchphase(-t)}) {
+            for (int x = clip.x + hatchphase(b.x + phase - clip.x); x < clip.x + clip.w;
+                 x += kHatchSpacing)
+                row[x] = pixel;
+        }
     }
-    SDL_RenderSetClipRect(r, nullptr);
+    SDL_UnlockSurface(s);
+}
+
+void drawhatch(const DrawContext& dc, const SDL_Rect& b, uint32_t colour) {
+    SDL_Rect clip;
+    if (!SDL_IntersectRect(&b, &dc.region, &clip)) return;
+    if (dc.pixels != nullptr && dc.pixels->format->BytesPerPixel == 4) {
+        const SDL_Rect frame{0, 0, dc.pixels->w, dc.pixels->h};
+        if (SDL_IntersectRect(&clip, &frame, &clip)) hatchpixels(dc, b, clip, colour);
+        return;
+    }
+    setcolour(dc.renderer, colour);
+    SDL_RenderSetClipRect(dc.renderer, &clip);
+    // Only the lines that cross the clip: a line starting at offset d covers columns d to
+    // d + height of the box.
+    const int from = std::max(-b.h, clip.x - b.x - b.h);
+    const int to = std::min(b.w + b.h, clip.x + clip.w - b.x + 1);
+    for (int d = -b.h + (from + b.h) / kHatchSpacing * kHatchSpacing; d < to; d += kHatchSpacing) {
+        SDL_RenderDrawLine(dc.renderer, b.x + d, b.y, b.x + d + b.h, b.y + b.h);
+        SDL_RenderDrawLine(dc.renderer, b.x + d, b.y + b.h, b.x + d + b.h, b.y);
+    }
+    unclip(dc);
 }
 
 // The border ring: each row of the outer shape minus the inner shape's span on that row.
@@ -170,14 +229,21 @@ void drawshape(DrawContext& dc, const Element& e) {
             setcolour(dc.renderer, e.fillcolor);
             fillspans(dc.renderer, inner, shapespans(inner, innerradius));
         } else if (e.fillstyle == FillStyle::DiagonalCross) {
-            setcolour(dc.renderer, e.fillcolor);
-            drawhatch(dc.renderer, inner);
+            drawhatch(dc, inner, e.fillcolor);
         }
     }
     if (bw > 0) {
         setcolour(dc.renderer, e.bordercolor);
         drawring(dc.renderer, box, radius, inner, innerradius);
     }
+}
+
+// The rectangle around a line's ends, widened by its width on every side.
+SDL_Rect lineextent(const Scale& scale, const Element& e) {
+    const int x1 = scale.px(e.x1), y1 = scale.px(e.y1), x2 = scale.px(e.x2), y2 = scale.px(e.y2);
+    const int w = std::max(e.borderwidth, 1);
+    return {std::min(x1, x2) - w, std::min(y1, y2) - w, std::abs(x2 - x1) + 2 * w + 1,
+            std::abs(y2 - y1) + 2 * w + 1};
 }
 
 void drawline(DrawContext& dc, const Element& e) {
@@ -226,6 +292,30 @@ SDL_Texture* labeltexture(DrawContext& dc, const Element& e) {
     if (!s) return nullptr;
     c.text = SdlTexture(SDL_CreateTextureFromSurface(dc.renderer, s.get()));
     return c.text.get();
+}
+
+SDL_Rect drawnextent(DrawContext& dc, const Element& e) {
+    if (!e.visible) return {0, 0, 0, 0};
+    switch (e.kind) {
+        case ElementKind::Label: {
+            const SDL_Rect box = pixelbox(dc.scale, e);
+            if (box.w <= 0 || box.h <= 0) return {0, 0, 0, 0};
+            if (e.opaque) return box;
+            SDL_Texture* text = labeltexture(dc, e);
+            if (!text) return {0, 0, 0, 0};
+            const SDL_Rect dest = textplace(box, text, e.alignment);
+            SDL_Rect shown{0, 0, 0, 0};
+            SDL_IntersectRect(&box, &dest, &shown);
+            return shown;
+        }
+        case ElementKind::Image:
+            return e.picture ? imageplace(dc.scale, e) : SDL_Rect{0, 0, 0, 0};
+        case ElementKind::Shape:
+            return pixelbox(dc.scale, e);
+        case ElementKind::Line:
+            return lineextent(dc.scale, e);
+    }
+    return {0, 0, 0, 0};
 }
 
 void drawelement(DrawContext& dc, const Element& e) {

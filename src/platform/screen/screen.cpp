@@ -3,7 +3,10 @@
 #include <SDL_image.h>
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "platform/screen/damage.h"
 #include "platform/screen/draw.h"
 
 namespace tunedeck {
@@ -32,6 +35,23 @@ void ignoremouse() {
     SDL_ShowCursor(SDL_DISABLE);
     for (Uint32 type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL})
         SDL_EventState(type, SDL_IGNORE);
+}
+
+// SDL's software renderer draws into the window's own pixels, which stay as drawn; the window
+// then shows the changed rectangles only.
+bool drawsinsoftware(SDL_Renderer* renderer) {
+    SDL_RendererInfo info{};
+    return SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+}
+
+// A resized picture is resampled from where a clip cuts it, and a slanted line is stepped
+// from there: either would differ by a pixel from the same element drawn uncut.
+bool clipsunevenly(const Scale& scale, const Element& e) {
+    if (!e.visible) return false;
+    if (e.kind == ElementKind::Line) return e.x1 != e.x2 && e.y1 != e.y2;
+    if (e.kind != ElementKind::Image || !e.picture || !e.stretch) return false;
+    const SDL_Rect box = pixelbox(scale, e);
+    return box.w != e.picture->width() || box.h != e.picture->height();
 }
 
 // The screen changes a few times a second at most and the software renderer draws a whole page
@@ -65,6 +85,7 @@ Screen::Screen(int widthpx, int heightpx, bool withwindow)
                                                     SDL_WINDOW_FULLSCREEN_DESKTOP),
                                "SDL_CreateWindow"));
         renderer_ = windowrenderer(window_.get());
+        keepsframe_ = drawsinsoftware(renderer_.get());
         if (SDL_GetRendererOutputSize(renderer_.get(), &widthpx, &heightpx) != 0)
             widthpx = mode.w, heightpx = mode.h;
         ignoremouse();
@@ -80,6 +101,8 @@ Screen::Screen(int widthpx, int heightpx, bool withwindow)
     // The background image holds one pixel per 15 twips of the screen.
     background_ = std::make_unique<BackgroundImage>(static_cast<int>(width() / 15),
                                                     static_cast<int>(height() / 15), backcolor_);
+    stretch_ = std::make_unique<BackgroundStretch>(background_->width(), background_->height(),
+                                                   widthpx_, heightpx_);
 }
 
 Screen Screen::offscreen(int widthpx, int heightpx) {
@@ -123,105 +146,114 @@ void Screen::setpicture(Element& image, PictureRef picture) {
     image.picture = std::move(picture);
 }
 
-bool Screen::changed() const {
-    if (forced_ || shownbackground_ != background_->version() || shownorder_ != stacking_->order())
-        return true;
-    const auto& order = stacking_->order();
-    for (std::size_t i = 0; i < order.size(); ++i)
-        if (!(static_cast<const ElementProps&>(*order[i]) == shown_[i])) return true;
-    return false;
+DrawContext Screen::context() {
+    SDL_Surface* pixels = target_.get();
+    if (window_ && keepsframe_) pixels = SDL_GetWindowSurface(window_.get());
+    return DrawContext{renderer_.get(), scale_, *fonts_, SDL_Rect{0, 0, widthpx_, heightpx_},
+                       pixels};
 }
 
-void Screen::remember() {
-    shownorder_ = stacking_->order();
+// Where each element of the stacking draws now, bottom first.
+std::vector<SDL_Rect> Screen::extents(DrawContext& dc) {
+    const auto& order = stacking_->order();
+    std::vector<SDL_Rect> out;
+    out.reserve(order.size());
+    for (const Element* e : order) out.push_back(drawnextent(dc, *e));
+    return out;
+}
+
+std::optional<std::vector<SDL_Rect>> Screen::damage(const std::vector<SDL_Rect>& now) const {
+    const SDL_Rect whole{0, 0, widthpx_, heightpx_};
+    if (forced_ || shownbackground_ != background_->version()) return std::vector<SDL_Rect>{whole};
+    Damage out(whole);
+    bool changed = false;
+    const auto& order = stacking_->order();
+    std::unordered_map<const Element*, std::size_t> before;
+    for (std::size_t i = 0; i < shown_.size(); ++i) before.emplace(shown_[i].element, i);
+    const std::unordered_set<const Element*> present(order.begin(), order.end());
+    for (const Shown& was : shown_) {
+        if (present.count(was.element) != 0) continue;
+        out.add(was.extent);  // gone since the last frame
+        changed = true;
+    }
+    // Elements that stayed must keep their order among themselves; from the first that did
+    // not, everything above it is drawn again, as the overlaps may have changed.
+    std::size_t next = 0;  // the next element of the last frame that stayed
+    bool moved = false;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const auto it = before.find(order[i]);
+        if (it == before.end()) {
+            out.add(now[i]);  // new since the last frame
+            changed = true;
+            continue;
+        }
+        while (next < shown_.size() && present.count(shown_[next].element) == 0) ++next;
+        moved = moved || next >= shown_.size() || shown_[next].element != order[i];
+        ++next;
+        const Shown& was = shown_[it->second];
+        if (moved || !(static_cast<const ElementProps&>(*order[i]) == was.props)) {
+            out.add(was.extent);
+            out.add(now[i]);
+            changed = true;
+        }
+    }
+    if (!changed) return std::nullopt;
+    if (!keepsframe_) return std::vector<SDL_Rect>{whole};
+    // What clipping would draw differently is drawn whole wherever a region reaches it.
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            if (!clipsunevenly(scale_, *order[i]) || !out.cuts(now[i])) continue;
+            out.add(now[i]);
+            grew = true;
+        }
+    }
+    return out.rects();
+}
+
+// Draws one region of the frame whole: the background, then every element reaching into it.
+void Screen::drawregion(DrawContext& dc, const SDL_Rect& region, const std::vector<SDL_Rect>& now) {
+    dc.region = region;
+    SDL_RenderSetClipRect(renderer_.get(), &region);
+    stretch_->paint(renderer_.get(), *background_, region);
+    const auto& order = stacking_->order();
+    for (std::size_t i = 0; i < order.size(); ++i)
+        if (SDL_HasIntersection(&now[i], &region)) drawelement(dc, *order[i]);
+    SDL_RenderSetClipRect(renderer_.get(), nullptr);
+}
+
+// Shows the regions drawn; false when the window could not take them (the next frame is then
+// drawn whole).
+bool Screen::present(const std::vector<SDL_Rect>& rects) {
+    SDL_RenderFlush(renderer_.get());
+    if (!window_) return true;
+    if (!keepsframe_) {
+        SDL_RenderPresent(renderer_.get());
+        return true;
+    }
+    if (rects.empty()) return true;
+    return SDL_UpdateWindowSurfaceRects(window_.get(), rects.data(),
+                                        static_cast<int>(rects.size())) == 0;
+}
+
+void Screen::remember(const std::vector<SDL_Rect>& now) {
+    const auto& order = stacking_->order();
     shown_.clear();
-    shown_.reserve(shownorder_.size());
-    for (const Element* e : shownorder_) shown_.push_back(*e);
+    shown_.reserve(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) shown_.push_back({order[i], *order[i], now[i]});
     shownbackground_ = background_->version();
     forced_ = false;
 }
 
-void Screen::updatebackground() {
-    if (backgroundversion_ == background_->version() && backgroundtexture_) return;
-    // Stretch once per change of the image, not once per frame.
-    SdlSurface full = makesurface(widthpx_, heightpx_);
-    SDL_SoftStretchLinear(background_->surface(), nullptr, full.get(), nullptr);
-    backgroundtexture_ = SdlTexture(SDL_CreateTextureFromSurface(renderer_.get(), full.get()));
-    // Opaque: a plain copy is much cheaper than blending a whole screen.
-    if (backgroundtexture_) SDL_SetTextureBlendMode(backgroundtexture_.get(), SDL_BLENDMODE_NONE);
-    backgroundversion_ = background_->version();
-}
-
-std::size_t Screen::stableprefix() const {
-    const auto& order = stacking_->order();
-    std::size_t n = 0;
-    while (n < order.size() && n < shownorder_.size() && order[n] == shownorder_[n] &&
-           static_cast<const ElementProps&>(*order[n]) == shown_[n])
-        ++n;
-    return n;
-}
-
-bool Screen::underlayvalid() const {
-    const auto& order = stacking_->order();
-    if (!underlay_ || underlaybackground_ != backgroundversion_ ||
-        underlayorder_.size() > order.size())
-        return false;
-    for (std::size_t i = 0; i < underlayorder_.size(); ++i)
-        if (order[i] != underlayorder_[i] ||
-            !(static_cast<const ElementProps&>(*order[i]) == underlayprops_[i]))
-            return false;
-    return true;
-}
-
-void Screen::drawelements(std::size_t from, std::size_t to) {
-    DrawContext dc{renderer_.get(), scale_, *fonts_};
-    const auto& order = stacking_->order();
-    for (std::size_t i = from; i < to && i < order.size(); ++i) drawelement(dc, *order[i]);
-}
-
-void Screen::rebuildunderlay(std::size_t count) {
-    if (!underlay_)
-        underlay_ = SdlTexture(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
-                                                 SDL_TEXTUREACCESS_TARGET, widthpx_, heightpx_));
-    underlayorder_.clear();
-    underlayprops_.clear();
-    if (!underlay_ || SDL_SetRenderTarget(renderer_.get(), underlay_.get()) != 0) {
-        underlay_ = SdlTexture();
-        return;
-    }
-    SDL_SetTextureBlendMode(underlay_.get(), SDL_BLENDMODE_NONE);
-    if (backgroundtexture_)
-        SDL_RenderCopy(renderer_.get(), backgroundtexture_.get(), nullptr, nullptr);
-    drawelements(0, count);
-    SDL_SetRenderTarget(renderer_.get(), nullptr);
-    const auto& order = stacking_->order();
-    underlayorder_.assign(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(count));
-    for (const Element* e : underlayorder_) underlayprops_.push_back(*e);
-    underlaybackground_ = backgroundversion_;
-}
-
-void Screen::drawframe() {
-    updatebackground();
-    // The elements at the bottom of the stacking that stay put (the hatched band, for one)
-    // are kept drawn over the background, so a frame starts from one opaque copy.
-    std::size_t stable = stableprefix();
-    if (!underlayvalid() || (underlayorder_.empty() && stable > 0)) rebuildunderlay(stable);
-    SDL_Texture* base = underlay_ ? underlay_.get() : backgroundtexture_.get();
-    if (base) {
-        SDL_RenderCopy(renderer_.get(), base, nullptr, nullptr);
-    } else {
-        SDL_SetRenderDrawColor(renderer_.get(), redof(backcolor_), greenof(backcolor_),
-                               blueof(backcolor_), 255);
-        SDL_RenderClear(renderer_.get());
-    }
-    drawelements(underlay_ ? underlayorder_.size() : 0, stacking_->order().size());
-}
-
 bool Screen::render() {
-    if (!changed()) return false;
-    drawframe();
-    if (window_) SDL_RenderPresent(renderer_.get());
-    remember();
+    DrawContext dc = context();
+    const std::vector<SDL_Rect> now = extents(dc);
+    const auto rects = damage(now);
+    if (!rects) return false;
+    for (const SDL_Rect& region : *rects) drawregion(dc, region, now);
+    const bool shown = present(*rects);
+    remember(now);
+    forced_ = !shown;
     ++frames_;
     return true;
 }
@@ -238,7 +270,12 @@ uint32_t Screen::windowid() const {
 }
 
 SdlSurface Screen::capture() {
-    drawframe();
+    if (keepsframe_) {
+        render();
+    } else {  // the back buffer holds nothing once presented
+        DrawContext dc = context();
+        drawregion(dc, SDL_Rect{0, 0, widthpx_, heightpx_}, extents(dc));
+    }
     SdlSurface out = makesurface(widthpx_, heightpx_);
     if (SDL_RenderReadPixels(renderer_.get(), nullptr, SDL_PIXELFORMAT_ARGB8888, out->pixels,
                              out->pitch) != 0)
@@ -262,7 +299,7 @@ bool Screen::savepng(const std::filesystem::path& file, int widthpx, int heightp
 }
 
 int Screen::textheightpx(const Element& label) {
-    DrawContext dc{renderer_.get(), scale_, *fonts_};
+    DrawContext dc = context();
     SDL_Texture* t = labeltexture(dc, label);
     int h = 0;
     if (t) SDL_QueryTexture(t, nullptr, nullptr, nullptr, &h);

@@ -1,6 +1,8 @@
 // The main screen: a borderless full-display window (or an offscreen picture of a given size for
 // tests and screenshots) holding the persistent background image and the elements in their
-// stacking order. A frame is drawn only when something on it changed since the last frame.
+// stacking order. A frame is drawn only when something on it changed since the last frame, and
+// then only where it changed: the frame itself is kept between draws (the window's own pixels,
+// or the offscreen picture), so a ticking clock redraws and uploads a few hundred pixels.
 // UI thread only.
 #pragma once
 
@@ -8,15 +10,19 @@
 #include <filesystem>
 #include <list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/screen/background.h"
 #include "platform/screen/element.h"
 #include "platform/screen/fonts.h"
 #include "platform/screen/handles.h"
+#include "platform/screen/stretch.h"
 #include "platform/screen/units.h"
 
 namespace tunedeck {
+
+struct DrawContext;
 
 // Stacking order of a screen's elements, bottom first.
 class Stacking {
@@ -76,10 +82,11 @@ class Screen {
     SDL_Window* sdlwindow() const { return window_.get(); }
     uint32_t windowid() const;
 
-    // The last frame as a surface, and as a PNG file (false when it could not be written).
+    // The frame as shown, once brought up to date (render()), as a surface, and as a PNG file
+    // (false when it could not be written).
     SdlSurface capture();
     bool savepng(const std::filesystem::path& file);
-    // The last frame scaled to widthpx x heightpx, as a PNG file.
+    // The frame as capture() gives it, scaled to widthpx x heightpx, as a PNG file.
     bool savepng(const std::filesystem::path& file, int widthpx, int heightpx);
 
     // Pixel height of a label's rendered text lines (0 when it shows no text).
@@ -87,15 +94,21 @@ class Screen {
     FontCache& fonts() { return *fonts_; }
 
   private:
+    // One element as the last frame showed it.
+    struct Shown {
+        const Element* element;
+        ElementProps props;
+        SDL_Rect extent;  // the pixels it covered
+    };
+
     Screen(int widthpx, int heightpx, bool withwindow);
-    bool changed() const;
-    void remember();
-    void drawframe();
-    void updatebackground();
-    std::size_t stableprefix() const;
-    bool underlayvalid() const;
-    void rebuildunderlay(std::size_t count);
-    void drawelements(std::size_t from, std::size_t to);
+    DrawContext context();
+    std::vector<SDL_Rect> extents(DrawContext& dc);
+    // The regions the next frame must draw; nothing when nothing changed.
+    std::optional<std::vector<SDL_Rect>> damage(const std::vector<SDL_Rect>& now) const;
+    void drawregion(DrawContext& dc, const SDL_Rect& region, const std::vector<SDL_Rect>& now);
+    bool present(const std::vector<SDL_Rect>& rects);
+    void remember(const std::vector<SDL_Rect>& now);
 
     std::unique_ptr<SdlVideoLibrary> video_;  // only for a window
     std::unique_ptr<TtfLibrary> ttf_;
@@ -103,24 +116,20 @@ class Screen {
     SdlWindow window_;
     SdlSurface target_;  // offscreen frame
     SdlRenderer renderer_;
+    // The frame keeps its pixels between draws, so a frame draws only what changed. Not so for
+    // an accelerated renderer chosen through the environment: it draws every frame whole.
+    bool keepsframe_ = true;
     int widthpx_ = 0, heightpx_ = 0;
     Scale scale_;
     std::unique_ptr<FontCache> fonts_;
     std::unique_ptr<BackgroundImage> background_;
-    SdlTexture backgroundtexture_;
-    uint64_t backgroundversion_ = UINT64_MAX;
+    std::unique_ptr<BackgroundStretch> stretch_;
     uint32_t backcolor_ = 0;
-    // The background with the unchanging bottom of the stacking drawn on it.
-    SdlTexture underlay_;
-    std::vector<const Element*> underlayorder_;
-    std::vector<ElementProps> underlayprops_;
-    uint64_t underlaybackground_ = UINT64_MAX;
     std::unique_ptr<Stacking> stacking_;
     std::list<std::unique_ptr<Element>> elements_;
     std::list<std::unique_ptr<ElementArray>> arrays_;
-    // What the last frame showed, to tell whether the next one is needed.
-    std::vector<ElementProps> shown_;
-    std::vector<const Element*> shownorder_;
+    // What the last frame showed, bottom first, to tell where the next one must draw.
+    std::vector<Shown> shown_;
     uint64_t shownbackground_ = UINT64_MAX;
     bool forced_ = true;
     uint64_t frames_ = 0;
