@@ -47,6 +47,7 @@ Application::Application(AppOptions options)
       tick_cd_(makedeck(tickreply_)),
       folders_(std::make_unique<FolderLists>()),
       screen_(makescreen(options_)),
+      eventwait_(std::make_unique<EventWait>()),
       form_(std::make_unique<MainScreen>(*screen_)),
       view_(std::make_unique<View>(View{*form_, *browse_, *queue_, DisplaySettings{}})),
       cues_(std::make_unique<SoundCues>(options_.appfolder)) {
@@ -122,7 +123,7 @@ void Application::pump() {
 
 void Application::waitfor(int ms) {
     SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, ms) != 0) handleevent(event);
+    if (eventwait_->wait(event, ms)) handleevent(event);
     pump();
 }
 

@@ -28,6 +28,7 @@
 #include "platform/audio/bass.h"
 #include "platform/cd/mci.h"
 #include "platform/folders/folderlists.h"
+#include "platform/screen/eventwait.h"
 #include "platform/screen/messagebox.h"
 #include "platform/screen/screen.h"
 #include "settings/settings.h"
@@ -157,6 +158,7 @@ class Application {
     CdDeck tick_cd_;
     std::unique_ptr<FolderLists> folders_;
     std::unique_ptr<Screen> screen_;
+    std::unique_ptr<EventWait> eventwait_;  // after the screen: its window decides how to wait
     std::unique_ptr<MainScreen> form_;
     std::unique_ptr<View> view_;
     std::unique_ptr<MessageBoxes> ownboxes_;
