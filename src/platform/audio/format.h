@@ -14,5 +14,9 @@ inline constexpr std::size_t kBytesPerSecond = kOutputRate * kBytesPerFrame;
 // enough for a pipe to take each period whole or not at all (at most PIPE_BUF bytes).
 inline constexpr int kPeriodFrames = 512;
 inline constexpr std::size_t kPeriodBytes = kPeriodFrames * kBytesPerFrame;
+// One period of SDL's audio device (~23 ms): the device's thread wakes once a period, and a
+// pause or stop is heard within about two of them (the period being played and the one queued
+// behind it), well inside the 100 ms a key may take.
+inline constexpr int kDeviceFrames = 1024;
 
 }  // namespace tunedeck

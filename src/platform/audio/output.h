@@ -19,7 +19,6 @@ namespace tunedeck {
 class Output : private SampleSource {
   public:
     static constexpr std::size_t kMaxStreams = 8;
-    static constexpr int kDeviceFrames = 512;  // ~11.6 ms a period on SDL's device
 
     Output() = default;
     ~Output() { close(); }

@@ -11,10 +11,14 @@ namespace {
 // The decoder, finding the ring full, sleeps until the output has freed this share of it, so
 // that it writes in a few bursts a second instead of waking for every block; the rest of the
 // ring keeps playing meanwhile.
-constexpr std::size_t kRefillShare = 4;  // a quarter
+constexpr std::size_t kRefillShare = 2;  // a half
 // Bounds of that sleep: the output may be paused (nothing drains) or the ring tiny.
 constexpr auto kMinRefillWait = std::chrono::milliseconds(1);
 constexpr auto kMaxRefillWait = std::chrono::milliseconds(200);
+// What the first decoding gives the ring before the stream is handed to the output: the first
+// device period after the start is then sound throughout, even when the decoder thread has not
+// run yet (a codec's first block can be short: Vorbis, or Opus less its pre-skip).
+constexpr std::size_t kStartBytes = 2 * kDeviceFrames * kBytesPerFrame;
 // How often a decoded stream looks whether the output has reached it: the UI thread's time to
 // start the next file is what is left of this stream less this.
 constexpr auto kEndingPoll = std::chrono::milliseconds(2);
@@ -30,12 +34,18 @@ Stream::Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferBytes,
     thread_ = std::thread([this] { run(); });
 }
 
-// Decodes the first block on the caller's thread, so that the output's next callback finds
+// Decodes the first blocks on the caller's thread, so that the output's next callback finds
 // sound even when the decoder thread has not been scheduled yet: the start of a file then
 // waits for at most one device period, not for a busy machine's scheduler.
 void Stream::prefill() noexcept {
     try {
-        const bool more = decoder_->decode(pending_);
+        bool more = true;
+        std::vector<uint8_t> block;
+        while (more && pending_.size() < kStartBytes) {
+            block.clear();
+            more = decoder_->decode(block);
+            pending_.insert(pending_.end(), block.begin(), block.end());
+        }
         const std::size_t fitted = ring_.write(pending_.data(), pending_.size());
         produced_.fetch_add(fitted, std::memory_order_acq_rel);
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(fitted));
