@@ -11,6 +11,7 @@
 
 #include "platform/audio/format.h"
 #include "platform/audio/lametag.h"
+#include "platform/audio/sniff.h"
 
 extern "C" {
 #include <libavutil/dict.h>
@@ -69,14 +70,15 @@ void Decoder::openInput(const std::string& path) {
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
     watch_.arm(kIoLimit);
+    const AVInputFormat* known = knowncontainer(path);
     // The "file:" prefix keeps names holding a colon from being read as another protocol.
-    const int opened = avformat_open_input(&raw, ("file:" + path).c_str(), nullptr, &options);
+    const int opened = avformat_open_input(&raw, ("file:" + path).c_str(), known, &options);
     av_dict_free(&options);
     if (opened < 0) badformat(path + ": " + averror(opened));  // FFmpeg freed `raw`
     format_ = FormatContext(raw);
     // A score of 1 is FFmpeg's last-resort guess for content it does not recognise (zeros,
     // random bytes); reading on would scan the whole file for a frame, seconds for a large one.
-    if (raw->probe_score <= 1) badformat(path + ": not a recognisable audio format");
+    if (!known && raw->probe_score <= 1) badformat(path + ": not a recognisable audio format");
     const int probed = avformat_find_stream_info(raw, nullptr);
     if (probed < 0) badformat(path + ": " + averror(probed));
     if (watch_.expired()) badformat(path + ": opening took too long");

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/audio/ffmpeg.h"
+#include "platform/audio/sniff.h"
 
 namespace tunedeck {
 namespace {
@@ -37,8 +38,8 @@ std::vector<uint8_t> embeddedpicture(const std::filesystem::path& musicfile) {
     FormatContext ctx;
     // Opening reads the header and tags only; no stream probing, which could decode. The
     // "file:" prefix keeps a name holding a colon from being read as another protocol.
-    const int opened =
-        avformat_open_input(ctx.out(), ("file:" + musicfile.string()).c_str(), nullptr, &options);
+    const int opened = avformat_open_input(ctx.out(), ("file:" + musicfile.string()).c_str(),
+                                           knowncontainer(musicfile.string()), &options);
     av_dict_free(&options);
     if (opened < 0) return {};
     const AVPacket* picture = choosepicture(ctx.get());

@@ -7,6 +7,7 @@
 
 #include "harness.h"
 #include "platform/audio/decoder.h"
+#include "platform/audio/sniff.h"
 
 namespace tunedeck {
 namespace {
@@ -105,6 +106,28 @@ TEST(Engine, FormatIsProbedFromContentNotName) {
     const HSTREAM h = BASS_StreamCreateFile(bass, 0, (dir / "really-a-wav.mp3").c_str(), 0, 0, 0);
     ASSERT_NE(h, 0u);
     EXPECT_EQ(BASS_StreamGetLength(bass, h), 22050u * 4);
+}
+
+// The containers the first bytes make sure of open without FFmpeg's probing; raw AAC, a cut
+// MP3 and noise are left to the probing.
+TEST(Engine, ContainersToldFromTheirFirstBytes) {
+    fx::TempDir dir;
+    const std::pair<fx::AudioFormat, const char*> expected[] = {
+        {fx::AudioFormat::Mp3, "mp3"},  {fx::AudioFormat::Wav, "wav"},
+        {fx::AudioFormat::Wma, "asf"},  {fx::AudioFormat::Flac, "flac"},
+        {fx::AudioFormat::Ogg, "ogg"},  {fx::AudioFormat::Oga, "ogg"},
+        {fx::AudioFormat::Opus, "ogg"}, {fx::AudioFormat::M4a, "mov,mp4,m4a,3gp,3g2,mj2"},
+        {fx::AudioFormat::Aac, nullptr}};
+    for (const auto& [format, name] : expected) {
+        const auto file = dir / (std::string("a.") + fx::extensionfor(format));
+        fx::writetone(file, format, {440, 0.5});
+        const AVInputFormat* known = knowncontainer(file.string());
+        EXPECT_EQ(known ? std::string(known->name) : "", name ? name : "") << file;
+    }
+    fx::writetruncated(dir / "a.mp3", dir / "cut.mp3", 700);
+    fx::writerandombytes(dir / "noise.mp3", 65536, 5);
+    for (const char* file : {"cut.mp3", "noise.mp3", "missing.mp3"})
+        EXPECT_EQ(knowncontainer((dir / file).string()), nullptr) << file;
 }
 
 // Every container that declares its length to the sample: WAV, tagged MP3, FLAC, Ogg (Vorbis,
