@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "remote/httpserver.h"
 #include "remote/mpris.h"
 #include "remote/pageaddress.h"
 #include "remote/qrcode.h"
+#include "remote/servermodule.h"
 
 namespace tunedeck {
 
@@ -28,8 +28,8 @@ void RemoteLink::start() {
 }
 
 void RemoteLink::startserver() {
-    auto server = std::make_unique<RemoteServer>(hub_, pairing_, events_);
     try {
+        auto server = ServerModule().makeserver(hub_, pairing_, events_);
         server->start(settings_.listen.empty() ? "0.0.0.0" : settings_.listen, settings_.port);
         server_ = std::move(server);
     } catch (const std::runtime_error& error) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "remote/httpremote.h"
 #include "remote/pairing.h"
 #include "remote/statehub.h"
 #include "remote/uievents.h"
@@ -21,7 +22,6 @@
 
 namespace tunedeck {
 
-class RemoteServer;
 class MprisService;
 
 // Key R on the remote control: show the QR code for pairing a phone.
@@ -67,7 +67,7 @@ class RemoteLink {
     std::optional<Clock::time_point> codeuntil_;
     std::optional<Clock::time_point> qruntil_;
     // Last: they use everything above, and stop first.
-    std::unique_ptr<RemoteServer> server_;
+    std::unique_ptr<HttpRemote> server_;
     std::unique_ptr<MprisService> mpris_;
 };
 

@@ -225,6 +225,14 @@ TEST_F(InstalledJukebox, RunsUnderXWithTheDocumentedDefaultsAndEndsWithX) {
     ASSERT_EQ(implicit->width(), explicitdefaults->width());
     ASSERT_EQ(implicit->height(), explicitdefaults->height());
     EXPECT_LE(differingspan(*implicit, *explicitdefaults), 24);
+
+    // The phone remote's server is a module installed beside the program, and found there: with
+    // the remote on (loopback, any free port) no line says it is off.
+    const auto withremote = runonce(x, "[remote]\nenabled=1\nlisten=127.0.0.1\nport=0\nmpris=0\n",
+                                    "remote", status, err);
+    ASSERT_TRUE(withremote.has_value()) << "no window; stderr: " << err;
+    EXPECT_EQ(status, std::optional<int>(0)) << err;
+    EXPECT_EQ(err.find("tunedeck:"), std::string::npos) << err;
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "remote/guardedserver.h"
+#include "remote/http/guardedserver.h"
+#include "remote/httpremote.h"
 #include "remote/pairing.h"
 #include "remote/statehub.h"
 #include "remote/uievents.h"
@@ -17,23 +18,19 @@
 
 namespace tunedeck {
 
-class RemoteServer {
+class RemoteServer final : public HttpRemote {
   public:
     static constexpr std::size_t kClients = 16;  // served at once; more wait their turn
 
     // All three must outlive the server.
     RemoteServer(StateHub& hub, Pairing& pairing, const UiEvents& events);
-    ~RemoteServer() noexcept;
+    ~RemoteServer() noexcept override;
     RemoteServer(const RemoteServer&) = delete;
     RemoteServer& operator=(const RemoteServer&) = delete;
 
-    // Listens on `host` (an address; "0.0.0.0" for every IPv4 address) and `port` (0: any free
-    // port) and starts serving. Throws std::runtime_error saying why when it cannot listen.
-    void start(const std::string& host, int port);
-    // The port listened on; 0 before start.
-    int port() const { return port_; }
-    // Ends every connection and the threads; the event streams end with the hub.
-    void stop() noexcept;
+    void start(const std::string& host, int port) override;
+    int port() const override { return port_; }
+    void stop() noexcept override;
 
   private:
     void addroutes();

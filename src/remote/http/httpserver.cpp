@@ -1,4 +1,4 @@
-#include "remote/httpserver.h"
+#include "remote/http/httpserver.h"
 
 #include <sys/socket.h>
 

@@ -1,4 +1,4 @@
-// The phone remote's page (src/remote/page.html), compiled into the program.
+// The phone remote's page (src/remote/http/page.html), compiled into the program.
 #pragma once
 
 #include <string_view>

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <set>
 
-#include "remote/boundedstream.h"
+#include "remote/http/boundedstream.h"
 
 namespace tunedeck {
 

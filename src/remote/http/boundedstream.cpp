@@ -1,4 +1,4 @@
-#include "remote/boundedstream.h"
+#include "remote/http/boundedstream.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>

@@ -1,4 +1,4 @@
-#include "remote/guardedserver.h"
+#include "remote/http/guardedserver.h"
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>

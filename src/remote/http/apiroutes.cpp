@@ -6,9 +6,9 @@
 #include <regex>
 #include <string>
 
-#include "remote/httpserver.h"
+#include "remote/http/httpserver.h"
 #include "remote/keynames.h"
-#include "remote/remotepage.h"
+#include "remote/http/remotepage.h"
 
 namespace tunedeck {
 namespace {
