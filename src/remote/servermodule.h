@@ -1,8 +1,8 @@
 // Loads the phone remote's HTTP server, built as a module beside the program
 // (tunedeck-remote.so). The HTTP library it needs brings TLS and compression libraries that
 // cost about 5 MB resident from the moment they are loaded, so a jukebox with the remote off
-// never loads them. The module is found through the program's run path: the program's own
-// folder once installed, the build folder in the build tree.
+// never loads them. The module is looked for in the folders of the program's run path: the
+// program's own folder once installed, the build folder in the build tree.
 // UI thread.
 #pragma once
 
