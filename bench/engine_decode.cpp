@@ -10,7 +10,7 @@
 
 #include "engine_bench.h"
 #include "platform/audio/decoder.h"
-#include "platform/audio/ffmpeg.h"
+#include "platform/lib/ffmpeg/ffmpeg.h"
 
 namespace {
 

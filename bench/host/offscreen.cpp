@@ -9,7 +9,7 @@
 #include <exception>
 
 #include "app/application.h"
-#include "platform/screen/handles.h"
+#include "platform/lib/sdl/handles.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

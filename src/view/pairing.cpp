@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/screen/handles.h"
+#include "platform/lib/sdl/handles.h"
 
 namespace tunedeck {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "audio/bassutil.h"
 #include "harness.h"
-#include "platform/cd/cdio.h"
+#include "platform/lib/cdio/cdio.h"
 
 namespace tunedeck::testing {
 namespace {

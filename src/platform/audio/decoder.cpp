@@ -11,7 +11,7 @@
 
 #include "platform/audio/format.h"
 #include "platform/audio/lametag.h"
-#include "platform/audio/sniff.h"
+#include "platform/lib/ffmpeg/sniff.h"
 
 extern "C" {
 #include <libavutil/dict.h>

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/ffmpeg.h"
 #include "platform/audio/iowatch.h"
 #include "platform/audio/trim.h"
+#include "platform/lib/ffmpeg/ffmpeg.h"
 
 namespace tunedeck {
 

@@ -13,8 +13,8 @@
 #include "platform/audio/bass.h"
 #include "platform/audio/output.h"
 #include "platform/audio/outputdevice.h"
-#include "platform/audio/sdl.h"
 #include "platform/audio/stream.h"
+#include "platform/lib/sdl/audiodevice.h"
 
 namespace tunedeck {
 

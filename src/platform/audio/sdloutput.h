@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/audio/outputdevice.h"
-#include "platform/audio/sdl.h"
+#include "platform/lib/sdl/audiodevice.h"
 
 namespace tunedeck {
 

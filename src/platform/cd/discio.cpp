@@ -7,9 +7,9 @@
 #include <atomic>
 #include <utility>
 
-#include "platform/cd/cdio.h"
 #include "platform/cd/errors.h"
 #include "platform/cd/imagefile.h"
+#include "platform/lib/cdio/cdio.h"
 
 namespace tunedeck::cd {
 

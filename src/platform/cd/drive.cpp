@@ -4,9 +4,9 @@
 #include <array>
 #include <cctype>
 
-#include "platform/cd/cdio.h"
 #include "platform/cd/drives.h"
 #include "platform/cd/errors.h"
+#include "platform/lib/cdio/cdio.h"
 #include "platform/profile/profile.h"
 
 namespace tunedeck::cd {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/cd/cdio.h"
+#include "platform/lib/cdio/cdio.h"
 
 namespace tunedeck::cd {
 

@@ -11,7 +11,7 @@ extern "C" {
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/audio/ffmpeg.h"
+#include "platform/lib/ffmpeg/ffmpeg.h"
 #include "platform/screen/picture.h"
 
 namespace tunedeck {

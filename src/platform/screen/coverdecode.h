@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/screen/handles.h"
+#include "platform/lib/sdl/handles.h"
 #include "platform/screen/pictureheader.h"
 
 namespace tunedeck {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/screen/handles.h"
+#include "platform/lib/sdl/handles.h"
 #include "platform/screen/picture.h"
 
 namespace tunedeck {

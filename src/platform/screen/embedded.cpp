@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "platform/audio/ffmpeg.h"
-#include "platform/audio/sniff.h"
+#include "platform/lib/ffmpeg/ffmpeg.h"
+#include "platform/lib/ffmpeg/sniff.h"
 
 namespace tunedeck {
 namespace {

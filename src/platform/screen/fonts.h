@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/lib/sdl/handles.h"
 #include "platform/screen/element.h"
-#include "platform/screen/handles.h"
 
 namespace tunedeck {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-#include "platform/screen/handles.h"
+#include "platform/lib/sdl/handles.h"
 
 namespace tunedeck {
 

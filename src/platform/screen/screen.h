@@ -13,10 +13,10 @@
 #include <optional>
 #include <vector>
 
+#include "platform/lib/sdl/handles.h"
 #include "platform/screen/background.h"
 #include "platform/screen/element.h"
 #include "platform/screen/fonts.h"
-#include "platform/screen/handles.h"
 #include "platform/screen/stretch.h"
 #include "platform/screen/units.h"
 

@@ -7,9 +7,9 @@
 
 #include <string_view>
 
+#include "platform/lib/sdl/handles.h"
 #include "platform/screen/element.h"
 #include "platform/screen/fonts.h"
-#include "platform/screen/handles.h"
 
 namespace tunedeck {
 

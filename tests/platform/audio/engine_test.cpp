@@ -7,7 +7,7 @@
 
 #include "harness.h"
 #include "platform/audio/decoder.h"
-#include "platform/audio/sniff.h"
+#include "platform/lib/ffmpeg/sniff.h"
 
 namespace tunedeck {
 namespace {

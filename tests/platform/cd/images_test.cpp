@@ -1,8 +1,8 @@
 // Which drive a device opens, and images that cannot be used.
 #include <filesystem>
 
-#include "platform/cd/cdio.h"
 #include "platform/cd/imagefile.h"
+#include "platform/lib/cdio/cdio.h"
 #include "tests/platform/cd/cdtest.h"
 
 namespace tunedeck::cdtest {

@@ -1,4 +1,4 @@
-#include "platform/screen/handles.h"
+#include "platform/lib/sdl/handles.h"
 
 #include <SDL_image.h>
 

@@ -1,4 +1,4 @@
-#include "platform/audio/sniff.h"
+#include "platform/lib/ffmpeg/sniff.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/audio/sdl.h"
+#include "platform/lib/sdl/audiodevice.h"
 
 namespace tunedeck {
 

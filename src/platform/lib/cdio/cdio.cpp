@@ -1,4 +1,4 @@
-#include "platform/cd/cdio.h"
+#include "platform/lib/cdio/cdio.h"
 
 #include <cstring>
 #include <utility>

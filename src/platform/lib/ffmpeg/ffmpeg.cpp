@@ -1,4 +1,4 @@
-#include "platform/audio/ffmpeg.h"
+#include "platform/lib/ffmpeg/ffmpeg.h"
 
 extern "C" {
 #include <libavutil/error.h>
