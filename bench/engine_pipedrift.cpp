@@ -53,7 +53,7 @@ int main() {
     pipe.times.reserve(kPeriods);
     disk.times.reserve(kPeriods);
     {
-        SdlSubsystem events(SDL_INIT_EVENTS);
+        SdlInit events = startsdl(SDL_INIT_EVENTS);
         PipeOutput pipeout(dir / "fifo", pipe);
         SdlOutput diskout(nullptr, kPeriodFrames, disk);
         std::this_thread::sleep_for(std::chrono::seconds(61));

@@ -9,7 +9,7 @@
 #include <exception>
 
 #include "app/application.h"
-#include "platform/lib/sdl/handles.h"
+#include "platform/lib/sdl/sdl.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_CTYPE, "");
     try {
         // The video driver SDL_VIDEODRIVER names is up, as it is for the program's window.
-        const tunedeck::SdlVideoLibrary video;
+        const tunedeck::SdlInit video = tunedeck::startsdl(SDL_INIT_VIDEO);
         tunedeck::AppOptions options;
         options.appfolder = tunedeck::applicationfolder();
         options.offscreen = true;

@@ -1,6 +1,5 @@
 #include "app/application.h"
 
-#include <stdexcept>
 #include <utility>
 
 #include "commands/commands.h"
@@ -11,16 +10,6 @@
 #include "platform/screen/tick.h"
 
 namespace tunedeck {
-
-SdlEvents::SdlEvents() {
-    if (SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
-        throw std::runtime_error(std::string("SDL events: ") + SDL_GetError());
-    }
-}
-
-SdlEvents::~SdlEvents() noexcept {
-    SDL_QuitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER);
-}
 
 namespace {
 
@@ -34,7 +23,7 @@ std::unique_ptr<Screen> makescreen(const AppOptions& options) {
 
 Application::Application(AppOptions options)
     : options_(std::move(options)),
-      events_(std::make_unique<SdlEvents>()),
+      events_(startsdl(SDL_INIT_EVENTS | SDL_INIT_TIMER)),
       reader_(options_.appfolder),
       audio_output_{reader_.audio_output(), options_.appfolder},
       browse_(std::make_unique<BrowseState>()),

@@ -28,6 +28,7 @@
 #include "platform/audio/bass.h"
 #include "platform/cd/mci.h"
 #include "platform/folders/folderlists.h"
+#include "platform/lib/sdl/sdl.h"
 #include "platform/screen/eventwait.h"
 #include "platform/screen/messagebox.h"
 #include "platform/screen/screen.h"
@@ -53,15 +54,6 @@ struct AppOptions {
     // it, before it is handled; each tick once its frame is drawn.
     std::function<void(const SDL_Event&)> onevent = nullptr;
     std::function<void()> ontick = nullptr;
-};
-
-// Initialises SDL's event queue for the application's lifetime.
-class SdlEvents {
-  public:
-    SdlEvents();
-    ~SdlEvents() noexcept;
-    SdlEvents(const SdlEvents&) = delete;
-    SdlEvents& operator=(const SdlEvents&) = delete;
 };
 
 class Application {
@@ -139,7 +131,7 @@ class Application {
     void cdplayback(RemoteState& state);
 
     AppOptions options_;
-    std::unique_ptr<SdlEvents> events_;
+    SdlInit events_;  // SDL's event queue and timer, for the application's lifetime
     SettingsReader reader_;
     const OutputTarget audio_output_;  // file playback and the disc play into it
     Settings settings_;

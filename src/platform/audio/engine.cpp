@@ -50,11 +50,11 @@ BOOL AudioEngine::init(int device) {
     synceventtype();
     output_error_.clear();
     try {
-        SdlSubsystem sdl(SDL_INIT_EVENTS);
-        SdlSubsystem audio;  // keeps a device's name valid until it is opened
+        SdlInit sdl = startsdl(SDL_INIT_EVENTS);
+        SdlInit audio;  // keeps a device's name valid until it is opened
         const char* name = nullptr;
         if (device > 0) {
-            audio = SdlSubsystem(SDL_INIT_AUDIO);
+            audio = startsdl(SDL_INIT_AUDIO);
             name = SDL_GetAudioDeviceName(device - 1, 0);
             if (!name) return fail(BASS_ERROR_DEVICE);
         }
@@ -100,7 +100,7 @@ void AudioEngine::free() {
     output_.close();
     channels_.clear();
     draining_.clear();
-    sdl_ = SdlSubsystem();
+    sdl_.reset();
     initialised_ = false;
 }
 

@@ -14,7 +14,7 @@
 #include "platform/audio/output.h"
 #include "platform/audio/outputdevice.h"
 #include "platform/audio/stream.h"
-#include "platform/lib/sdl/audiodevice.h"
+#include "platform/lib/sdl/sdl.h"
 
 namespace tunedeck {
 
@@ -100,7 +100,7 @@ class AudioEngine {
     void postend(HSTREAM handle) const;
     static void postevent(const void* engine, uintptr_t token, HSTREAM handle);
 
-    SdlSubsystem sdl_;
+    SdlInit sdl_;
     const OutputTarget target_;
     std::string output_error_;
     std::map<DWORD, Channel> channels_;

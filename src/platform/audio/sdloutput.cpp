@@ -5,7 +5,7 @@
 namespace tunedeck {
 
 SdlOutput::SdlOutput(const char* name, int frames, SampleSource& source)
-    : source_(source), audio_(SDL_INIT_AUDIO) {
+    : source_(source), audio_(startsdl(SDL_INIT_AUDIO)) {
     SDL_AudioSpec want{};
     want.freq = kOutputRate;
     want.format = AUDIO_S16SYS;
@@ -13,16 +13,16 @@ SdlOutput::SdlOutput(const char* name, int frames, SampleSource& source)
     want.samples = static_cast<Uint16>(frames);
     want.callback = &SdlOutput::callback;
     want.userdata = this;
-    device_ = AudioDevice(name, want);
+    device_ = openaudiodevice(name, want);
     set_running(true);
 }
 
 void SdlOutput::set_running(bool running) {
-    SDL_PauseAudioDevice(device_.id(), running ? 0 : 1);
+    SDL_PauseAudioDevice(device_.get(), running ? 0 : 1);
 }
 
 bool SdlOutput::lost() const {
-    return SDL_GetAudioDeviceStatus(device_.id()) == SDL_AUDIO_STOPPED;
+    return SDL_GetAudioDeviceStatus(device_.get()) == SDL_AUDIO_STOPPED;
 }
 
 void SDLCALL SdlOutput::callback(void* self, Uint8* out, int len) {

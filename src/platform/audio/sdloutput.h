@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/audio/outputdevice.h"
-#include "platform/lib/sdl/audiodevice.h"
+#include "platform/lib/sdl/handles.h"
 
 namespace tunedeck {
 
@@ -17,14 +17,14 @@ class SdlOutput final : public OutputDevice {
 
     void set_running(bool running) override;
     bool lost() const override;
-    void lock() override { SDL_LockAudioDevice(device_.id()); }
-    void unlock() override { SDL_UnlockAudioDevice(device_.id()); }
+    void lock() override { SDL_LockAudioDevice(device_.get()); }
+    void unlock() override { SDL_UnlockAudioDevice(device_.get()); }
 
   private:
     static void SDLCALL callback(void* self, Uint8* out, int len);
 
     SampleSource& source_;
-    SdlSubsystem audio_;
+    SdlInit audio_;
     AudioDevice device_;  // after the subsystem it needs
 };
 

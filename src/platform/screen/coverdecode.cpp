@@ -17,16 +17,7 @@ extern "C" {
 namespace tunedeck {
 namespace {
 
-void freescaler(SwsContext** s) {
-    sws_freeContext(*s);
-    *s = nullptr;
-}
-using Scaler = AvHandle<SwsContext, freescaler>;
-
-int avcheck(int code, const char* what) {
-    if (code < 0) throw FfmpegError(what, code);
-    return code;
-}
+using Scaler = UniqueHandle<SwsContext*, sws_freeContext>;
 
 // SDL's ARGB8888 as FFmpeg names the same bytes in memory.
 constexpr AVPixelFormat kSurfaceFormat =
@@ -168,7 +159,7 @@ DecodedPicture decodepicture(std::span<const uint8_t> bytes, const PictureHeader
                              int maxwidth, int maxheight) {
     Frame frame = decodeframe(bytes, header.kind);
     if (frame->width != header.width || frame->height != header.height)
-        throw ScreenError("picture decodes to another size than its header declares");
+        throw FfmpegError("picture of another size than its header declares", AVERROR_INVALIDDATA);
     const int orientation = orientationof(frame.get());
     const bool quarter = turnsquarter(orientation);
     const int uprightw = quarter ? frame->height : frame->width;

@@ -19,7 +19,7 @@ struct DecodedPicture {
 };
 
 // Decodes `bytes`, whose header the caller has read and accepted. A box side of 0 or less sets
-// no bound. Throws FfmpegError or ScreenError when the bytes do not decode to the declared size.
+// no bound. Throws FfmpegError when the bytes do not decode to the declared size.
 DecodedPicture decodepicture(std::span<const uint8_t> bytes, const PictureHeader& header,
                              int maxwidth, int maxheight);
 

@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
@@ -101,7 +102,7 @@ void DrawnMessageBoxes::show(const std::string& title, const std::string& text, 
     std::optional<Screen> page;
     try {
         page.emplace(Screen::window());
-        if (!seenbyanyone()) throw ScreenError("no display to show the box on");
+        if (!seenbyanyone()) throw std::runtime_error("no display to show the box on");
         builderrorpage(*page, title, text);
         SDL_SetWindowTitle(page->sdlwindow(), title.c_str());
         page->show();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <stdexcept>
 
 namespace tunedeck {
 namespace {
@@ -101,7 +102,7 @@ void wrapparagraph(TTF_Font* font, const std::string& paragraph, int widthpx,
 
 TTF_Font* openfont(Screen& screen, const FontSpec& spec) {
     TTF_Font* font = screen.fonts().font(spec, screen.scale().fontpx(spec.size));
-    if (!font) throw ScreenError("no font for the message box");
+    if (!font) throw std::runtime_error("no font for the message box");
     return font;
 }
 

@@ -15,7 +15,7 @@ namespace tunedeck {
 // at blanks; a word wider than the line is broken between characters.
 std::vector<std::string> wraplines(TTF_Font* font, const std::string& text, int widthpx);
 
-// Puts the page on a screen that has no elements yet. Throws ScreenError when no font opens.
+// Puts the page on a screen that has no elements yet. Throws std::runtime_error when no font opens.
 void builderrorpage(Screen& screen, const std::string& title, const std::string& text);
 
 }  // namespace tunedeck

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/lib/fontconfig/fontconfig.h"
+
 namespace tunedeck {
 namespace {
 

@@ -3,6 +3,7 @@
 #include <SDL_image.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -25,8 +26,7 @@ namespace {
 
 SDL_DisplayMode desktopmode() {
     SDL_DisplayMode mode{};
-    if (SDL_GetDesktopDisplayMode(0, &mode) != 0)
-        throw ScreenError(std::string("SDL_GetDesktopDisplayMode: ") + SDL_GetError());
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) throw SdlError("SDL_GetDesktopDisplayMode");
     return mode;
 }
 
@@ -64,19 +64,19 @@ SdlRenderer windowrenderer(SDL_Window* window) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SdlRenderer r(SDL_CreateRenderer(window, -1, 0));
     if (!r) r = SdlRenderer(SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE));
-    if (!r) throw ScreenError(std::string("SDL_CreateRenderer: ") + SDL_GetError());
+    if (!r) throw SdlError("SDL_CreateRenderer");
     return r;
 }
 
 }  // namespace
 
 Screen::Screen(int widthpx, int heightpx, bool withwindow)
-    : ttf_(std::make_unique<TtfLibrary>()),
-      image_(std::make_unique<ImageLibrary>()),
+    : ttf_(startttf()),
+      image_(startimage()),
       fonts_(std::make_unique<FontCache>()),
       stacking_(std::make_unique<Stacking>()) {
     if (withwindow) {
-        video_ = std::make_unique<SdlVideoLibrary>();
+        video_ = startsdl(SDL_INIT_VIDEO);
         SDL_DisplayMode mode = desktopmode();
         window_ =
             SdlWindow(sdlcheck(SDL_CreateWindow("Tunedeck", SDL_WINDOWPOS_UNDEFINED_DISPLAY(0),
@@ -90,7 +90,8 @@ Screen::Screen(int widthpx, int heightpx, bool withwindow)
             widthpx = mode.w, heightpx = mode.h;
         ignoremouse();
     } else {
-        if (widthpx <= 0 || heightpx <= 0) throw ScreenError("offscreen size must be positive");
+        if (widthpx <= 0 || heightpx <= 0)
+            throw std::invalid_argument("offscreen size must be positive");
         target_ = makesurface(widthpx, heightpx);
         renderer_ = SdlRenderer(
             sdlcheck(SDL_CreateSoftwareRenderer(target_.get()), "SDL_CreateSoftwareRenderer"));
@@ -279,7 +280,7 @@ SdlSurface Screen::capture() {
     SdlSurface out = makesurface(widthpx_, heightpx_);
     if (SDL_RenderReadPixels(renderer_.get(), nullptr, SDL_PIXELFORMAT_ARGB8888, out->pixels,
                              out->pitch) != 0)
-        throw ScreenError(std::string("SDL_RenderReadPixels: ") + SDL_GetError());
+        throw SdlError("SDL_RenderReadPixels");
     return out;
 }
 

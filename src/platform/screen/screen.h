@@ -110,9 +110,9 @@ class Screen {
     bool present(const std::vector<SDL_Rect>& rects);
     void remember(const std::vector<SDL_Rect>& now);
 
-    std::unique_ptr<SdlVideoLibrary> video_;  // only for a window
-    std::unique_ptr<TtfLibrary> ttf_;
-    std::unique_ptr<ImageLibrary> image_;
+    SdlInit video_;  // only for a window
+    SdlInit ttf_;
+    SdlInit image_;
     SdlWindow window_;
     SdlSurface target_;  // offscreen frame
     SdlRenderer renderer_;

@@ -15,4 +15,9 @@ std::string averror(int code) {
 FfmpegError::FfmpegError(const std::string& what, int code)
     : std::runtime_error(what + ": " + averror(code)), code_(code) {}
 
+int avcheck(int code, const std::string& what) {
+    if (code < 0) throw FfmpegError(what, code);
+    return code;
+}
+
 }  // namespace tunedeck

@@ -1,5 +1,4 @@
-// RAII owners for the FFmpeg handles the decoder uses. Each releases its handle in a noexcept
-// destructor, is movable and not copyable.
+// FFmpeg's one exception type and owning handles for its objects.
 #pragma once
 
 extern "C" {
@@ -10,7 +9,8 @@ extern "C" {
 
 #include <stdexcept>
 #include <string>
-#include <utility>
+
+#include "platform/lib/handle.h"
 
 namespace tunedeck {
 
@@ -24,49 +24,16 @@ class FfmpegError : public std::runtime_error {
     int code_;
 };
 
+// FFmpeg's text for an error code.
 std::string averror(int code);
 
-// Owns one FFmpeg object released through a `void release(T**)` function.
-template <typename T, void (*Release)(T**)>
-class AvHandle {
-  public:
-    AvHandle() = default;
-    explicit AvHandle(T* p) noexcept : p_(p) {}
-    ~AvHandle() noexcept { reset(); }
-    AvHandle(AvHandle&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-    AvHandle& operator=(AvHandle&& other) noexcept {
-        if (this != &other) {
-            reset();
-            p_ = std::exchange(other.p_, nullptr);
-        }
-        return *this;
-    }
-    AvHandle(const AvHandle&) = delete;
-    AvHandle& operator=(const AvHandle&) = delete;
+// Throws FfmpegError when `code` is negative (an FFmpeg error); returns it otherwise.
+int avcheck(int code, const std::string& what);
 
-    T* get() const noexcept { return p_; }
-    T* operator->() const noexcept { return p_; }
-    explicit operator bool() const noexcept { return p_ != nullptr; }
-    // For FFmpeg calls that allocate into a T** (the old object is released first).
-    T** out() noexcept {
-        reset();
-        return &p_;
-    }
-    // Gives the handle up without releasing it.
-    T* release() noexcept { return std::exchange(p_, nullptr); }
-    void reset() noexcept {
-        if (p_) Release(&p_);
-        p_ = nullptr;
-    }
-
-  private:
-    T* p_ = nullptr;
-};
-
-using FormatContext = AvHandle<AVFormatContext, avformat_close_input>;
-using CodecContext = AvHandle<AVCodecContext, avcodec_free_context>;
-using Frame = AvHandle<AVFrame, av_frame_free>;
-using Packet = AvHandle<AVPacket, av_packet_free>;
-using Resampler = AvHandle<SwrContext, swr_free>;
+using FormatContext = UniqueHandle<AVFormatContext*, avformat_close_input>;
+using CodecContext = UniqueHandle<AVCodecContext*, avcodec_free_context>;
+using Frame = UniqueHandle<AVFrame*, av_frame_free>;
+using Packet = UniqueHandle<AVPacket*, av_packet_free>;
+using Resampler = UniqueHandle<SwrContext*, swr_free>;
 
 }  // namespace tunedeck
