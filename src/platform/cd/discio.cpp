@@ -7,7 +7,7 @@
 #include <atomic>
 #include <utility>
 
-#include "platform/cd/errors.h"
+#include "platform/cd/cdiotoc.h"
 #include "platform/cd/imagefile.h"
 #include "platform/lib/cdio/cdio.h"
 
@@ -25,7 +25,7 @@ class DeviceIo final : public DiscIo {
 
     bool trayopen() override { return mmc_get_tray_status(cdio_.get()) == 1; }
     bool discchanged() override { return cdio_get_media_changed(cdio_.get()) == 1; }
-    Toc readtoc() override { return cdio_.readtoc(); }
+    Toc readtoc() override { return cd::readtoc(cdio_); }
 
     bool setdoor(bool open) override {
         paranoia_.reset();
@@ -36,8 +36,8 @@ class DeviceIo final : public DiscIo {
 
     bool readaudio(int32_t lsn, uint32_t count, int16_t* out) override {
         try {
-            if (!paranoia_) paranoia_ = std::make_unique<ParanoiaReader>(cdio_.get());
-        } catch (const CdError&) {
+            if (!paranoia_) paranoia_ = std::make_unique<ParanoiaReader>(cdio_);
+        } catch (const CdioError&) {
             return false;
         }
         for (uint32_t i = 0; i < count; ++i) {
@@ -60,7 +60,7 @@ class ImageIo final : public DiscIo {
 
     bool trayopen() override { return *tray_; }
     bool discchanged() override { return false; }
-    Toc readtoc() override { return cdio_.readtoc(); }
+    Toc readtoc() override { return cd::readtoc(cdio_); }
 
     bool setdoor(bool open) override {
         *tray_ = open;
@@ -81,18 +81,22 @@ class ImageIo final : public DiscIo {
 
 DiscOpener deviceopener(std::string device) {
     return [device = std::move(device)]() -> std::unique_ptr<DiscIo> {
-        CdioHandle cdio(device, DRIVER_DEVICE);
-        if (!cdio.valid()) return nullptr;
-        return std::make_unique<DeviceIo>(std::move(cdio));
+        try {
+            return std::make_unique<DeviceIo>(CdioHandle(device, DRIVER_DEVICE));
+        } catch (const CdioError&) {
+            return nullptr;
+        }
     };
 }
 
 DiscOpener imageopener(std::filesystem::path file, driver_id_t driver) {
     auto tray = std::make_shared<std::atomic<bool>>(false);
     return [file = std::move(file), driver, tray]() -> std::unique_ptr<DiscIo> {
-        CdioHandle cdio = openimage(file, driver);
-        if (!cdio.valid()) return nullptr;
-        return std::make_unique<ImageIo>(std::move(cdio), tray);
+        try {
+            return std::make_unique<ImageIo>(openimage(file, driver), tray);
+        } catch (const CdioError&) {
+            return nullptr;
+        }
     };
 }
 

@@ -10,7 +10,7 @@
 
 namespace tunedeck::cd {
 
-// Opens an image (.cue, .toc, .nrg); an invalid handle when it cannot be opened. A cue sheet's
+// Opens an image (.cue, .toc, .nrg); throws CdioError when it cannot be opened. A cue sheet's
 // data files are found beside it by libcdio itself; for a toc, which libcdio resolves against
 // the working folder, the relative data file names are first made absolute in a private copy.
 CdioHandle openimage(const std::filesystem::path& file, driver_id_t driver);

@@ -1,49 +1,49 @@
-// RAII owners of libcdio handles.
+// libcdio's one exception type and owners of its handles: an open drive or disc image, and a
+// paranoia reader over a drive.
 #pragma once
 
 #include <cdio/cdio.h>
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 
-#include "platform/cd/toc.h"
+#include "platform/lib/handle.h"
 
 namespace tunedeck::cd {
+
+// A failed libcdio call. libcdio has no error text of its own; the message says what failed.
+class CdioError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
 
 // An open libcdio device or image (CdIo_t).
 class CdioHandle {
   public:
+    // Throws CdioError when libcdio cannot open `source` with `driver`.
     CdioHandle(const std::string& source, driver_id_t driver);
-    ~CdioHandle() noexcept;
-    CdioHandle(CdioHandle&& other) noexcept;
-    CdioHandle& operator=(CdioHandle&& other) noexcept;
-    CdioHandle(const CdioHandle&) = delete;
-    CdioHandle& operator=(const CdioHandle&) = delete;
 
-    CdIo_t* get() const { return cdio_; }
-    bool valid() const { return cdio_ != nullptr; }
-    // The table of contents, or an empty one when libcdio cannot read a sound one.
-    Toc readtoc() const;
+    CdIo_t* get() const { return cdio_.get(); }
 
   private:
-    CdIo_t* cdio_ = nullptr;
+    UniqueHandle<CdIo_t*, cdio_destroy> cdio_;
 };
 
-// A paranoia reader over a drive opened through a CdioHandle (which must outlive it).
+// A paranoia reader over a physical drive; the CdioHandle must outlive it.
 class ParanoiaReader {
   public:
-    explicit ParanoiaReader(CdIo_t* cdio);
-    ~ParanoiaReader() noexcept;
-    ParanoiaReader(const ParanoiaReader&) = delete;
-    ParanoiaReader& operator=(const ParanoiaReader&) = delete;
+    // Throws CdioError when the drive cannot read audio (no disc, not a CD drive).
+    explicit ParanoiaReader(const CdioHandle& cdio);
 
     // One sector at `lsn` with at most `retries` re-reads; false when it stays unreadable.
     bool read(int32_t lsn, int retries, int16_t* out);
 
   private:
-    cdrom_drive_t* drive_ = nullptr;
-    cdrom_paranoia_t* paranoia_ = nullptr;
+    UniqueHandle<cdrom_drive_t*, cdio_cddap_close_no_free_cdio> drive_;
+    UniqueHandle<cdrom_paranoia_t*, cdio_paranoia_free> paranoia_;  // released before the drive
     int32_t next_ = -1;
 };
 
