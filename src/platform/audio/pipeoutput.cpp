@@ -82,10 +82,6 @@ void to_little_endian(std::vector<uint8_t>& period) {
 
 }  // namespace
 
-FileDescriptor::~FileDescriptor() noexcept {
-    if (fd_ >= 0) ::close(fd_);  // nothing to be done about a failing close of a pipe
-}
-
 PipeOutput::PipeOutput(const std::filesystem::path& path, SampleSource& source)
     : path_(path), source_(source) {
     struct stat info {};

@@ -21,29 +21,9 @@
 #include <vector>
 
 #include "platform/audio/outputdevice.h"
+#include "platform/lib/posix/filedescriptor.h"
 
 namespace tunedeck {
-
-// An open file descriptor, closed on destruction.
-class FileDescriptor {
-  public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
-    ~FileDescriptor() noexcept;
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-
-  private:
-    int fd_ = -1;
-};
 
 class PipeOutput final : public OutputDevice {
   public:

@@ -9,35 +9,13 @@
 #include <fstream>
 #include <utility>
 
+#include "platform/lib/posix/filedescriptor.h"
+
 namespace tunedeck::profile {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Owns a file descriptor.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
-    ~FileDescriptor() noexcept {
-        if (fd_ >= 0) ::close(fd_);  // read-only or already flushed: nothing to report
-    }
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const noexcept { return fd_; }
-    bool valid() const noexcept { return fd_ >= 0; }
-    // Closes now and tells whether the last writes reached the file.
-    bool close() noexcept { return ::close(std::exchange(fd_, -1)) == 0; }
-
-  private:
-    int fd_;
-};
 
 // A temporary file that is removed unless it was renamed into place.
 class TempFile {
@@ -55,13 +33,13 @@ class TempFile {
 
     FileDescriptor& fd() { return fd_; }
     bool commit(const std::string& target) {
-        committed_ = fd_.close() && ::rename(name_.c_str(), target.c_str()) == 0;
+        committed_ = ::close(fd_.release()) == 0 && ::rename(name_.c_str(), target.c_str()) == 0;
         return committed_;
     }
 
   private:
     std::string name_;
-    FileDescriptor fd_{-1};
+    FileDescriptor fd_;
     bool committed_ = false;
 };
 
@@ -104,7 +82,7 @@ std::string resolvetarget(const std::string& path) {
 std::optional<std::string> readprofilefile(const std::string& path) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     if (static_cast<std::size_t>(st.st_size) > kMaxProfileBytes) return std::nullopt;
     std::string content;
     char chunk[65536];
@@ -132,7 +110,7 @@ bool replacefile(const std::string& path, std::string_view content) {
     const fs::path targetpath(target);
     const fs::path folder = targetpath.has_parent_path() ? targetpath.parent_path() : ".";
     TempFile temp((folder / ("." + targetpath.filename().string() + ".XXXXXX")).string());
-    if (!temp.fd().valid()) return false;
+    if (!temp.fd()) return false;
     const mode_t mode = exists ? (st.st_mode & 07777) : newfilemode();
     if (::fchmod(temp.fd().get(), mode) != 0) return false;
     if (!writeall(temp.fd().get(), content) || ::fsync(temp.fd().get()) != 0) return false;
