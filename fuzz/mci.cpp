@@ -11,7 +11,7 @@
 using namespace tunedeck;
 
 namespace {
-fuzzing::fs::path settings;
+cd::DriveTarget drive;
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -24,15 +24,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     auto folder = fuzzing::scratchfolder("mci");
     fixtures::writecdimage(folder / "disc.cue",
                            {{1.0, 440, false}, {1.0, 660, false}, {1.0, 0, true}});
-    settings = folder / "settings.ini";
-    fuzzing::writefile(settings, "[cd]\ndevice=" + (folder / "disc.cue").string() + "\n");
+    drive = {"disc.cue", folder};
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    MciSession mci(settings);
+    MciSession mci(drive);
     mciSendStringA(mci, "open cdaudio alias cd wait shareable", nullptr, 0, nullptr);
     std::string input(reinterpret_cast<const char*>(data), size);
     size_t start = 0;

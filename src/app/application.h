@@ -134,6 +134,7 @@ class Application {
     SdlInit events_;  // SDL's event queue and timer, for the application's lifetime
     SettingsReader reader_;
     const OutputTarget audio_output_;  // file playback and the disc play into it
+    const cd::DriveTarget cd_drive_;
     Settings settings_;
     std::unique_ptr<BrowseState> browse_;
     RunMode mode_;

@@ -13,8 +13,8 @@ namespace {
 constexpr const char* kHomeTitle = "Tunedeck Home";
 
 // Why the device did not open, for the standard-error line: a disc image is named.
-std::string cannotopen(const std::string& settingsfile) {
-    const auto image = cd::imagefile(cd::readdevicesetting(settingsfile), settingsfile);
+std::string cannotopen(const cd::DriveTarget& drive) {
+    const auto image = cd::imagefile(drive);
     if (image) return "the disc image " + image->string() + " could not be opened";
     return "the CD device could not be opened";
 }
@@ -41,7 +41,7 @@ bool Application::probedrive() {
     CdDeck& cd = startup_cd_;
     if (!cd.open()) {
         cd.close();
-        end(1, cannotopen(reader_.settingsfile()));
+        end(1, cannotopen(cd_drive_));
         return false;
     }
     const auto tracks = cd.media_present() ? cd.tracks() : std::nullopt;

@@ -4,11 +4,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <climits>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/profile/profile.h"
 #include "settings/numeric.h"
 
 namespace tunedeck {
@@ -147,6 +150,14 @@ Settings SettingsReader::loadsettings() {
 
 std::string SettingsReader::audio_output() {
     return readsetting({}, "audio", "output", "");
+}
+
+std::string SettingsReader::cd_device() {
+    // A device or image path may be longer than the INI class's value buffer.
+    std::array<char, PATH_MAX> value{};
+    GetPrivateProfileStringA("cd", "device", "", value.data(), uint32_t(value.size()),
+                             settingsfile().c_str());
+    return value.data();
 }
 
 std::string SettingsReader::rootpath() {

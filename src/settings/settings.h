@@ -51,6 +51,9 @@ class SettingsReader {
     // Where the sound goes, "[audio] output" as written: empty for the sound card, or
     // "pipe:<path>". Read once, at start-up.
     std::string audio_output();
+    // What the CD layer opens, "[cd] device" as written: empty for the system's first drive,
+    // "none", a device path or a disc image. Read once, at start-up.
+    std::string cd_device();
     // The music root, read anew at every call: a leading ~ or $HOME expanded, a relative path
     // taken from the application folder, in the folder list's normal form. Empty when the
     // setting is present but empty: no music folder.

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -33,9 +32,8 @@ class CdControlTest : public ::testing::Test {
   protected:
     CdControlTest() {
         fx::writecdimage(dir / "disc.cue", std::vector<fx::CdTrack>(9, {2.0, 440}));
-        std::ofstream(dir / "settings.ini") << "[cd]\ndevice=disc.cue\n";
         setenv("SDL_DISKAUDIOFILE", (dir / "out.raw").c_str(), 1);
-        mci = std::make_unique<MciSession>(dir / "settings.ini");
+        mci = std::make_unique<MciSession>(cd::DriveTarget{"disc.cue", dir.path()});
         control = std::make_unique<CdControl>(*mci, boxes);
     }
     fx::TempDir dir;

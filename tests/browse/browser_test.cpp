@@ -47,7 +47,7 @@ class BrowserTest : public ::testing::Test {
     AudioLibrary bass;
     PlayQueue queue;
     Playback playback{bass, queue};
-    MciSession mci{dir / "settings.ini"};
+    MciSession mci{cd::DriveTarget{"disc.cue", dir.path()}};
     std::vector<std::string> cdcommands;
     std::array<char, 40> reply{};
     CdDeck cd{mci,

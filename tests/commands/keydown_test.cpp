@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Rig {
-    explicit Rig(const std::string& device = "none") {
+    explicit Rig(const std::string& device = "none") : cddevice(device) {
         fs::create_directories(root());
         std::ofstream(dir / "settings.ini")
             << "[display]\nperpage=3\nshowletters=0\n[system]\npath=" << root().string()
@@ -35,6 +35,7 @@ struct Rig {
     void press(int16_t key) { Form_KeyDown(keys, key, 0); }
 
     fixtures::TempDir dir;
+    std::string cddevice;
     SettingsReader reader{dir.path()};
     Settings settings;
     std::unique_ptr<BrowseState> state = std::make_unique<BrowseState>();
@@ -42,7 +43,7 @@ struct Rig {
     std::unique_ptr<PlayQueue> queue = std::make_unique<PlayQueue>();
     AudioLibrary bass;
     Playback playback{bass, *queue};
-    MciSession mci{dir / "settings.ini"};
+    MciSession mci{cd::DriveTarget{cddevice, dir.path()}};
     FolderLists folders;
     std::vector<std::string> sent;  // commands given to mcicommand
     std::vector<std::string> drawn;

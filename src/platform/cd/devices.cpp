@@ -10,8 +10,8 @@ namespace tunedeck {
 using cd::CdError;
 using cd::Error;
 
-CdDevices::CdDevices(std::filesystem::path settingsfile, OutputTarget output)
-    : settingsfile_(std::move(settingsfile)), output_(std::move(output)) {}
+CdDevices::CdDevices(cd::DriveTarget drive, OutputTarget output)
+    : drive_(std::move(drive)), output_(std::move(output)) {}
 
 namespace {
 
@@ -63,7 +63,7 @@ void CdDevices::open(const cd::Words& words) {
     }
     if (alias == "all") throw CdError(Error::BadKeyword);
     if (devices_.contains(alias)) throw CdError(Error::AliasInUse);
-    auto drive = cd::opendrive(cd::readdevicesetting(settingsfile_), settingsfile_);
+    auto drive = cd::opendrive(drive_);
     devices_.emplace(alias, std::make_unique<cd::CdDevice>(std::move(drive), output_));
 }
 

@@ -1,7 +1,6 @@
 // The devices opened through command strings, by alias. UI thread only.
 #pragma once
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,7 +13,7 @@ namespace tunedeck {
 
 class CdDevices {
   public:
-    CdDevices(std::filesystem::path settingsfile, OutputTarget output);
+    CdDevices(cd::DriveTarget drive, OutputTarget output);
 
     // Runs one command string and returns its reply; throws cd::CdError.
     std::string send(std::string_view command);
@@ -23,7 +22,7 @@ class CdDevices {
     void open(const cd::Words& words);
     void close(const cd::Words& words);
 
-    std::filesystem::path settingsfile_;
+    cd::DriveTarget drive_;
     OutputTarget output_;
     std::map<std::string, std::unique_ptr<cd::CdDevice>> devices_;
 };

@@ -1,13 +1,11 @@
 #include "platform/cd/drive.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 
 #include "platform/cd/drives.h"
 #include "platform/cd/errors.h"
 #include "platform/lib/cdio/cdio.h"
-#include "platform/profile/profile.h"
 
 namespace tunedeck::cd {
 
@@ -38,22 +36,17 @@ driver_id_t imagedriver(const fs::path& file) {
 
 }  // namespace
 
-std::string readdevicesetting(const fs::path& settingsfile) {
-    std::array<char, 4096> value{};
-    GetPrivateProfileStringA("cd", "device", "", value.data(), uint32_t(value.size()),
-                             settingsfile.c_str());
-    return trim(value.data());
-}
-
-std::optional<fs::path> imagefile(const std::string& setting, const fs::path& settingsfile) {
+std::optional<fs::path> imagefile(const DriveTarget& target) {
+    const std::string setting = trim(target.setting);
     if (setting.empty()) return std::nullopt;
     fs::path path = setting;
     if (imagedriver(path) == DRIVER_UNKNOWN) return std::nullopt;
-    if (path.is_relative()) path = settingsfile.parent_path() / path;
+    if (path.is_relative()) path = target.folder / path;
     return path;
 }
 
-std::unique_ptr<Drive> opendrive(const std::string& setting, const fs::path& settingsfile) {
+std::unique_ptr<Drive> opendrive(const DriveTarget& target) {
+    const std::string setting = trim(target.setting);
     if (lowercase(setting) == "none") return std::make_unique<NoDrive>();
     if (setting.empty()) {
         // Most boxes have no drive: then the music files play, as with "none".
@@ -62,14 +55,14 @@ std::unique_ptr<Drive> opendrive(const std::string& setting, const fs::path& set
         return std::make_unique<CdioDrive>(deviceopener(device));
     }
     std::error_code ec;
-    if (const auto image = imagefile(setting, settingsfile)) {
+    if (const auto image = imagefile(target)) {
         if (!fs::is_regular_file(*image, ec)) throw CdError(Error::CannotOpen);
         auto drive = std::make_unique<CdioDrive>(imageopener(*image, imagedriver(*image)));
         if (drive->toc().tracks.empty()) throw CdError(Error::CannotOpen);
         return drive;
     }
     fs::path path = setting;
-    if (path.is_relative()) path = settingsfile.parent_path() / path;
+    if (path.is_relative()) path = target.folder / path;
     if (!fs::exists(path, ec) || fs::is_directory(path, ec)) throw CdError(Error::CannotOpen);
     return std::make_unique<CdioDrive>(deviceopener(path.string()));
 }

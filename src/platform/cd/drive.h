@@ -29,18 +29,19 @@ class Drive {
     virtual bool readaudio(int32_t lsn, uint32_t count, int16_t* out) = 0;
 };
 
-// The value of "[cd] device" from the settings file; relative paths are taken from the
-// settings file's folder.
-std::string readdevicesetting(const std::filesystem::path& settingsfile);
+// The drive as the settings name it: the value of "[cd] device", empty for the system's first
+// drive, "none", a device path or a disc image (.cue, .toc, .nrg); a relative path is taken
+// from `folder`. Blanks around the value do not count.
+struct DriveTarget {
+    std::string setting;
+    std::filesystem::path folder;
+};
 
-// The disc image the setting names (a relative name taken from the settings file's folder);
-// nullopt when it names a drive or none.
-std::optional<std::filesystem::path> imagefile(const std::string& setting,
-                                               const std::filesystem::path& settingsfile);
+// The disc image the target names; nullopt when it names a drive or none.
+std::optional<std::filesystem::path> imagefile(const DriveTarget& target);
 
-// Opens what the setting names: empty is the system's first drive, or no drive (as "none")
+// Opens what the target names: empty is the system's first drive, or no drive (as "none")
 // when there is none. Throws CdError(CannotOpen) when a drive or image cannot be opened.
-std::unique_ptr<Drive> opendrive(const std::string& setting,
-                                 const std::filesystem::path& settingsfile);
+std::unique_ptr<Drive> opendrive(const DriveTarget& target);
 
 }  // namespace tunedeck::cd

@@ -9,8 +9,8 @@
 
 namespace tunedeck {
 
-MciSession::MciSession(std::filesystem::path settingsfile, OutputTarget output)
-    : devices_(std::make_unique<CdDevices>(std::move(settingsfile), std::move(output))) {}
+MciSession::MciSession(cd::DriveTarget drive, OutputTarget output)
+    : devices_(std::make_unique<CdDevices>(std::move(drive), std::move(output))) {}
 
 MciSession::~MciSession() = default;
 

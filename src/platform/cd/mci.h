@@ -5,11 +5,11 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "platform/audio/outputdevice.h"
+#include "platform/cd/drive.h"
 
 namespace tunedeck {
 
@@ -17,11 +17,11 @@ using MCIERROR = uint32_t;
 
 class CdDevices;  // the open devices by alias, defined in platform/cd/devices.h
 
-// Owns every device opened through command strings. The settings file is where
-// "[cd] device" is read when a device is opened; `output` names where a disc plays.
+// Owns every device opened through command strings. `drive` names what a device opens,
+// `output` where a disc plays.
 class MciSession {
   public:
-    explicit MciSession(std::filesystem::path settingsfile, OutputTarget output = {});
+    explicit MciSession(cd::DriveTarget drive, OutputTarget output = {});
     ~MciSession();
     MciSession(const MciSession&) = delete;
     MciSession& operator=(const MciSession&) = delete;

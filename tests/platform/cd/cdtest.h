@@ -30,11 +30,11 @@ class CdTest : public ::testing::Test {
         setenv("SDL_DISKAUDIOFILE", (dir / "output.raw").c_str(), 1);
     }
 
-    // Writes settings.ini with "[cd] device=<device>" and starts a session on it, playing into
-    // the output `output` names.
+    // Starts a session on the drive `device` names as "[cd] device" would, playing into the
+    // output `output` names; relative names are taken from the test's folder.
     void usedevice(const std::string& device, const std::string& output = {}) {
-        std::ofstream(dir / "settings.ini") << "[cd]\ndevice=" << device << "\n";
-        mci = std::make_unique<MciSession>(dir / "settings.ini", OutputTarget{output, dir.path()});
+        mci = std::make_unique<MciSession>(cd::DriveTarget{device, dir.path()},
+                                           OutputTarget{output, dir.path()});
     }
     // A cue/bin image "disc.cue" of these tracks, opened as "cd".
     void opendisc(const std::vector<fx::CdTrack>& tracks, const std::string& output = {}) {
