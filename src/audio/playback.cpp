@@ -23,7 +23,8 @@ bool Playback::playfrom(int row, int step, bool wrap) {
     int at = row;
     for (int tried = 0; tried < count; ++tried) {
         queue_.playlistpos = at;
-        if (!playfile(queue_.playlist[static_cast<std::size_t>(at)].path)) return false;
+        const bool did_not_start = playfile(queue_.playlist[static_cast<std::size_t>(at)].path);
+        if (!did_not_start) return false;
         at += step;
         if (at < 0 || at >= count) {
             if (!wrap) break;

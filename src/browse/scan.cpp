@@ -66,7 +66,8 @@ void startifidle(PlayQueue& queue, const ScanPlayer& player) {
     if (queue.playlistcount <= 0 || player.active()) return;
     while (queue.playlistpos >= 0 && queue.playlistpos < queue.playlistcount) {
         const std::string& path = queue.playlist[static_cast<std::size_t>(queue.playlistpos)].path;
-        if (!player.playfile(path)) return;
+        const bool did_not_start = player.playfile(path);
+        if (!did_not_start) return;
         ++queue.playlistpos;
     }
 }
