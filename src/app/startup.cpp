@@ -36,7 +36,9 @@ bool Application::hasaudiotrack() {
     return false;
 }
 
-// The device, the disc and the mode. False when the program ended.
+// Opens the CD device, requires a disc and chooses the mode: audio-CD mode when the disc holds
+// an audio track, file mode (with the device closed again) when it does not. False when the
+// program ended.
 bool Application::probedrive() {
     CdDeck& cd = startup_cd_;
     if (!cd.open()) {
@@ -61,7 +63,9 @@ bool Application::probedrive() {
     return true;
 }
 
-// The audio library, file mode only. False when the program ended.
+// File mode only: checks the audio library's version, then opens and starts its output. A
+// failure to open the output ends the program; the later calls only show their error box.
+// False when the program ended.
 bool Application::startaudio() {
     if (bassversion(*bass_) != "1.6") {
         errorbox("BASS version 1.6 was not loaded");
@@ -83,7 +87,9 @@ bool Application::startaudio() {
     return true;
 }
 
-// Settings, layout, the current folder and the first listing.
+// Reads the settings, lays out and paints the screen, sets the current folder to the root,
+// empties the queue's counters and draws the first listing (the letter index or the root
+// folder) with its highlight.
 void Application::buildscreen() {
     settings_ = reader_.loadsettings();
     view_->settings =

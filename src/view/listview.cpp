@@ -94,7 +94,7 @@ void placemoreabove(View& view, int32_t nextitem) {
     }
 }
 
-// The cover's place, in twips: right of the names, from its designed top down to just above
+// The cover's place, in twips: right of the names, from its layout top down to just above
 // the status band, its right edge 700 twips from the screen's. A cover never leaves it.
 struct CoverPlace {
     int32_t left, top, right, bottom;
@@ -168,7 +168,8 @@ void designsize(CoverMemo& m, const DisplaySettings& s, const PictureRef& loaded
     }
 }
 
-// Scales the designed size down into the place, keeping its proportions.
+// Scales the cover's size (the picture's own, or coverx and covery when set) down into the
+// place, keeping its proportions.
 void fitcover(Element& cover, const CoverMemo& m, const CoverPlace& place) {
     const double w = std::max<int32_t>(m.width, 1), h = std::max<int32_t>(m.height, 1);
     const double roomw = std::max(place.right - place.left, 1);

@@ -12,7 +12,7 @@ FcPatternHandle sanspattern(const std::string& family, bool bold) {
     FcPatternHandle pattern(FcPatternCreate());
     if (!pattern) return pattern;
     FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    // The designed families are sans; an uninstalled one should fall back to a sans face.
+    // The layout asks for sans families only; one not installed falls back to a sans face.
     FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
     FcPatternAddInteger(pattern.get(), FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern.get(), FC_SLANT, FC_SLANT_ROMAN);
