@@ -1,15 +1,15 @@
 // Pictures, CD images, damaged files, temporary folders and the demo library.
 #include <SDL.h>
 #include <SDL_image.h>
-#include <cdio/cdio.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 
+#include "platform/lib/cdio/cdio.h"
+#include "platform/lib/sdl/handles.h"
 #include "tools/fixtures/cdsector.h"
 #include "tools/fixtures/demo.h"
 #include "tools/fixtures/fixtures.h"
@@ -22,16 +22,11 @@ std::string readbytes(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-struct SurfaceFree {
-    void operator()(SDL_Surface* s) const noexcept { SDL_FreeSurface(s); }
-};
-
 // The colour at (x, y) of a picture loaded back with SDL2_image.
 Rgb pixelat(const fs::path& file, int x, int y, int& width, int& height) {
-    std::unique_ptr<SDL_Surface, SurfaceFree> loaded(IMG_Load(file.c_str()));
-    if (!loaded) throw std::runtime_error(IMG_GetError());
-    std::unique_ptr<SDL_Surface, SurfaceFree> rgb(
-        SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGB24, 0));
+    const SdlSurface loaded(sdlcheck(IMG_Load(file.c_str()), "load picture"));
+    const SdlSurface rgb(sdlcheck(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGB24, 0),
+                                  "convert picture"));
     width = rgb->w;
     height = rgb->h;
     const auto* row = static_cast<const uint8_t*>(rgb->pixels) + y * rgb->pitch;
@@ -65,10 +60,6 @@ TEST(Picture, ImpossibleSizesAreRefused) {
                  std::exception);
 }
 
-struct CdioClose {
-    void operator()(CdIo_t* cd) const noexcept { cdio_destroy(cd); }
-};
-
 TEST(CdImage, LibcdioSeesTheTracksTheirKindsAndLengths) {
     TempDir dir;
     // 4 s = 300 sectors; 2.5 s = 187.5, rounded up to 188; 3.01 s = 225.75 -> 226.
@@ -76,8 +67,7 @@ TEST(CdImage, LibcdioSeesTheTracksTheirKindsAndLengths) {
                                     {.seconds = 2.5, .data = true},
                                     {.seconds = 3.01, .frequency = 660}});
     EXPECT_EQ(fs::file_size(dir / "disc.bin"), (300u + 188 + 226) * 2352);
-    std::unique_ptr<CdIo_t, CdioClose> cd(cdio_open_cue((dir / "disc.cue").c_str()));
-    ASSERT_TRUE(cd);
+    const cd::CdioHandle cd((dir / "disc.cue").string(), DRIVER_BINCUE);
     ASSERT_EQ(cdio_get_num_tracks(cd.get()), 3);
     EXPECT_EQ(cdio_get_track_format(cd.get(), 1), TRACK_FORMAT_AUDIO);
     EXPECT_EQ(cdio_get_track_format(cd.get(), 2), TRACK_FORMAT_DATA);
@@ -128,8 +118,7 @@ TEST(CdImage, DataSectorsCarryTheirAddressAndAValidCheckCode) {
 TEST(CdImage, OneDataTrackMakesADataDisc) {
     TempDir dir;
     writecdimage(dir / "data.cue", {{.seconds = 2, .data = true}});
-    std::unique_ptr<CdIo_t, CdioClose> cd(cdio_open_cue((dir / "data.cue").c_str()));
-    ASSERT_TRUE(cd);
+    const cd::CdioHandle cd((dir / "data.cue").string(), DRIVER_BINCUE);
     EXPECT_EQ(cdio_get_num_tracks(cd.get()), 1);
     EXPECT_EQ(cdio_get_track_format(cd.get(), 1), TRACK_FORMAT_DATA);
     EXPECT_THROW(writecdimage(dir / "none.cue", {}), std::exception);
