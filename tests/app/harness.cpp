@@ -6,10 +6,13 @@
 
 namespace tunedeck::testing {
 
-Harness::Harness() {
+Harness::Harness(bool realtime) {
     fs::create_directories(root());
-    setenv("SDL_DISKAUDIOFILE", (dir / "audio.raw").c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    setenv("SDL_DISKAUDIOFILE", audiofile().c_str(), 1);
+    if (realtime)
+        unsetenv("SDL_DISKAUDIODELAY");
+    else
+        setenv("SDL_DISKAUDIODELAY", "0", 1);
 }
 
 void Harness::writesettings(const std::string& device, const std::string& display,
@@ -23,22 +26,23 @@ void Harness::tone(const fs::path& relative, double seconds, double frequency) {
     const fs::path file = root() / relative;
     fs::create_directories(file.parent_path());
     const std::string extension = file.extension().string();
-    const auto format = fixtures::formatforextension(extension.empty() ? "" : extension.substr(1));
-    fixtures::writetone(file, format.value_or(fixtures::AudioFormat::Mp3),
-                        fixtures::Tone{frequency, seconds});
+    const auto format = fx::formatforextension(extension.empty() ? "" : extension.substr(1));
+    fx::writetone(file, format.value_or(fx::AudioFormat::Mp3), fx::Tone{frequency, seconds});
 }
 
-void Harness::disc(const std::vector<fixtures::CdTrack>& tracks, const std::string& display) {
-    fixtures::writecdimage(dir / "disc.cue", tracks);
+void Harness::disc(const std::vector<fx::CdTrack>& tracks, const std::string& display) {
+    fx::writecdimage(dir / "disc.cue", tracks);
     writesettings((dir / "disc.cue").string(), display);
 }
 
 void Harness::disc(int tracks, double seconds, const std::string& display) {
-    disc(std::vector<fixtures::CdTrack>(tracks, fixtures::CdTrack{seconds, 440.0, false}), display);
+    disc(std::vector<fx::CdTrack>(tracks, fx::CdTrack{seconds, 440.0, false}), display);
 }
 
-Application& Harness::start() {
-    app = std::make_unique<Application>(AppOptions{dir.path(), true, 1024, 768, &boxes});
+Application& Harness::start(bool remote) {
+    AppOptions options{dir.path(), true, 1024, 768, &boxes};
+    options.remote = remote;
+    app = std::make_unique<Application>(options);
     loaded = app->Form_Load();
     return *app;
 }
@@ -51,13 +55,25 @@ void Harness::press(SDL_Keycode key) {
     app->pump();
 }
 
+void Harness::key(int16_t code) {
+    app->keydown(code);
+    app->pump();
+}
+
 bool Harness::waituntil(const std::function<bool()>& done, double seconds) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
-        app->waitfor(10);
+        app->waitfor(5);
     }
     return true;
+}
+
+std::vector<fx::ToneSegment> Harness::heard(double minimum) const {
+    std::vector<fx::ToneSegment> out;
+    for (const fx::ToneSegment& s : fx::findtones(audiofile()))
+        if (s.seconds >= minimum) out.push_back(s);
+    return out;
 }
 
 }  // namespace tunedeck::testing

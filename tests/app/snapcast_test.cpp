@@ -2,81 +2,25 @@
 // time: the server's control port tells the stream's state, and snapclient, writing what it
 // plays to a file, tells what a room hears.
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cmath>
 #include <fstream>
-#include <functional>
 #include <string>
-#include <thread>
-#include <vector>
 
+#include "e2e/process.h"
 #include "harness.h"
-
-extern char** environ;
+#include "tools/browser/webdriver.h"
 
 namespace tunedeck::testing {
 namespace {
 
 using namespace std::chrono_literals;
-
-// A loopback TCP port that nothing listens on now.
-int freeport() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    const bool ok = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-                    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0;
-    if (fd >= 0) ::close(fd);
-    return ok ? ntohs(address.sin_port) : 0;
-}
-
-// A program run with its output in a log file, ended (SIGTERM, then SIGKILL) when it goes.
-class Child {
-  public:
-    Child(std::vector<std::string> args, const fs::path& log) {
-        std::vector<char*> argv;
-        for (auto& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Child() { end(); }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    bool running() const { return pid_ > 0; }
-    void end() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        for (int i = 0; i < 100 && ::waitpid(pid_, nullptr, WNOHANG) == 0; ++i) {
-            std::this_thread::sleep_for(20ms);
-            if (i == 99) {
-                ::kill(pid_, SIGKILL);
-                ::waitpid(pid_, nullptr, 0);
-            }
-        }
-        pid_ = -1;
-    }
-
-  private:
-    pid_t pid_ = -1;
-};
+using e2e::Child;
 
 // One JSON-RPC request on the server's control port; its reply line, empty on any failure.
 std::string rpc(int port, const std::string& method) {
@@ -116,28 +60,14 @@ std::string streamstatus(const std::string& reply) {
     return reply.substr(begin, reply.find('"', begin) - begin);
 }
 
-// Waits, without a jukebox to run meanwhile, until `done` holds; false when `seconds` passed.
-bool waitfor(const std::function<bool()>& done, double seconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
-
-bool installed(const char* program) {
-    return fs::exists(fs::path("/usr/bin") / program);
-}
-
 TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop) {
-    if (!installed("snapserver") || !installed("snapclient")) {
+    if (!fs::exists("/usr/bin/snapserver") || !fs::exists("/usr/bin/snapclient")) {
         GTEST_SKIP() << "snapserver or snapclient is not installed "
                         "(scripts/install-deps test installs them)";
     }
     Harness h;
     const fs::path fifo = h.dir / "snapfifo";
-    const int streamport = freeport(), controlport = freeport();
+    const int streamport = browser::freeport(), controlport = browser::freeport();
     ASSERT_TRUE(streamport > 0 && controlport > 0 && streamport != controlport);
     std::ofstream(h.dir / "snapserver.conf")
         << "[server]\ndatadir = " << (h.dir / "snapdata").string() << "\n"
@@ -147,32 +77,30 @@ TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop)
         << "source = pipe://" << fifo.string()
         << "?name=tunedeck&mode=create&sampleformat=44100:16:2\n"
         << "[logging]\nfilter = *:info\n";
-    Child server({"snapserver", "-c", (h.dir / "snapserver.conf").string()},
-                 h.dir / "snapserver.log");
+    Child server({"snapserver", "-c", (h.dir / "snapserver.conf").string()}, {},
+                 h.dir / "snapserver.out", h.dir / "snapserver.log");
     ASSERT_TRUE(server.running());
     auto status = [&] { return streamstatus(rpc(controlport, "Server.GetStatus")); };
-    ASSERT_TRUE(waitfor([&] { return fs::exists(fifo) && status() == "idle"; }, 10))
+    ASSERT_TRUE(e2e::waituntil([&] { return fs::exists(fifo) && status() == "idle"; }, 10s))
         << "snapserver did not start";
     Child client({"snapclient", "-h", "127.0.0.1", "-p", std::to_string(streamport), "--hostID",
                   "tunedeck-test", "--player", "file:filename=" + (h.dir / "room.raw").string()},
-                 h.dir / "snapclient.log");
-    ASSERT_TRUE(waitfor(
+                 {}, h.dir / "snapclient.out", h.dir / "snapclient.log");
+    ASSERT_TRUE(e2e::waituntil(
         [&] {
             return rpc(controlport, "Server.GetStatus").find(R"("connected":true)") !=
                    std::string::npos;
         },
-        10))
+        10s))
         << "snapclient did not connect";
 
     // A lead-in the client may bend while it syncs to the stream's start, three tones of a second
     // that must join without a gap, then a long one that S cuts.
     const double kLeadIn = 330;
     const double kHz[] = {440, 660, 880, 1100};
-    fixtures::writetone(h.root() / "track0.mp3", fixtures::AudioFormat::Mp3, {kLeadIn, 1.0});
-    for (int i = 0; i < 4; ++i) {
-        fixtures::writetone(h.root() / ("track" + std::to_string(i + 1) + ".mp3"),
-                            fixtures::AudioFormat::Mp3, {kHz[i], i < 3 ? 1.0 : 30.0});
-    }
+    h.tone("track0.mp3", 1.0, kLeadIn);
+    for (int i = 0; i < 4; ++i)
+        h.tone("track" + std::to_string(i + 1) + ".mp3", i < 3 ? 1.0 : 30.0, kHz[i]);
     h.writesettings("none", "showletters=0", "\n[audio]\noutput=pipe:" + fifo.string());
     h.start();
     ASSERT_TRUE(h.loaded) << h.app->endreason();

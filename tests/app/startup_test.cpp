@@ -122,17 +122,6 @@ TEST(Startup, NoMusicNoRootOrAnEmptyRootSettingEndsWithoutABoxAndWithAReason) {
     }
 }
 
-TEST(Startup, UnopenableDeviceShowsTheDeviceErrorAndEndsNamingTheImage) {
-    Harness h;
-    h.writesettings("missing.cue");
-    Application& app = h.start();
-    EXPECT_FALSE(h.loaded);
-    EXPECT_EQ(app.exitstatus(), 1);
-    EXPECT_EQ(app.endreason(),
-              "the disc image " + (h.dir / "missing.cue").string() + " could not be opened");
-    ASSERT_EQ(h.boxes.shown.size(), 1U);
-}
-
 // An output pipe that cannot be used: file mode ends at the audio start, an audio CD says so
 // when it starts to play; each message names the setting.
 TEST(Startup, UnusableOutputPipeIsSaidNamingTheSetting) {
@@ -215,21 +204,6 @@ TEST(Startup, ErrorBoxShowsTheMessageTheCodeAndItsText) {
     EXPECT_EQ(h.boxes.shown[0][0], "Error");
     EXPECT_EQ(h.boxes.shown[0][1], "Can't start digital output\r\n\r\nError Code : " +
                                        std::to_string(code) + "\r\n" + basserrortext(code));
-}
-
-TEST(Shutdown, ExitKeyEndsInBothModesAndNothingRunsAfter) {
-    for (const bool cd : {false, true}) {
-        Harness h;
-        h.tone("a.mp3");
-        cd ? h.disc(2, 3.0) : h.writesettings("none");
-        h.start();
-        ASSERT_TRUE(h.loaded);
-        h.press(cd ? SDLK_ESCAPE : SDLK_x);
-        EXPECT_TRUE(h.app->ended());
-        EXPECT_EQ(h.app->exitstatus(), 0);
-        h.press(SDLK_DOWN);
-        EXPECT_EQ(h.app->browse().row, 1);
-    }
 }
 
 TEST(Shutdown, OpeningTheTrayInCdModeEndsAtTheNextTick) {

@@ -1,5 +1,4 @@
-// The jukebox on an audio-CD image named as its drive: the disc plays from track 1 and the
-// remote's N key moves on to the next track.
+// The jukebox on an audio-CD image named as its drive.
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -8,16 +7,14 @@ namespace tunedeck::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-using fixtures::TempDir;
 
+// The disc plays from track 1 and the remote's N key moves on to track 2.
 TEST(CdMode, DiscPlaysFromTrackOneAndNextMovesToTrackTwo) {
-    TempDir dir;
+    fixtures::TempDir dir;
     fs::create_directories(dir / "music");
-    const fs::path cue = dir / "disc/disc.cue";
-    fs::create_directories(cue.parent_path());
-    fixtures::writecdimage(cue, {{6.0, 440.0}, {6.0, 660.0}, {6.0, 880.0}});
+    fixtures::writecdimage(dir / "disc.cue", {{6.0, 440.0}, {6.0, 660.0}, {6.0, 880.0}});
     XServer x(1024, 768);
-    Jukebox box(x, dir / "app", settingstext(dir / "music", cue.string()));
+    Jukebox box(x, dir / "app", settingstext(dir / "music", (dir / "disc.cue").string()));
     box.start();
     ASSERT_TRUE(box.waitforwindow(30s)) << box.stderrtext();
 
@@ -25,13 +22,10 @@ TEST(CdMode, DiscPlaysFromTrackOneAndNextMovesToTrackTwo) {
         << box.stderrtext();
     box.key("n");
     ASSERT_TRUE(waituntil([&] { return findtone(box.tones(), 660, 0.5) >= 0; }, 20s));
-
-    auto tones = box.tones();
-    int first = findtone(tones, 440, 0.5);
-    int second = findtone(tones, 660, 0.5);
-    EXPECT_LT(first, second);
+    const auto tones = box.tones();
+    const int first = findtone(tones, 440, 0.5);
+    EXPECT_LT(first, findtone(tones, 660, 0.5));
     EXPECT_LT(tones[static_cast<std::size_t>(first)].seconds, 5.5) << "N did not cut track 1";
-
     box.key("x");
     EXPECT_EQ(box.wait(1s), std::optional<int>(0));
 }
@@ -39,13 +33,12 @@ TEST(CdMode, DiscPlaysFromTrackOneAndNextMovesToTrackTwo) {
 // The CD layer's own error boxes come up during keys, over the list: the remote's OK closes
 // them and the keys reach the list again.
 TEST(CdMode, ErrorOfAKeyIsShownAndOkGivesTheKeysBackToTheList) {
-    TempDir dir;
+    fixtures::TempDir dir;
     fs::create_directories(dir / "music");
-    const fs::path cue = dir / "disc/disc.cue";
-    fs::create_directories(cue.parent_path());
-    fixtures::writecdimage(cue, {{20.0, 440.0}, {4.0, 0.0, true}});
+    fixtures::writecdimage(dir / "disc.cue", {{20.0, 440.0}, {4.0, 0.0, true}});
     XServer x(1024, 768);
-    Jukebox box(x, dir / "app", settingstext(dir / "music", cue.string(), "showletters=0\n"));
+    Jukebox box(x, dir / "app",
+                settingstext(dir / "music", (dir / "disc.cue").string(), "showletters=0\n"));
     box.start();
     ASSERT_TRUE(box.waitforwindow(30s)) << box.stderrtext();
 
@@ -53,9 +46,8 @@ TEST(CdMode, ErrorOfAKeyIsShownAndOkGivesTheKeysBackToTheList) {
     box.key("Return");  // the data track does not play
     ASSERT_TRUE(errorpageshown(box.screenshotwhen("error", errorpageshown, 20s)));
     box.key("Return");
-    const Screenshot list = box.screenshotwhen(
-        "list", [](const Screenshot& s) { return !errorpageshown(s); }, 10s);
-    EXPECT_FALSE(errorpageshown(list));
+    EXPECT_FALSE(errorpageshown(box.screenshotwhen(
+        "list", [](const Screenshot& s) { return !errorpageshown(s); }, 10s)));
     box.key("x");
     EXPECT_EQ(box.wait(10s), std::optional<int>(0)) << "the exit key went nowhere";
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <string>
 #include <utility>
 
 #include "harness.h"
@@ -13,10 +12,9 @@ namespace tunedeck::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-using fixtures::TempDir;
 
 TEST(Exits, NoMusicUnderTheRootEndsWithItsMessage) {
-    TempDir dir;
+    fixtures::TempDir dir;
     // A playlist and other files alone are no music to start with.
     fs::create_directories(dir / "music/Sub");
     std::ofstream(dir / "music/Sub/list.m3u") << "gone.mp3\n";
@@ -32,7 +30,7 @@ class ErrorScreen : public ::testing::TestWithParam<std::pair<int, int>> {};
 
 TEST_P(ErrorScreen, MissingDiscImageIsShownWhollyAndReturnDismissesIt) {
     const auto [width, height] = GetParam();
-    TempDir dir;
+    fixtures::TempDir dir;
     fs::create_directories(dir / "music");
     fixtures::writetone(dir / "music/song.mp3", fixtures::AudioFormat::Mp3, {});
     XServer x(width, height);
@@ -56,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Displays, ErrorScreen,
                          ::testing::Values(std::make_pair(1024, 768), std::make_pair(1920, 1080)));
 
 TEST(Exits, SoundOutputThatCannotOpenIsShownBeforeTheScreenAndEnds) {
-    TempDir dir;
+    fixtures::TempDir dir;
     fs::create_directories(dir / "music");
     fixtures::writetone(dir / "music/song.mp3", fixtures::AudioFormat::Mp3, {});
     XServer x(1024, 768);

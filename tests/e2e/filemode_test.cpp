@@ -8,17 +8,14 @@ namespace tunedeck::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-using fixtures::AudioFormat;
 using fixtures::TempDir;
-using fixtures::Tone;
-using fixtures::writetone;
 
 constexpr auto kStart = 30s;  // a loaded machine may take long to start a program under Xvfb
 constexpr auto kSound = 20s;
 
 void writemp3(const fs::path& file, double frequency, double seconds) {
     fs::create_directories(file.parent_path());
-    writetone(file, AudioFormat::Mp3, Tone{frequency, seconds});
+    fixtures::writetone(file, fixtures::AudioFormat::Mp3, {frequency, seconds});
 }
 
 bool titleshown(const Screenshot& shot) {
@@ -80,10 +77,9 @@ TEST(FileMode, PlaysTheScanOrderAndNextMovesOnAndExitEndsAtOnce) {
     box.key("n");
     ASSERT_TRUE(waituntil([&] { return findtone(box.tones(), 880, 0.5) >= 0; }, kSound));
 
-    auto tones = box.tones();
-    int first = findtone(tones, 660, 0.5);
-    int second = findtone(tones, 880, 0.5);
-    EXPECT_LT(first, second);
+    const auto tones = box.tones();
+    const int first = findtone(tones, 660, 0.5);
+    EXPECT_LT(first, findtone(tones, 880, 0.5));
     EXPECT_LT(tones[static_cast<std::size_t>(first)].seconds, 5.5) << "N did not cut the tone";
     EXPECT_EQ(findtone(tones, 440, 0.05), -1) << "the root's own file played too early";
 

@@ -4,31 +4,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <regex>
-#include <sstream>
-#include <thread>
 
 #include "harness.h"
-#include "tools/fixtures/fixtures.h"
 
 namespace tunedeck::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string readtext(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-fs::path builddir() {
-    const char* dir = std::getenv("TUNEDECK_BUILD_DIR");
-    return dir ? fs::path(dir) : fs::current_path();
-}
 
 // The cmake that configured the build folder, so the install rules are read by the same version.
 std::string cmakecommand() {
@@ -39,17 +23,15 @@ std::string cmakecommand() {
     return "cmake";
 }
 
-// Every `;key=value` line made live: the file then states each documented default explicitly.
+// Every `;key=value` line made live, and `key` set to `value` (live or commented).
 std::string uncommented(const std::string& settings) {
     static const std::regex commentedkey(R"(^;([a-z0-9]+=))", std::regex::multiline);
     return std::regex_replace(settings, commentedkey, "$1");
 }
-
-// Replaces the line of `key` (live or commented) with `key=value`.
 std::string withvalue(const std::string& settings, const std::string& key,
                       const std::string& value) {
-    const std::regex line("^;?" + key + "=.*$", std::regex::multiline);
-    return std::regex_replace(settings, line, key + "=" + value);
+    return std::regex_replace(settings, std::regex("^;?" + key + "=.*$", std::regex::multiline),
+                              key + "=" + value);
 }
 
 // Rows from the first to the last that hold a pixel differing between two screens of one size;
@@ -57,26 +39,17 @@ std::string withvalue(const std::string& settings, const std::string& key,
 int differingspan(const Screenshot& a, const Screenshot& b) {
     int first = -1, last = -1;
     for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const Pixel p = a.at(x, y), q = b.at(x, y);
-            if (p.r != q.r || p.g != q.g || p.b != q.b) {
-                if (first < 0) first = y;
-                last = y;
-                break;
-            }
+        if (a.difference(b, 0, y, a.width(), 1) > 0) {
+            if (first < 0) first = y;
+            last = y;
         }
     return first < 0 ? 0 : last - first + 1;
 }
 
-// A small music tree: two folders of MP3 tones, long enough to outlast a run, named so that the
-// tidying of names would show.
-fs::path makelibrary(const fs::path& root) {
-    using fixtures::AudioFormat;
-    fs::create_directories(root / "alpha_band");
-    fs::create_directories(root / "bravo_band");
-    fixtures::writetone(root / "alpha_band" / "one.mp3", AudioFormat::Mp3, {440.0, 30.0});
-    fixtures::writetone(root / "bravo_band" / "two.mp3", AudioFormat::Mp3, {660.0, 30.0});
-    return root;
+// The first tick has written the status lines at the bottom (white type in the lowest tenth).
+bool statuslinesshown(const Screenshot& shot) {
+    const int band = shot.height() / 10;
+    return shot.whiteshare(0, shot.height() - band, shot.width(), band) > 0.005;
 }
 
 class InstalledJukebox : public testing::Test {
@@ -87,64 +60,34 @@ class InstalledJukebox : public testing::Test {
                  testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(home_);
         prefix_ = home_ / "opt" / "tunedeck";
-        const int rc = runcommand(
-            {cmakecommand(), "--install", builddir().string(), "--prefix", prefix_.string()}, {},
-            120s);
-        ASSERT_EQ(rc, 0) << "cmake --install into " << prefix_;
+        ASSERT_EQ(runcommand({cmakecommand(), "--install", builddir().string(), "--prefix",
+                              prefix_.string()},
+                             {}, 120s),
+                  0)
+            << "cmake --install into " << prefix_;
     }
     // A failed test leaves its folder (screens, standard error) for a look.
     void TearDown() override {
         if (!HasFailure()) fs::remove_all(home_);
     }
 
-    // Runs the installed program under `x` with `settings` beside it; returns its screen once the
-    // window is up, then presses X. `status` receives the exit status, `err` its standard error.
-    std::optional<Screenshot> runonce(const XServer& x, const std::string& settings,
-                                      const std::string& name, std::optional<int>& status,
-                                      std::string& err) {
-        std::ofstream(prefix_ / "settings.ini", std::ios::trunc) << settings;
-        const fs::path errfile = home_ / (name + "-stderr.txt");
-        Child child({(prefix_ / "tunedeck").string()},
-                    {{"DISPLAY", x.display()},
-                     {"SDL_VIDEODRIVER", "x11"},
-                     {"SDL_AUDIODRIVER", "disk"},
-                     {"SDL_DISKAUDIOFILE", (home_ / (name + "-audio.raw")).string()},
-                     {"HOME", home_.string()}},
-                    "/dev/null", errfile);
-        std::optional<Screenshot> shot;
-        if (waitforwindow(x, child, 30s)) {
-            shot = withstatuslines(x, home_ / (name + ".png"));
-            runcommand({"xdotool", "key", "--delay", "0", "x"}, {{"DISPLAY", x.display()}}, 5s);
+    struct Run {
+        std::optional<Screenshot> screen;  // once the window is up
+        std::optional<int> status;
+        std::string err;
+    };
+    // Runs the installed program under `x` with `settings` beside it and presses X.
+    Run runonce(const XServer& x, const std::string& settings, const std::string& name) {
+        Jukebox box(x, prefix_, settings);
+        box.start({{"HOME", home_.string()}});
+        Run run;
+        if (box.waitforwindow(30s)) {
+            run.screen = box.screenshotwhen(name, statuslinesshown, 10s);
+            box.key("x");
         }
-        status = child.wait(20s);
-        err = readtext(errfile);
-        return shot;
-    }
-
-    // The screen once the first tick has written the status lines at the bottom (white type in
-    // the lowest tenth), or as it is after ten seconds.
-    static Screenshot withstatuslines(const XServer& x, const fs::path& png) {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        for (;;) {
-            Screenshot shot(x, png);
-            const int band = shot.height() / 10;
-            if (shot.whiteshare(0, shot.height() - band, shot.width(), band) > 0.005 ||
-                std::chrono::steady_clock::now() >= deadline)
-                return shot;
-            std::this_thread::sleep_for(200ms);
-        }
-    }
-
-    static bool waitforwindow(const XServer& x, Child& child, std::chrono::milliseconds timeout) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < deadline && child.running()) {
-            if (runcommand(
-                    {"xdotool", "search", "--onlyvisible", "--pid", std::to_string(child.pid())},
-                    {{"DISPLAY", x.display()}}, 5s) == 0)
-                return true;
-            std::this_thread::sleep_for(100ms);
-        }
-        return false;
+        run.status = box.wait(20s);
+        run.err = box.stderrtext();
+        return run;
     }
 
     fs::path home_;
@@ -159,7 +102,7 @@ TEST_F(InstalledJukebox, FolderHoldsProgramSettingsReadmeAndItsPictures) {
         EXPECT_TRUE(fs::is_regular_file(prefix_ / file)) << file;
 
     // Every picture the installed README shows is installed beside it.
-    const std::string readme = readtext(prefix_ / "README.md");
+    const std::string readme = readfile(prefix_ / "README.md");
     const std::regex picture(R"(!\[[^\]]*\]\(([^)]+)\))");
     int pictures = 0;
     for (auto it = std::sregex_iterator(readme.begin(), readme.end(), picture);
@@ -170,8 +113,8 @@ TEST_F(InstalledJukebox, FolderHoldsProgramSettingsReadmeAndItsPictures) {
 
 TEST_F(InstalledJukebox, UnitAndDesktopEntryStartTheInstalledProgramAndValidate) {
     const std::string program = (prefix_ / "tunedeck").string();
-    const std::string unit = readtext(prefix_ / "share" / "tunedeck.service");
-    const std::string entry = readtext(prefix_ / "share" / "tunedeck.desktop");
+    const std::string unit = readfile(prefix_ / "share" / "tunedeck.service");
+    const std::string entry = readfile(prefix_ / "share" / "tunedeck.desktop");
     EXPECT_NE(unit.find("\nExecStart=" + program + "\n"), std::string::npos) << unit;
     EXPECT_NE(entry.find("\nExec=" + program + "\n"), std::string::npos) << entry;
     // Restarted after a failure only: the exit key ends with status 0 and must stay ended.
@@ -185,8 +128,8 @@ TEST_F(InstalledJukebox, UnitAndDesktopEntryStartTheInstalledProgramAndValidate)
     for (const auto& argv : checks) {
         const fs::path out = home_ / "validate.txt";
         Child child(argv, {{"SYSTEMD_LOG_LEVEL", "warning"}}, out, out);
-        EXPECT_EQ(child.wait(60s), std::optional<int>(0)) << argv[0] << ": " << readtext(out);
-        EXPECT_EQ(readtext(out), "") << argv[0];
+        EXPECT_EQ(child.wait(60s), std::optional<int>(0)) << argv[0] << ": " << readfile(out);
+        EXPECT_EQ(readfile(out), "") << argv[0];
     }
 }
 
@@ -195,11 +138,17 @@ TEST_F(InstalledJukebox, UnitAndDesktopEntryStartTheInstalledProgramAndValidate)
 // Without a CD drive a fresh install plays ~/Music untouched.
 TEST_F(InstalledJukebox, RunsUnderXWithTheDocumentedDefaultsAndEndsWithX) {
     if (fs::exists("/dev/sr0") || fs::exists("/dev/cdrom")) GTEST_SKIP() << "a CD drive";
-    const fs::path library = makelibrary(home_ / "Music");
-    const std::string shipped = readtext(prefix_ / "settings.ini");
+    // Two folders of tones that outlast a run, named so that the tidying of names would show.
+    const fs::path library = home_ / "Music";
+    const std::pair<const char*, double> bands[] = {{"alpha_band", 440.0}, {"bravo_band", 660.0}};
+    for (const auto& [folder, frequency] : bands) {
+        fs::create_directories(library / folder);
+        fixtures::writetone(library / folder / "one.mp3", fixtures::AudioFormat::Mp3,
+                            {frequency, 30.0});
+    }
+    const std::string shipped = readfile(prefix_ / "settings.ini");
     ASSERT_FALSE(shipped.empty());
     // The remote and the media controls stay off here: a test listens on no network address.
-    const std::string minimal = "[remote]\nenabled=0\nmpris=0\n";
     const std::string documented = withvalue(
         withvalue(withvalue(uncommented(shipped), "path", library.string()), "enabled", "0"),
         "mpris", "0");
@@ -207,32 +156,24 @@ TEST_F(InstalledJukebox, RunsUnderXWithTheDocumentedDefaultsAndEndsWithX) {
     ASSERT_NE(documented.find("\nport=8080\n"), std::string::npos) << documented;
 
     XServer x(1024, 768);
-    std::optional<int> status;
-    std::string err;
-    const auto implicit = runonce(x, minimal, "implicit", status, err);
-    ASSERT_TRUE(implicit.has_value()) << "no window; stderr: " << err;
-    EXPECT_EQ(status, std::optional<int>(0)) << err;
-    EXPECT_EQ(err.find("tunedeck:"), std::string::npos) << err;
-    // The list of the letter grid, white type over the gradient.
-    EXPECT_GT(implicit->whiteshare(0, 0, 1024, 768), 0.002);
-
-    const auto explicitdefaults = runonce(x, documented, "explicit", status, err);
-    ASSERT_TRUE(explicitdefaults.has_value()) << "no window; stderr: " << err;
-    EXPECT_EQ(status, std::optional<int>(0)) << err;
-    EXPECT_EQ(err.find("tunedeck:"), std::string::npos) << err;
-    // Only the running time and the clock may differ: they share one status line, a band of at
-    // most 24 rows. A tidied name, a shifted colour or another layout reaches beyond it.
-    ASSERT_EQ(implicit->width(), explicitdefaults->width());
-    ASSERT_EQ(implicit->height(), explicitdefaults->height());
-    EXPECT_LE(differingspan(*implicit, *explicitdefaults), 24);
-
+    const Run implicit = runonce(x, "[remote]\nenabled=0\nmpris=0\n", "implicit");
+    const Run explicitdefaults = runonce(x, documented, "explicit");
     // The phone remote's server is a module installed beside the program, and found there: with
     // the remote on (loopback, any free port) no line says it is off.
-    const auto withremote = runonce(x, "[remote]\nenabled=1\nlisten=127.0.0.1\nport=0\nmpris=0\n",
-                                    "remote", status, err);
-    ASSERT_TRUE(withremote.has_value()) << "no window; stderr: " << err;
-    EXPECT_EQ(status, std::optional<int>(0)) << err;
-    EXPECT_EQ(err.find("tunedeck:"), std::string::npos) << err;
+    const Run withremote =
+        runonce(x, "[remote]\nenabled=1\nlisten=127.0.0.1\nport=0\nmpris=0\n", "remote");
+    for (const Run* run : {&implicit, &explicitdefaults, &withremote}) {
+        ASSERT_TRUE(run->screen.has_value()) << "no window; stderr: " << run->err;
+        EXPECT_EQ(run->status, std::optional<int>(0)) << run->err;
+        EXPECT_EQ(run->err.find("tunedeck:"), std::string::npos) << run->err;
+    }
+    // The list of the letter grid, white type over the gradient.
+    EXPECT_GT(implicit.screen->whiteshare(0, 0, 1024, 768), 0.002);
+    // Only the running time and the clock may differ: they share one status line, a band of at
+    // most 24 rows. A tidied name, a shifted colour or another layout reaches beyond it.
+    ASSERT_EQ(implicit.screen->width(), explicitdefaults.screen->width());
+    ASSERT_EQ(implicit.screen->height(), explicitdefaults.screen->height());
+    EXPECT_LE(differingspan(*implicit.screen, *explicitdefaults.screen), 24);
 }
 
 }  // namespace

@@ -77,9 +77,9 @@ TEST(ScanDamage, TheRootRemovedDuringTheWalkEndsItQuietly) {
 // Entries that fail for root too: names leading nowhere, a loop, a file where a folder is
 // expected, and a folder where a file is expected.
 TEST(HostileTree, EntriesThatLeadNowhereAreLeftOutAndTheRestPlays) {
-    Jukebox j;
-    j.tone("a/ok.mp3", 440);
-    j.tone("z.mp3", 660);
+    Harness j;
+    j.tone("a/ok.mp3");
+    j.tone("z.mp3", 0.3, 660);
     fs::create_symlink(j.root() / "gone.mp3", j.root() / "dangling.mp3");
     fs::create_symlink(j.root() / "gone", j.root() / "m dangling folder");
     fs::create_directory_symlink(j.root(), j.root() / "a" / "loop");
@@ -94,10 +94,10 @@ TEST(HostileTree, EntriesThatLeadNowhereAreLeftOutAndTheRestPlays) {
     // Open every entry of the root listing and come back.
     const int count = app.browse().itemcount();
     for (int i = 0; i < count; ++i) {
-        j.press(kKeyEnter);
-        j.press(kKeyLeft);
+        j.key(kKeyEnter);
+        j.key(kKeyLeft);
         EXPECT_EQ(checkstate(app), "");
-        j.press(kKeyDown);
+        j.key(kKeyDown);
     }
     EXPECT_FALSE(app.ended());
 }
@@ -129,7 +129,7 @@ void writeendlesswav(const fs::path& file) {
 }
 
 TEST(HostileFiles, SpecialEmptySparseAndEndlessFilesNeverStopTheJukebox) {
-    Jukebox j;
+    Harness j;
     const fs::path r = j.root();
     ASSERT_EQ(::mkfifo((r / "fifo.mp3").c_str(), 0644), 0);
     makesocket(r / "sock.mp3");
@@ -138,7 +138,7 @@ TEST(HostileFiles, SpecialEmptySparseAndEndlessFilesNeverStopTheJukebox) {
     std::ofstream(r / "huge.mp3").flush();
     fs::resize_file(r / "huge.mp3", 2ULL << 30);  // sparse: no disk space taken
     writeendlesswav(r / "endless.wav");
-    j.tone("good.mp3", 660);
+    j.tone("good.mp3", 0.3, 660);
     j.writesettings("none");
     Application& app = j.start();
     ASSERT_TRUE(j.loaded) << app.endreason();
@@ -149,10 +149,10 @@ TEST(HostileFiles, SpecialEmptySparseAndEndlessFilesNeverStopTheJukebox) {
     // Play each listed file by hand; only the good one and the endless WAV start.
     int started = 0;
     for (int i = 0; i < app.browse().itemcount(); ++i) {
-        j.press(kKeyS);
+        j.key(kKeyS);
         const std::string name = app.browse().items.at(i + 1).target;
         j.app->browse().row = i + 1;
-        j.press(kKeyL);
+        j.key(kKeyL);
         j.app->Timer1_Timer();
         if (j.active() == BASS_ACTIVE_PLAYING) {
             ++started;
@@ -164,8 +164,8 @@ TEST(HostileFiles, SpecialEmptySparseAndEndlessFilesNeverStopTheJukebox) {
     // The endless WAV plays what it holds and ends like any other file.
     j.app->browse().row = 2;
     ASSERT_EQ(app.browse().items.at(2).target, (r / "endless.wav").string());
-    j.press(kKeyS);
-    j.press(kKeyL);
+    j.key(kKeyS);
+    j.key(kKeyL);
     EXPECT_TRUE(j.waituntil([&] { return j.active() == BASS_ACTIVE_STOPPED; }, 10));
 }
 
@@ -187,10 +187,10 @@ void writelyingpicture(const fs::path& file, fx::PictureFormat format, int decla
 }
 
 TEST(HostileCovers, BrokenOrOversizedCoversAreNotShown) {
-    Jukebox j;
+    Harness j;
     const fs::path r = j.root();
     for (const char* album : {"1 png", "2 cut", "3 empty", "4 folder", "5 huge", "6 good"})
-        j.tone(fs::path(album) / "t.mp3", 440);
+        j.tone(fs::path(album) / "t.mp3");
     writelyingpicture(r / "1 png/cover.png", fx::PictureFormat::Png, 9000);
     fx::writepicture(r / "6 good/cover.jpg", fx::PictureFormat::Jpeg, 40, 40, {1, 2, 3});
     fx::writetruncated(r / "6 good/cover.jpg", r / "2 cut/cover.jpg", 300);
@@ -202,11 +202,11 @@ TEST(HostileCovers, BrokenOrOversizedCoversAreNotShown) {
     ASSERT_TRUE(j.loaded) << app.endreason();
     for (int i = 1; i <= 6; ++i) {
         app.browse().row = i;
-        j.press(kKeyEnter);
+        j.key(kKeyEnter);
         ASSERT_EQ(app.browse().depth, 1) << i;
         const bool shown = app.form().imgCover.visible && app.form().imgCover.picture != nullptr;
         EXPECT_EQ(shown, i == 6) << app.form().lblTitle.caption;
-        j.press(kKeyLeft);
+        j.key(kKeyLeft);
     }
 }
 

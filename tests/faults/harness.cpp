@@ -1,72 +1,9 @@
 #include "harness.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cstdlib>
-#include <fstream>
 
 namespace tunedeck::faults {
-
-Jukebox::Jukebox(bool realtime) {
-    fs::create_directories(root());
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", audiofile().c_str(), 1);
-    if (realtime)
-        unsetenv("SDL_DISKAUDIODELAY");
-    else
-        setenv("SDL_DISKAUDIODELAY", "0", 1);
-}
-
-void Jukebox::writesettings(const std::string& device, const std::string& display) {
-    std::ofstream(dir / "settings.ini")
-        << "[display]\n"
-        << display << "\n[system]\npath=" << root().string() << "\n[cd]\ndevice=" << device << "\n";
-}
-
-void Jukebox::tone(const fs::path& relative, double frequency, double seconds) {
-    const fs::path file = root() / relative;
-    fs::create_directories(file.parent_path());
-    const bool wav = file.extension() == ".wav";
-    fx::writetone(file, wav ? fx::AudioFormat::Wav : fx::AudioFormat::Mp3,
-                  fx::Tone{frequency, seconds});
-}
-
-void Jukebox::disc(int tracks, double seconds) {
-    std::vector<fx::CdTrack> list;
-    for (int t = 0; t < tracks; ++t) list.push_back({seconds, 300.0 + 50.0 * t, false});
-    fx::writecdimage(dir / "disc.cue", list);
-    writesettings((dir / "disc.cue").string());
-}
-
-Application& Jukebox::start() {
-    app = std::make_unique<Application>(AppOptions{dir.path(), true, 1024, 768, &boxes});
-    loaded = app->Form_Load();
-    return *app;
-}
-
-void Jukebox::press(int16_t key) {
-    app->keydown(key);
-    app->pump();
-}
-
-bool Jukebox::waituntil(const std::function<bool()>& done, double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        app->waitfor(5);
-    }
-    return true;
-}
-
-DWORD Jukebox::active() {
-    return BASS_ChannelIsActive(app->bass(), app->queue().stream);
-}
-
-std::vector<fx::ToneSegment> Jukebox::heard(double minimum) {
-    std::vector<fx::ToneSegment> out;
-    for (const fx::ToneSegment& s : fx::findtones(audiofile()))
-        if (s.seconds >= minimum) out.push_back(s);
-    return out;
-}
 
 namespace {
 

@@ -51,9 +51,9 @@ TEST(RemoteApi, PairedPhoneDrivesTheJukeboxLikeTheRemoteControl) {
 
     // Paired phones stay paired: the token is kept beside settings.ini, for its owner only.
     struct stat info {};
-    ASSERT_EQ(stat((box.folder() / "remote.tokens").c_str(), &info), 0);
+    ASSERT_EQ(stat((box.dir.path() / "remote.tokens").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_TRUE(Pairing(box.folder() / "remote.tokens").authorised(token));
+    EXPECT_TRUE(Pairing(box.dir.path() / "remote.tokens").authorised(token));
 }
 
 TEST(RemoteApi, EventStreamFollowsTheTelevision) {
@@ -85,13 +85,13 @@ TEST(RemoteApi, EventStreamFollowsTheTelevision) {
     down.key.keysym.sym = SDLK_DOWN;
     SDL_PushEvent(&down);
     EXPECT_TRUE(box.rununtil([&] { return sawdown.load(); }));
-    box.app().remote()->stop();  // ends the stream if the test failed
+    box.app->remote()->stop();  // ends the stream if the test failed
     reader.join();
 }
 
 TEST(RemoteApi, PairingShowsOnTheTelevisionForItsTime) {
     RemoteJukebox box;
-    const PairingView& view = box.app().remote()->pairingview();
+    const PairingView& view = box.app->remote()->pairingview();
     auto c = box.client();
     const auto asked = c.Post("/api/pair", "", "text/plain");
     ASSERT_TRUE(asked);
@@ -101,12 +101,12 @@ TEST(RemoteApi, PairingShowsOnTheTelevisionForItsTime) {
         std::regex_search(view.lblPairCode.caption, std::regex("^Phone pairing code: [0-9]{6}$")))
         << view.lblPairCode.caption;
 
-    box.app().keydown(kKeyShowQr);
+    box.app->keydown(kKeyShowQr);
     EXPECT_TRUE(view.imgPairQr.visible);
     EXPECT_EQ(view.lblPairQr.caption, "Scan with your phone to pair it: http://127.0.0.1:" +
                                           std::to_string(box.port()) + "/");
 
-    RemoteLink& link = *box.app().remote();
+    RemoteLink& link = *box.app->remote();
     const auto now = RemoteLink::Clock::now();
     link.publish(box.state(), now + 31s);
     EXPECT_FALSE(view.imgPairQr.visible);

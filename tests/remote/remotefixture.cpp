@@ -6,28 +6,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <regex>
 
 namespace tunedeck::testing {
 
-RemoteJukebox::RemoteJukebox(double seconds, const std::string& remotelines) {
-    fs::create_directories(dir_ / "music");
+RemoteJukebox::RemoteJukebox(double seconds, const std::string& remotelines) : Harness(true) {
     const double frequencies[] = {440.0, 550.0, 660.0};
-    for (int i = 0; i < 3; ++i)
-        fixtures::writetone(dir_ / "music" / ("0" + std::to_string(i + 1) + ".mp3"),
-                            fixtures::AudioFormat::Mp3, {frequencies[i], seconds});
-    std::ofstream(dir_ / "settings.ini")
-        << "[system]\npath=" << (dir_ / "music").string()
-        << "\n[display]\nshowletters=0\n[cd]\ndevice=none\n[remote]\n"
-        << remotelines << "\nport=0\nlisten=127.0.0.1\n";
-    setenv("SDL_DISKAUDIOFILE", audiofile().c_str(), 1);
-    AppOptions options{dir_.path(), true, 1024, 768, &boxes_};
-    options.remote = true;
-    app_ = std::make_unique<Application>(options);
-    app_->Form_Load();
+    for (int i = 0; i < 3; ++i) tone("0" + std::to_string(i + 1) + ".mp3", seconds, frequencies[i]);
+    writesettings("none", "showletters=0",
+                  "[remote]\n" + remotelines + "\nport=0\nlisten=127.0.0.1");
+    start(true);
     nexttick_ = std::chrono::steady_clock::now() + std::chrono::seconds(1);
 }
 
@@ -42,12 +31,12 @@ bool RemoteJukebox::rununtil(const std::function<bool()>& done, double seconds) 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!done()) {
         const auto now = std::chrono::steady_clock::now();
-        if (now > deadline || app_->ended()) return false;
+        if (now > deadline || app->ended()) return false;
         if (now >= nexttick_) {
-            app_->Timer1_Timer();
+            app->Timer1_Timer();
             nexttick_ += std::chrono::seconds(1);
         }
-        app_->waitfor(10);
+        app->waitfor(10);
     }
     return true;
 }
@@ -56,7 +45,7 @@ std::string RemoteJukebox::pair() {
     auto c = client();
     const auto asked = c.Post("/api/pair", "", "text/plain");
     if (!asked || asked->status != 202) return {};
-    const Element& label = app_->remote()->pairingview().lblPairCode;
+    const Element& label = app->remote()->pairingview().lblPairCode;
     if (!rununtil([&] { return label.visible; }, 5)) return {};
     std::smatch code;
     const std::string caption = label.caption;

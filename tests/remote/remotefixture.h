@@ -1,47 +1,31 @@
 // A jukebox with its phone remote on a free loopback port, offscreen, playing generated tones
-// through SDL's disk driver; and small HTTP helpers that talk to it on loopback.
+// in real time through SDL's disk driver; and small HTTP helpers that talk to it on loopback.
 #pragma once
 
 #include <httplib.h>
 
 #include <chrono>
-#include <filesystem>
-#include <functional>
-#include <memory>
 #include <string>
 
-#include "app/application.h"
-#include "tools/fixtures/fixtures.h"
+#include "app/harness.h"
 
 namespace tunedeck::testing {
 
-namespace fs = std::filesystem;
-
-struct NoBoxes : MessageBoxes {
-    void show(const std::string&, const std::string&, MessageIcon) override {}
-};
-
-class RemoteJukebox {
+class RemoteJukebox : public Harness {
   public:
     // Three 440/550/660 Hz MP3 files of `seconds` each in one folder; [remote] has
     // `remotelines`, then "port=0" and "listen=127.0.0.1" (the first of a key counts).
     explicit RemoteJukebox(double seconds = 4.0, const std::string& remotelines = "mpris=0");
 
-    Application& app() { return *app_; }
-    int port() { return app_->remote() ? app_->remote()->port() : 0; }
+    int port() { return app->remote() ? app->remote()->port() : 0; }
     httplib::Client client();
     // Runs the event loop (with its tick) until `done` holds or `seconds` pass.
     bool rununtil(const std::function<bool()>& done, double seconds = 10.0);
     // Pairs through the code the television shows; returns the token ("" on failure).
     std::string pair();
-    RemoteState state() { return app_->remotestate(); }
-    const fs::path& folder() const { return dir_.path(); }
-    fs::path audiofile() const { return dir_ / "audio.raw"; }
+    RemoteState state() { return app->remotestate(); }
 
   private:
-    fixtures::TempDir dir_;
-    NoBoxes boxes_;
-    std::unique_ptr<Application> app_;
     std::chrono::steady_clock::time_point nexttick_;
 };
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "remotefixture.h"
+#include "testenv.h"
 
 namespace tunedeck::testing {
 namespace {
@@ -167,7 +168,7 @@ TEST(RemoteSecurity, TwoHundredSlowConnectionsLeaveTheTickAndTheSoundAlone) {
     const auto start = std::chrono::steady_clock::now();
     box.rununtil(
         [&] {
-            const std::string clock = box.app().form().lblTime.caption;
+            const std::string clock = box.app->form().lblTime.caption;
             if (clock != lastclock) ++ticks, lastclock = clock;
             return std::chrono::steady_clock::now() - start > 4s;
         },
@@ -178,7 +179,7 @@ TEST(RemoteSecurity, TwoHundredSlowConnectionsLeaveTheTickAndTheSoundAlone) {
     // A page request after the attack is served.
     EXPECT_EQ(rawstatus(box.port(), "GET / HTTP/1.1\r\nHost: tv\r\n\r\n", 12s), 200);
     // The first file played on without a gap while the server was busy.
-    box.app().Form_Unload();
+    box.app->Form_Unload();
     // One unbroken segment: a gap would split it in two.
     const auto tones = fixtures::findtones(box.audiofile());
     ASSERT_EQ(tones.size(), 1u);
@@ -197,16 +198,10 @@ TEST(RemoteSecurity, IdleConnectionsAreClosedAfterTenSeconds) {
 
 TEST(RemoteSecurity, TakenPortAndMissingSessionBusLeaveTheJukeboxPlaying) {
     RemoteJukebox first;
-    const std::string bus =
-        getenv("DBUS_SESSION_BUS_ADDRESS") ? getenv("DBUS_SESSION_BUS_ADDRESS") : "";
-    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
+    ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
     ::testing::internal::CaptureStderr();
     RemoteJukebox second(4.0, "mpris=1\nport=" + std::to_string(first.port()));
     const std::string err = ::testing::internal::GetCapturedStderr();
-    if (bus.empty())
-        unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    else
-        setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
     EXPECT_NE(err.find("tunedeck: the phone remote is off: cannot listen on 127.0.0.1 port " +
                        std::to_string(first.port()) + ": Address already in use\n"),
               std::string::npos)
@@ -214,7 +209,7 @@ TEST(RemoteSecurity, TakenPortAndMissingSessionBusLeaveTheJukeboxPlaying) {
     EXPECT_NE(err.find("tunedeck: the desktop media controls are off: no session bus"),
               std::string::npos)
         << err;
-    EXPECT_FALSE(second.app().ended());
+    EXPECT_FALSE(second.app->ended());
     EXPECT_EQ(second.port(), 0);
     EXPECT_TRUE(second.rununtil([&] { return second.state().state == "playing"; }));
 }

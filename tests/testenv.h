@@ -1,0 +1,26 @@
+// An environment variable set (or, given null, removed) for the life of the object and put back
+// as it was afterwards.
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace tunedeck::testing {
+
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+}  // namespace tunedeck::testing
