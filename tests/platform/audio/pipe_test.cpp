@@ -1,7 +1,6 @@
 // The engine playing into a named pipe, paced by its own writer thread.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 
 #include "harness.h"
@@ -106,42 +105,6 @@ TEST(EnginePipe, UnusableSettingIsNoUsableDeviceNamingTheSetting) {
         EXPECT_NE(bass.output_error().find("[audio] output"), std::string::npos);
     }
     EXPECT_EQ(fx::fs::file_size(dir / "plain"), 10u);
-}
-
-// Every period starts at its own deadline from the start: a late wake-up shortens the next
-// sleep instead of delaying everything after it, so no lag builds up.
-TEST(PipeOutput, PeriodsKeepToRealTimeWithoutDrift) {
-    struct Recorder : SampleSource {
-        bool fill(uint8_t* out, std::size_t bytes) noexcept override {
-            std::fill(out, out + bytes, 0);
-            times.push_back(Clock::now());
-            return true;
-        }
-        std::vector<Clock::time_point> times;
-    };
-    fx::TempDir dir;
-    makefifo(dir / "fifo");
-    constexpr int kPeriods = 5 * kOutputRate / kPeriodFrames;  // five seconds
-    Recorder recorder;
-    recorder.times.reserve(kPeriods * 2);
-    {
-        PipeOutput output(dir / "fifo", recorder);
-        while (true) {
-            std::this_thread::sleep_for(100ms);
-            std::lock_guard lock(output);
-            if (recorder.times.size() >= kPeriods) break;
-        }
-    }
-    // How late each period of the last second began, against the schedule; the least of
-    // these is the lag that has built up.
-    const auto period = std::chrono::duration<double>(double(kPeriodFrames) / kOutputRate);
-    double least = 1.0;
-    for (int n = kPeriods - kOutputRate / kPeriodFrames; n < kPeriods; ++n) {
-        const std::chrono::duration<double> since = recorder.times[n] - recorder.times[0];
-        least = std::min(least, (since - period * n).count());
-    }
-    RecordProperty("lag_ms", std::to_string(least * 1000));
-    EXPECT_LT(std::abs(least), 0.003);
 }
 
 }  // namespace

@@ -8,71 +8,42 @@
 namespace tunedeck::cdtest {
 namespace {
 
-class Images : public CdTest {
-  protected:
-    // Opening fails with a text that tells the user where to set the drive.
-    void expectopenfails() {
-        Result r = send("open cdaudio alias cd wait shareable");
-        ASSERT_NE(r.code, 0u);
-        std::string text = errortext(r.code);
+class Images : public CdTest {};
+
+// Images and devices that cannot be used: opening fails with a text that tells the user where to
+// set the drive, and nothing stays open.
+TEST_F(Images, UnusableImagesAndDevicesAreRefusedNamingTheSetting) {
+    fx::writecdimage(dir / "disc.cue", {{2.0, 440}});
+    fx::writecdimage(dir / "nobin.cue", {{2.0, 440}});
+    std::filesystem::remove(dir / "nobin.bin");
+    std::ofstream(dir / "notrack.cue") << "FILE \"disc.bin\" BINARY\n";
+    std::ofstream(dir / "pastend.cue") << "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n"
+                                          "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+                                          "    INDEX 01 70:00:00\n";
+    const std::vector<std::string> devices = {"nobin.cue", "notrack.cue", "pastend.cue",
+                                              (dir / "nothing.cue").string(), "/dev/no-such-drive"};
+    for (const std::string& device : devices) {
+        usedevice(device);
+        const Result r = send("open cdaudio alias cd wait shareable");
+        ASSERT_NE(r.code, 0u) << device;
+        const std::string text = errortext(r.code);
         EXPECT_NE(text.find("settings.ini"), std::string::npos) << text;
         EXPECT_NE(text.find("[cd]"), std::string::npos) << text;
-        EXPECT_NE(send("status cd mode").code, 0u);  // nothing stays open
+        EXPECT_NE(send("status cd mode").code, 0u) << device;
     }
-    void writecue(const std::string& text) { std::ofstream(dir / "bad.cue") << text; }
-};
-
-TEST_F(Images, MissingBinFile) {
-    fx::writecdimage(dir / "disc.cue", {{2.0, 440}});
-    std::filesystem::remove(dir / "disc.bin");
-    usedevice("disc.cue");
-    expectopenfails();
 }
 
-TEST_F(Images, FileWithoutTrack) {
-    fx::writecdimage(dir / "disc.cue", {{2.0, 440}});
-    writecue("FILE \"disc.bin\" BINARY\n");
-    usedevice("bad.cue");
-    expectopenfails();
-}
-
-TEST_F(Images, IndexPastTheEndOfTheBin) {
-    fx::writecdimage(dir / "disc.cue", {{2.0, 440}});
-    writecue(
-        "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
-        "  TRACK 02 AUDIO\n    INDEX 01 70:00:00\n");
-    usedevice("bad.cue");
-    expectopenfails();
-}
-
-TEST_F(Images, MissingImageOrDevice) {
-    usedevice((dir / "nothing.cue").string());
-    expectopenfails();
-    usedevice("/dev/no-such-drive");
-    expectopenfails();
-}
-
-TEST_F(Images, ImagePathIsTakenFromTheSettingsFolderAndAbsolutePathsWork) {
+TEST_F(Images, PathsAreAbsoluteOrFromTheSettingsFolderAndReopenAfterClose) {
     fx::writecdimage(dir / "disc.cue", {{2.0, 440}, {2.0, 880}});
-    usedevice((dir / "disc.cue").string());
-    ASSERT_EQ(send("open cdaudio alias cd").code, 0u);
-    EXPECT_EQ(reply("status cd number of tracks"), "2");
-}
-
-TEST_F(Images, ReopenAfterCloseOpensTheDriveAgain) {
-    fx::writecdimage(dir / "disc.cue", {{2.0, 440}, {2.0, 880}});
-    usedevice(" disc.cue ");
-    ASSERT_EQ(send("open cdaudio alias cd").code, 0u);
+    for (const std::string& device : {(dir / "disc.cue").string(), std::string(" disc.cue ")}) {
+        usedevice(device);
+        ASSERT_EQ(send("open cdaudio alias cd").code, 0u);
+        EXPECT_EQ(reply("status cd number of tracks"), "2");
+    }
     ASSERT_EQ(send("close cd").code, 0u);
     ASSERT_EQ(send("open cdaudio alias cd").code, 0u);
     EXPECT_EQ(reply("status cd number of tracks"), "2");
 }
-
-}  // namespace
-}  // namespace tunedeck::cdtest
-
-namespace tunedeck::cdtest {
-namespace {
 
 // A fresh settings file names no drive; on a box without one that means no drive at all, as
 // "none" does.

@@ -7,6 +7,7 @@
 
 #include "platform/cd/device.h"
 #include "platform/cd/drives.h"
+#include "testenv.h"
 #include "tests/platform/audio/pipereader.h"
 #include "tests/platform/cd/cdtest.h"
 
@@ -133,30 +134,11 @@ TEST_F(Playback, PlaysIntoANamedPipe) {
     EXPECT_NE(errortext(refused.code).find("[audio]"), std::string::npos);
 }
 
-// Points the user's runtime folder, where a rewritten toc is kept while it opens, elsewhere.
-class RuntimeFolder {
-  public:
-    explicit RuntimeFolder(const std::filesystem::path& folder) {
-        const char* old = std::getenv("XDG_RUNTIME_DIR");
-        if (old != nullptr) old_ = old;
-        std::filesystem::create_directories(folder);
-        setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
-    }
-    ~RuntimeFolder() {
-        if (old_) {
-            setenv("XDG_RUNTIME_DIR", old_->c_str(), 1);
-        } else {
-            unsetenv("XDG_RUNTIME_DIR");
-        }
-    }
-
-  private:
-    std::optional<std::string> old_;
-};
-
 // A toc names its data file relative to its own folder; the program runs from another one.
 TEST_F(Playback, TocImagePlaysFromAnyWorkingFolderAndLeavesNoCopy) {
-    RuntimeFolder runtime(dir / "run");
+    // Where a rewritten toc is kept while it opens.
+    std::filesystem::create_directories(dir / "run");
+    testing::ScopedEnv runtime("XDG_RUNTIME_DIR", (dir / "run").c_str());
     std::filesystem::create_directories(dir / "my discs");
     fx::writecdimage(dir / "my discs/disc.toc", {{0.5, 440}, {0.5, 0, true}, {0.5, 880}});
     usedevice("my discs/disc.toc");

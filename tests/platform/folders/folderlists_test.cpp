@@ -123,16 +123,6 @@ TEST(FolderLists, UnreadableFolderGivesEmptyLists) {
     fs::permissions(tmp / "locked", fs::perms::owner_all);
 }
 
-TEST(FolderLists, ListsAFolderOfFiveThousandFiles) {
-    TempDir tmp;
-    for (int i = 4999; i >= 0; --i) touch(tmp / ("Track " + std::to_string(i) + ".mp3"));
-    FolderLists lists;
-    lists.setpath(tmp.path().string());
-    ASSERT_EQ(lists.Files().listcount(), 5000);
-    for (int i = 0; i < 5000; ++i)
-        ASSERT_EQ(lists.Files().list(i), "Track " + std::to_string(i) + ".mp3");
-}
-
 TEST(Text, MapsCasePerCodePointAndKeepsInvalidBytes) {
     EXPECT_EQ(toupperutf8("\xC3\xA9t\xC3\xA9 \xD0\xB6"), "\xC3\x89T\xC3\x89 \xD0\x96");
     EXPECT_EQ(tolowerutf8("AB\xFF"

@@ -19,7 +19,7 @@ class ProfileBadInput : public ::testing::Test {
     std::filesystem::path ini = dir / "settings.ini";
 };
 
-TEST_F(ProfileBadInput, GarbageLinesAroundGoodOnesAreSkipped) {
+TEST_F(ProfileBadInput, GarbageLinesAreSkippedAndEveryLineEndAndAByteOrderMarkRead) {
     using namespace std::string_literals;
     writebytes(ini,
                "just words\n"
@@ -36,9 +36,8 @@ TEST_F(ProfileBadInput, GarbageLinesAroundGoodOnesAreSkipped) {
     EXPECT_EQ(getprofile("display", "perpage", "11", ini), "8");
     EXPECT_EQ(getprofile("display", "bad", "d", ini), "d");  // a NUL ends the line's text
     EXPECT_EQ(getprofile(nullptr, nullptr, "", ini), "display\0\0"s);
-}
 
-TEST_F(ProfileBadInput, EveryKindOfLineEndAndAByteOrderMark) {
+    // Every kind of line end, and a byte order mark.
     writebytes(ini, "\xEF\xBB\xBF[display]\rperpage=8\r\n\r\ncoverx=5\ncovery=6");
     EXPECT_EQ(getprofile("display", "perpage", "", ini), "8");
     EXPECT_EQ(getprofile("display", "coverx", "", ini), "5");

@@ -38,7 +38,7 @@ TEST_F(ProfileRead, NamesMatchWithoutCaseAndBlanksAreTrimmed) {
     EXPECT_EQ(getprofile("display", "blank", "dflt", ini), "");
 }
 
-TEST_F(ProfileRead, MissingFileSectionOrKeyGivesTheDefault) {
+TEST_F(ProfileRead, MissingFileSectionOrKeyGivesTheDefaultAndTheFileIsReadAtEachCall) {
     EXPECT_EQ(getprofile("display", "perpage", "11", ini), "11");
     writebytes(ini, "[display]\nperpage=8\n");
     EXPECT_EQ(getprofile("system", "perpage", "11", ini), "11");
@@ -46,6 +46,11 @@ TEST_F(ProfileRead, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(getprofile("display", "rows", "with trailing  ", ini), "with trailing");
     EXPECT_EQ(getprofile("display", "rows", nullptr, ini), "");
     EXPECT_EQ(getprofile("display", "perpage", "11", dir / "absent" / "x.ini"), "11");
+    // The file is read anew at every call.
+    writebytes(ini, "[system]\npath=/one\n");
+    EXPECT_EQ(getprofile("system", "path", "", ini), "/one");
+    writebytes(ini, "[system]\npath=/two\n");
+    EXPECT_EQ(getprofile("system", "path", "", ini), "/two");
 }
 
 TEST_F(ProfileRead, LongValueIsCutToTheBufferAndTerminated) {
@@ -65,7 +70,7 @@ TEST_F(ProfileRead, LongValueIsCutToTheBufferAndTerminated) {
     EXPECT_EQ(GetPrivateProfileStringA("s", "k", "", nullptr, 10, ini.c_str()), 0u);
 }
 
-TEST_F(ProfileRead, ListsSectionsAndKeysOnceEachInFileOrder) {
+TEST_F(ProfileRead, ListsSectionsAndKeysOnceEachInFileOrderEndingWithTwoNuls) {
     writebytes(ini,
                "orphan=1\n"
                "[one]\na=1\nB=2\n"
@@ -86,27 +91,18 @@ TEST_F(ProfileRead, ListsSectionsAndKeysOnceEachInFileOrder) {
         GetPrivateProfileStringA(nullptr, nullptr, "", buffer.data(), 20, ini.c_str());
     EXPECT_EQ(n, 8u);
     EXPECT_EQ(buffer.substr(0, 9), "one\0two\0\0"s);
-}
 
-TEST_F(ProfileRead, ListCutShortEndsWithTwoNuls) {
-    using namespace std::string_literals;
+    // A list cut short still ends with two NULs.
     writebytes(ini, "[alpha]\n[beta]\n");
-    std::string buffer(8, '#');
-    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buffer.data(), 8, ini.c_str()), 6u);
-    EXPECT_EQ(buffer, "alpha\0\0\0"s);
+    std::string cut(8, '#');
+    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", cut.data(), 8, ini.c_str()), 6u);
+    EXPECT_EQ(cut, "alpha\0\0\0"s);
     std::string tiny(2, '#');
     EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", tiny.data(), 2, ini.c_str()), 0u);
     EXPECT_EQ(tiny, "\0\0"s);
     std::string exact(12, '#');  // "alpha\0beta\0" and the closing NUL fit exactly
     EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", exact.data(), 12, ini.c_str()), 11u);
     EXPECT_EQ(exact, "alpha\0beta\0\0"s);
-}
-
-TEST_F(ProfileRead, FileIsReadAnewAtEveryCall) {
-    writebytes(ini, "[system]\npath=/one\n");
-    EXPECT_EQ(getprofile("system", "path", "", ini), "/one");
-    writebytes(ini, "[system]\npath=/two\n");
-    EXPECT_EQ(getprofile("system", "path", "", ini), "/two");
 }
 
 TEST_F(ProfileRead, UnicodeNamesMatchPerCodePoint) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 #include <vector>
 
 #include "platform/screen/pictureheader.h"
@@ -85,24 +84,6 @@ class CoverLoading : public ::testing::Test {
     TempDir dir;
 };
 
-struct Saved {
-    const char* what;
-    std::function<void(const fs::path&)> write;
-};
-
-class CoverForms : public CoverLoading, public ::testing::WithParamInterface<Saved> {};
-
-// Each form decodes to its true colours in the right places, opaque.
-TEST_P(CoverForms, DecodeToTheirTrueColours) {
-    GetParam().write(dir / "cover.jpg");
-    PictureRef p = loadcover(dir / "cover.jpg", 1024, 768);
-    ASSERT_TRUE(p);
-    ASSERT_EQ(p->width(), 64);
-    ASSERT_EQ(p->height(), 48);
-    expectcolour(*p, 8, 8, kRed);
-    expectcolour(*p, 56, 40, kWhite);
-}
-
 JpegPicture quadrants() {
     JpegPicture p;
     p.width = 64;
@@ -111,34 +92,39 @@ JpegPicture quadrants() {
     return p;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Saved, CoverForms,
-    ::testing::Values(Saved{"jpeg", [](const fs::path& f) { fixtures::writejpeg(f, quadrants()); }},
-                      Saved{"adobecmyk",
-                            [](const fs::path& f) {
-                                JpegPicture p = quadrants();
-                                p.cmyk = true;
-                                fixtures::writejpeg(f, p);
-                            }},
-                      Saved{"app13missized",
-                            [](const fs::path& f) {
-                                JpegPicture p = quadrants();
-                                p.missized = 13;
-                                fixtures::writejpeg(f, p);
-                            }},
-                      Saved{"app14missized",
-                            [](const fs::path& f) {
-                                JpegPicture p = quadrants();
-                                p.missized = 14;
-                                fixtures::writejpeg(f, p);
-                            }},
-                      // A PNG saved under a .jpg name is read by what it holds.
-                      Saved{"png",
-                            [](const fs::path& f) {
-                                fixtures::writequadrants(f, PictureFormat::Png, 64, 48,
-                                                         quadrants().quadrants);
-                            }}),
-    [](const auto& info) { return std::string(info.param.what); });
+// A form of the quadrants picture as programs save it, always under the name cover.jpg.
+struct Saved {
+    const char* what;
+    bool png = false;  // a PNG under a .jpg name is read by what it holds
+    bool cmyk = false;
+    int missized = 0;
+};
+
+class CoverForms : public CoverLoading, public ::testing::WithParamInterface<Saved> {};
+
+// Each form decodes to its true colours in the right places, opaque.
+TEST_P(CoverForms, DecodeToTheirTrueColours) {
+    JpegPicture picture = quadrants();
+    picture.cmyk = GetParam().cmyk;
+    picture.missized = GetParam().missized;
+    if (GetParam().png)
+        fixtures::writequadrants(dir / "cover.jpg", PictureFormat::Png, 64, 48, picture.quadrants);
+    else
+        fixtures::writejpeg(dir / "cover.jpg", picture);
+    PictureRef p = loadcover(dir / "cover.jpg", 1024, 768);
+    ASSERT_TRUE(p);
+    ASSERT_EQ(p->width(), 64);
+    ASSERT_EQ(p->height(), 48);
+    expectcolour(*p, 8, 8, kRed);
+    expectcolour(*p, 56, 40, kWhite);
+}
+
+INSTANTIATE_TEST_SUITE_P(Saved, CoverForms,
+                         ::testing::Values(Saved{"jpeg"}, Saved{"adobecmyk", false, true},
+                                           Saved{"app13missized", false, false, 13},
+                                           Saved{"app14missized", false, false, 14},
+                                           Saved{"png", true}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 class Orientation : public CoverLoading, public ::testing::WithParamInterface<int> {};
 
@@ -204,12 +190,6 @@ TEST_F(CoverLoading, StretchedImageKeepsItsBox) {
     ASSERT_TRUE(icon.picture);
     EXPECT_EQ(icon.width, 480);
 }
-
-}  // namespace
-}  // namespace tunedeck
-
-namespace tunedeck {
-namespace {
 
 TEST(Screenshot, WritesThePictureAtTheRequestedSize) {
     fixtures::TempDir dir;

@@ -6,16 +6,10 @@
 #include <cstdlib>
 
 #include "platform/screen/screen.h"
+#include "tests/platform/screen/pixels.h"
 
 namespace tunedeck {
 namespace {
-
-uint32_t pixelat(SDL_Surface* s, int x, int y) {
-    Uint32 v = static_cast<const Uint32*>(s->pixels)[y * (s->pitch / 4) + x];
-    Uint8 r, g, b;
-    SDL_GetRGB(v, s->format, &r, &g, &b);
-    return rgbword(r, g, b);
-}
 
 // Rows of the box that hold any pixel of the text colour.
 int litrows(SDL_Surface* s, int x0, int x1, int y0, int y1, uint32_t colour) {
@@ -155,15 +149,6 @@ INSTANTIATE_TEST_SUITE_P(Names, OtherScripts,
                                            Script{"korean", "서울의 노래", U'서', nullptr},
                                            Script{"arabic", "مرحبا بالعالم", U'م', "Arab"}),
                          [](const auto& info) { return std::string(info.param.what); });
-
-TEST(Units, TwipsPerPixelFollowsTheDisplayHeight) {
-    EXPECT_DOUBLE_EQ(twipsperpixelfor(768), 15.0);
-    EXPECT_DOUBLE_EQ(twipsperpixelfor(1536), 7.5);
-    Screen screen = Screen::offscreen(1024, 768);
-    EXPECT_EQ(screen.width(), 15360);
-    EXPECT_EQ(screen.height(), 11520);
-    EXPECT_EQ(Scale{15}.fontpx(18), 24);
-}
 
 }  // namespace
 }  // namespace tunedeck
