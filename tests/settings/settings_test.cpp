@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "settings/settings.h"
+#include "testenv.h"
 #include "tests/platform/profile/profile_testing.h"
 #include "tools/fixtures/fixtures.h"
 
@@ -28,17 +30,16 @@ std::string homemusic() {
     return (std::filesystem::path(home ? home : "/") / "Music").lexically_normal().string();
 }
 
+// The numbers in order: perpage, rendercover, showletters, fixnames, the two colours, coverx,
+// covery, savertime.
+std::vector<int> numbers(const Settings& s) {
+    return {s.perpage, s.rendercover, s.showletters, s.fixnames, s.color1r, s.color1g,  s.color1b,
+            s.color2r, s.color2g,     s.color2b,     s.coverx,   s.covery,  s.savertime};
+}
+
 TEST_F(SettingsFile, NoFileGivesEveryDefault) {
     const Settings s = reader.loadsettings();
-    EXPECT_EQ(s.perpage, 11);
-    EXPECT_TRUE(s.rendercover);
-    EXPECT_TRUE(s.showletters);
-    EXPECT_FALSE(s.fixnames);
-    EXPECT_EQ((std::array{s.color1r, s.color1g, s.color1b}), (std::array{7, 18, 143}));
-    EXPECT_EQ((std::array{s.color2r, s.color2g, s.color2b}), (std::array{68, 74, 147}));
-    EXPECT_EQ(s.coverx, 0);
-    EXPECT_EQ(s.covery, 0);
-    EXPECT_EQ(s.savertime, 0);
+    EXPECT_EQ(numbers(s), (std::vector{11, 1, 1, 0, 7, 18, 143, 68, 74, 147, 0, 0, 0}));
     EXPECT_EQ(s.scanformats, "mp3 flac ogg oga opus m4a aac");
     EXPECT_EQ(reader.rootpath(), homemusic());
     EXPECT_FALSE(std::filesystem::exists(dir / "settings.ini"));  // nothing is written back
@@ -74,20 +75,10 @@ TEST_F(SettingsFile, NumbersAreRoundedHalfToEvenAndBadOnesFallBack) {
         "[system]\n"
         "savertime=nan\n"
         "fixnames=0x1\n");
-    const Settings s = reader.loadsettings();
-    EXPECT_EQ(s.perpage, 8);
-    EXPECT_FALSE(s.rendercover);  // 8: a switch is on only at 1
-    EXPECT_FALSE(s.showletters);
-    EXPECT_EQ(s.color1r, 255);  // colours are clamped, not wrapped
-    EXPECT_EQ(s.color1g, 0);
-    EXPECT_EQ(s.color1b, 143);  // out of range
-    EXPECT_EQ(s.color2r, 68);   // empty
-    EXPECT_EQ(s.color2g, 74);
-    EXPECT_EQ(s.color2b, 147);
-    EXPECT_EQ(s.coverx, 40);
-    EXPECT_EQ(s.covery, 100);
-    EXPECT_EQ(s.savertime, 0);
-    EXPECT_FALSE(s.fixnames);
+    // Colours are clamped, not wrapped; a switch is on only at 1; numbers out of range, empty or
+    // unreadable fall back.
+    EXPECT_EQ(numbers(reader.loadsettings()),
+              (std::vector{8, 0, 0, 0, 255, 0, 143, 68, 74, 147, 40, 100, 0}));
 }
 
 TEST_F(SettingsFile, RootPathIsReadAnewAndBroughtToNormalForm) {
@@ -108,9 +99,7 @@ TEST_F(SettingsFile, RootPathIsReadAnewAndBroughtToNormalForm) {
 }
 
 TEST_F(SettingsFile, RootPathExpandsTheHomeFolderAsAShellWould) {
-    const char* home = std::getenv("HOME");
-    const std::string saved = home ? home : "";
-    setenv("HOME", "/home/listener", 1);
+    testing::ScopedEnv home("HOME", "/home/listener");
     const passwd* me = getpwuid(getuid());
     ASSERT_NE(me, nullptr);
     const std::pair<std::string, std::string> cases[] = {
@@ -128,7 +117,6 @@ TEST_F(SettingsFile, RootPathExpandsTheHomeFolderAsAShellWould) {
         write("[system]\npath=" + value + "\n");
         EXPECT_EQ(reader.rootpath(), expected) << value;
     }
-    setenv("HOME", saved.c_str(), 1);
 }
 
 TEST_F(SettingsFile, ReadsettingAddressesFilesInTheApplicationFolder) {

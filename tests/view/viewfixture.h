@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/screen/screen.h"
+#include "tests/platform/screen/pixels.h"
 #include "view/view.h"
 
 namespace tunedeck {
@@ -46,12 +47,5 @@ struct ViewBench {
     std::unique_ptr<PlayQueue> queue;
     View view;
 };
-
-inline uint32_t pixelat(SDL_Surface* s, int x, int y) {
-    Uint32 v = static_cast<const Uint32*>(s->pixels)[y * (s->pitch / 4) + x];
-    Uint8 r, g, b;
-    SDL_GetRGB(v, s->format, &r, &g, &b);
-    return rgbword(r, g, b);
-}
 
 }  // namespace tunedeck
