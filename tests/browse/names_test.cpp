@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "browse/paging.h"
-
 namespace tunedeck {
 namespace {
 
@@ -43,18 +41,6 @@ TEST(DisplayName, RemovesOnlyTheLeadingRoot) {
     EXPECT_EQ(displayname("/m/a/m/b", {"/m", 0}), "a / m / b");
     // A root of "/" is followed by a second separator in the lookup, so it stays visible.
     EXPECT_EQ(displayname("/Rock", {"/", 0}), " / Rock");
-}
-
-TEST(Paging, RoundsUpAndTakesAMissingPerpageAsEleven) {
-    EXPECT_EQ(pagecount(0, 11), 0);
-    EXPECT_EQ(pagecount(11, 11), 1);
-    EXPECT_EQ(pagecount(12, 11), 2);
-    EXPECT_EQ(pagecount(2000, 11), 182);
-    EXPECT_EQ(pagecount(1, 1), 1);
-    EXPECT_EQ(pagecount(12, 0), 2);
-    EXPECT_EQ(pagecount(12, -3), 2);
-    EXPECT_EQ(itemindex(2, 3, 11), 14);
-    EXPECT_EQ(itemindex(182, 9, 11), 2000);
 }
 
 }  // namespace
