@@ -56,18 +56,5 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{AudioFormat::Aac, 0.05, 0.03}),
     [](const auto& info) { return std::string(info.param.name()); });
 
-TEST(Tone, SilenceWrongExtensionsAndUnusableParameters) {
-    TempDir dir;
-    writetone(dir / "quiet.wav", AudioFormat::Wav, {.frequency = 0, .seconds = 0.5});
-    const ToneSegment quiet = measurefile(dir / "quiet.wav");
-    EXPECT_EQ(quiet.frequency, 0);
-    EXPECT_NEAR(quiet.seconds, 0.5, 0.0001);
-    writetone(dir / "really-mp3.wma", AudioFormat::Mp3, {.frequency = 440, .seconds = 1});
-    EXPECT_NEAR(measurefile(dir / "really-mp3.wma").frequency, 440, 4.4);
-    for (const Tone& bad : {Tone{.samplerate = 0}, Tone{.channels = 0}, Tone{.seconds = -1}})
-        EXPECT_THROW(writetone(dir / "x.wav", AudioFormat::Wav, bad), std::exception);
-    EXPECT_THROW(writetone(dir / "no/such/folder/x.wav", AudioFormat::Wav, {}), std::exception);
-}
-
 }  // namespace
 }  // namespace tunedeck::fixtures
