@@ -88,5 +88,33 @@ TEST_F(CdKeys, TickShowsTheTrackTimeAndItsRow) {
     EXPECT_EQ(h.app->form().lblPlaylist.caption, "");
 }
 
+// E jumps ten seconds on, in milliseconds, and leaves the drive counting in tracks again; N goes
+// on from there. Space starts the disc over from track 1.
+TEST_F(CdKeys, SeekJumpsTenSecondsAndSpaceStartsTheDiscOver) {
+    h.press(SDLK_s);
+    const int from = milliseconds();
+    h.press(SDLK_e);
+    EXPECT_EQ(mode(), "playing");
+    EXPECT_EQ(track(), 1);
+    EXPECT_NEAR(milliseconds(), from + 10000, 500);  // -1 when not "tt:mm:ss:ff"
+    h.press(SDLK_n);
+    EXPECT_EQ(track(), 2);
+    h.press(SDLK_SPACE);
+    EXPECT_EQ(track(), 1);
+    EXPECT_EQ(mode(), "playing");
+}
+
+// With the drive gone no key reads a track, so none sends a command (each would fail and show
+// an error); N and P show the last reply the keys had.
+TEST_F(CdKeys, KeysSendNothingWhenTheTrackCannotBeRead) {
+    h.press(SDLK_l);  // pauses: the keys' last reply is "playing"
+    mciSendStringA(h.app->mci(), "close all", nullptr, 0, nullptr);
+    for (const SDL_Keycode key : {SDLK_n, SDLK_p, SDLK_RETURN}) {
+        h.press(key);
+        EXPECT_EQ(h.app->form().lblState.caption, "playing");
+    }
+    EXPECT_TRUE(h.boxes.shown.empty());
+}
+
 }  // namespace
 }  // namespace tunedeck::testing

@@ -1,6 +1,8 @@
 // Moving through pages, folders and the letter grid on a temporary tree.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "harness.h"
 
 namespace tunedeck::testing {
@@ -10,23 +12,30 @@ std::string cue(Harness& h) {
     return h.app->cues().lastliteral();
 }
 
+// A refused key sounds and draws nothing.
 TEST(Navigation, PagesTurnAtTheirEdgesAndEmptyRowsRefuse) {
-    Harness h;
-    for (int i = 1; i <= 7; ++i) h.tone(std::to_string(i) + ".mp3", 0.05);
+    Harness h(true);  // the first file plays on: nothing but the keys changes the screen
+    for (int i = 1; i <= 7; ++i) h.tone(std::to_string(i) + ".mp3", 5.0);
     h.writesettings("none", "showletters=0\nperpage=3");
     Application& app = h.start();
     ASSERT_TRUE(h.loaded);
     BrowseState& b = app.browse();
+    app.pump();
+    const auto frames = app.screen().framecount();
     h.press(SDLK_UP);
     EXPECT_EQ(cue(h), "/bang.wav");
+    EXPECT_EQ(app.screen().framecount(), frames);
     for (int i = 0; i < 3; ++i) h.press(SDLK_DOWN);  // past the last row of a full page
     EXPECT_EQ(b.page, 2);
     EXPECT_EQ(b.row, 1);
     EXPECT_EQ(app.form().lblItem.get(1)->tag, "4");
     h.press(SDLK_d);
+    const auto lastpage = app.screen().framecount();
+    EXPECT_GT(lastpage, frames);
     h.press(SDLK_DOWN);  // the last page holds one entry
     EXPECT_EQ(b.row, 1);
     EXPECT_EQ(cue(h), "/bang.wav");
+    EXPECT_EQ(app.screen().framecount(), lastpage);
     h.press(SDLK_UP);  // row 1 of page 3: last row of page 2
     EXPECT_EQ(b.page, 2);
     EXPECT_EQ(b.row, 3);
@@ -111,6 +120,28 @@ TEST(Navigation, LetterGridMovesByLinesAndLeavingALetterHighlightsIt) {
     b.row = 6;
     h.press(SDLK_UP);
     EXPECT_EQ(b.row, 1);
+}
+
+// Names tidied (fixnames=1) in the listing and in the title of a folder two levels down.
+TEST(Navigation, TidiedNamesListAndTitleTheFolders) {
+    Harness h;
+    h.tone("rock_music/live/x.mp3", 0.05);
+    h.tone("jazz/y.mp3", 0.05);
+    std::ofstream(h.root() / "best_of.m3u") << "jazz/y.mp3\n";
+    h.writesettings("none", "showletters=0\nperpage=2", "fixnames=1");
+    Application& app = h.start();
+    ASSERT_TRUE(h.loaded) << app.endreason();
+    const BrowseState& b = app.browse();
+    ASSERT_EQ(b.itemcount(), 3);
+    EXPECT_EQ(b.pages, 2);
+    EXPECT_EQ(b.items.at(2).label, "Rock Music");
+    EXPECT_EQ(b.items.at(3).label, "Best Of");
+    EXPECT_EQ(b.items.at(3).kind, ItemKind::Playlist);
+    h.press(SDLK_DOWN);
+    h.press(SDLK_RETURN);
+    h.press(SDLK_RETURN);
+    EXPECT_EQ(b.depth, 2);
+    EXPECT_EQ(app.form().lblTitle.caption, "Rock Music / Live");
 }
 
 }  // namespace

@@ -185,6 +185,7 @@ TEST(Startup, AudioCdListsTracksTitlesTheDiscAndPlaysTrackOne) {
     EXPECT_EQ(app.mode().cdtracks, 12);
     const std::string title = app.form().lblTitle.caption;
     EXPECT_EQ(title, "CD audio  12 pistes durée total: 00:48");
+    EXPECT_EQ(app.browse().items.at(1).label, "Piste n\u00B01   00:04");
     EXPECT_EQ(app.browse().items.at(10).target, "10");
     app.Timer1_Timer();
     EXPECT_EQ(app.form().lblState.caption.substr(0, 3), "00:");
