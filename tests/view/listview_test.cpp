@@ -1,6 +1,8 @@
 // The list page: rows, tags, icons, queue marks, "More Above"/"More Below", cover, highlight.
 #include <fstream>
 #include <memory>
+#include <tuple>
+#include <vector>
 
 #include "tests/view/viewfixture.h"
 #include "tools/fixtures/fixtures.h"
@@ -11,42 +13,32 @@ namespace {
 using fixtures::PictureFormat;
 using fixtures::TempDir;
 
-TEST(RenderItems, FirstPageOfThirty) {
+// The first page of thirty, the last page (partly empty, without icons), exactly one page and an
+// empty listing: rows, tags, icons and "More Above"/"More Below".
+TEST(RenderItems, PagesShowTheirRowsIconsAndWhatLiesAboveAndBelow) {
     ViewBench b;
     b.fill(30);
     renderitems(b.view, "");
     MainScreen& f = b.form;
-    for (int16_t i = 1; i <= 11; ++i) {
-        Element& row = f.lblItem.at(i);
-        EXPECT_EQ(row.caption, "Item " + std::to_string(i));
-        EXPECT_EQ(row.tag, std::to_string(i));
-        EXPECT_EQ(row.left, 1100);
-        EXPECT_EQ(row.top, 1320 + 495 * i);
-        EXPECT_EQ(row.width, 14360);
-        EXPECT_TRUE(row.visible);
-        Element& icon = f.imgIcon.at(i);
+    for (int i = 1; i <= 11; ++i) {
+        const Element& row = f.lblItem.at(i);
+        const Element& icon = f.imgIcon.at(i);
+        EXPECT_EQ((std::tuple{row.caption, row.tag, row.left, row.top, row.width, icon.left,
+                              icon.top, row.visible && icon.visible}),
+                  (std::tuple{"Item " + std::to_string(i), std::to_string(i), 1100, 1320 + 495 * i,
+                              14360, 500, 1320 + 495 * i, true}));
         EXPECT_EQ(icon.picture, f.imgMusic.picture);
-        EXPECT_EQ(icon.left, 500);
-        EXPECT_EQ(icon.top, row.top);
-        EXPECT_TRUE(icon.visible);
     }
     EXPECT_FALSE(f.lblItem.exists(12));
     EXPECT_FALSE(f.lblMoreAbove.visible);
     EXPECT_TRUE(f.lblMoreBelow.visible);
-    EXPECT_EQ(f.lblMoreBelow.top, 7280);
-    EXPECT_EQ(f.lblMoreBelow.left, 1100);
-}
+    EXPECT_EQ(std::pair(f.lblMoreBelow.left, f.lblMoreBelow.top), std::pair(1100, 7280));
 
-TEST(RenderItems, LastPartialPageShowsEmptyRowsWithoutIcons) {
-    ViewBench b;
-    b.fill(30);
-    renderitems(b.view, "");  // page 1 leaves icons on every row
     b.browse->page = 3;
     renderitems(b.view, "");
-    MainScreen& f = b.form;
     EXPECT_EQ(f.lblItem.at(1).caption, "Item 23");
     EXPECT_EQ(f.lblItem.at(8).caption, "Item 30");
-    for (int16_t i = 9; i <= 11; ++i) {
+    for (int i = 9; i <= 11; ++i) {
         EXPECT_EQ(f.lblItem.at(i).caption, "");
         EXPECT_EQ(f.lblItem.at(i).tag, std::to_string(22 + i));
         EXPECT_FALSE(f.imgIcon.exists(i));
@@ -54,25 +46,22 @@ TEST(RenderItems, LastPartialPageShowsEmptyRowsWithoutIcons) {
     EXPECT_TRUE(f.lblMoreAbove.visible);
     EXPECT_EQ(f.lblMoreAbove.top, 1540);
     EXPECT_FALSE(f.lblMoreBelow.visible);
-}
 
-TEST(RenderItems, ExactlyOnePageAndAnEmptyListingShowNoIndicators) {
-    ViewBench b;
     b.fill(11);
+    b.browse->page = 1;
     renderitems(b.view, "");
-    EXPECT_FALSE(b.form.lblMoreBelow.visible);
-    EXPECT_FALSE(b.form.lblMoreAbove.visible);
+    EXPECT_FALSE(f.lblMoreBelow.visible || f.lblMoreAbove.visible);
 
     b.fill(0);
     b.browse->row = 4;
     renderitems(b.view, "");
     renderhighlight(b.view);
-    for (int16_t i = 1; i <= 11; ++i) {
-        EXPECT_EQ(b.form.lblItem.at(i).caption, "");
-        EXPECT_FALSE(b.form.imgIcon.exists(i));
+    for (int i = 1; i <= 11; ++i) {
+        EXPECT_EQ(f.lblItem.at(i).caption, "");
+        EXPECT_FALSE(f.imgIcon.exists(i));
     }
-    EXPECT_FALSE(b.form.lblMoreBelow.visible);
-    EXPECT_EQ(b.form.shpHighlight.top, 1300 + 495 * 4);
+    EXPECT_FALSE(f.lblMoreBelow.visible);
+    EXPECT_EQ(f.shpHighlight.top, 1300 + 495 * 4);
 }
 
 TEST(RenderItems, QueuedEntryShowsItsFirstQueuePosition) {
@@ -318,26 +307,19 @@ TEST(RenderHighlight, RowStyleAndLetterStyle) {
     renderitems(b.view, "");
     b.browse->row = 11;
     renderhighlight(b.view);
-    Element& h = b.form.shpHighlight;
-    EXPECT_EQ(h.left, 200);
-    EXPECT_EQ(h.top, 6745);
-    EXPECT_EQ(h.width, 14960);
-    EXPECT_EQ(h.height, 480);
-
+    const Element& h = b.form.shpHighlight;
+    const auto box = [&h] { return std::vector<int32_t>{h.left, h.top, h.width, h.height}; };
+    EXPECT_EQ(box(), (std::vector<int32_t>{200, 6745, 14960, 480}));
     b.fill(27, ItemKind::Letter);
     renderletters(b.view);
     b.browse->row = 7;
     renderhighlight(b.view);
-    EXPECT_EQ(h.left, 5680);
-    EXPECT_EQ(h.top, 2980);
-    EXPECT_EQ(h.width, 1200);
-
+    EXPECT_EQ(box(), (std::vector<int32_t>{5680, 2980, 1200, h.height}));
     b.fill(30);
     renderitems(b.view, "");
     EXPECT_FALSE(b.browse->letterfocus);
     renderhighlight(b.view);
-    EXPECT_EQ(h.width, 14960);
-    EXPECT_EQ(h.left, 200);
+    EXPECT_EQ(box(), (std::vector<int32_t>{200, 1300 + 495 * 7, 14960, 480}));  // row 7 as a row
 }
 
 }  // namespace

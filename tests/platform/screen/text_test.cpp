@@ -1,5 +1,5 @@
 // Labels: fonts found by family name, word wrap inside the box, lines cut at its bottom,
-// transparency, and sizes that follow the display.
+// transparency, and names in other scripts. (Sizes that follow the display: tests/view.)
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -66,18 +66,6 @@ TEST(Labels, RightAlignedTextEndsAtTheBoxEdge) {
     SdlSurface frame = screen.capture();
     EXPECT_EQ(litrows(frame.get(), 0, 100, 0, 33, 0xFFFFFF), 0);
     EXPECT_GT(litrows(frame.get(), 150, 200, 0, 33, 0xFFFFFF), 5);
-}
-
-TEST(Labels, TextGrowsWithTheDisplay) {
-    int heights[3] = {};
-    int sizes[][2] = {{1024, 768}, {1920, 1080}, {3840, 2160}};
-    for (int i = 0; i < 3; ++i) {
-        Screen screen = Screen::offscreen(sizes[i][0], sizes[i][1]);
-        heights[i] = screen.textheightpx(screen.add(label("Tunedeck", 15000, 1000)));
-    }
-    EXPECT_LT(heights[0], heights[1]);
-    EXPECT_LT(heights[1], heights[2]);
-    EXPECT_NEAR(static_cast<double>(heights[2]) / heights[0], 2160.0 / 768, 0.15);
 }
 
 struct Script {
