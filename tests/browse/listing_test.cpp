@@ -145,7 +145,7 @@ TEST(LetterIndex, EveryFolderIsFoundUnderExactlyOneCell) {
     EXPECT_EQ(state.pages, 0);
 }
 
-TEST(Levels, DepthAndSavedPositionsFollowTheFolders) {
+TEST(Levels, DepthAndSavedPositionsFollowTheFoldersAndDeepOnesShareTheLastRow) {
     BrowseState state;
     const std::string root = "/d/Music";
     EXPECT_EQ(folderdepth(root, root), 0);
@@ -160,10 +160,8 @@ TEST(Levels, DepthAndSavedPositionsFollowTheFolders) {
 
     EXPECT_EQ(folderdepth("/Rock", "/"), 0);
     EXPECT_EQ(folderdepth("/m/a/m/b", "/m"), 3);
-}
 
-TEST(Levels, DeepFoldersShareTheLastRow) {
-    BrowseState state;
+    // Folders deeper than the table share its last row.
     std::string path = "/r";
     for (int i = 0; i < 300; ++i) path += "/x";
     state.row = 7;

@@ -112,7 +112,7 @@ TEST_F(Playlist, TakesAtMostTheQueuesRowsFromALongPlaylist) {
     EXPECT_EQ(queue.playlist[2000].path, lists() + "/same.mp3");
 }
 
-TEST_F(Playlist, SkipsOverlongLinesAndSurvivesBinaryFiles) {
+TEST_F(Playlist, SkipsOverlongLinesAndSurvivesBinaryFilesAndFilesThatCannotBeRead) {
     touch(tmp / "lists" / "ok.mp3");
     load(std::string(kMaxPlaylistLine + 1, 'x') + "\nok.mp3\n" + std::string("a\0b.mp3\n", 8));
     EXPECT_EQ(paths(queue), std::vector<std::string>{lists() + "/ok.mp3"});
@@ -120,9 +120,8 @@ TEST_F(Playlist, SkipsOverlongLinesAndSurvivesBinaryFiles) {
     fixtures::writerandombytes(listfile(), 1 << 20, 7);
     loadplaylistfile(queue, listfile(), {"/", 0});
     EXPECT_EQ(queue.playlistcount, 0);
-}
 
-TEST_F(Playlist, FileThatCannotBeReadGivesAnEmptyQueue) {
+    // A file that cannot be read gives an empty queue.
     queue.append("old", "old");
     loadplaylistfile(queue, (tmp / "absent.m3u").string(), {"/", 0});
     EXPECT_EQ(queue.playlistcount, 0);

@@ -40,7 +40,7 @@ std::vector<std::string> scanwith(const std::function<void(const fs::path& root)
     return queued;
 }
 
-TEST(ScanDamage, AFolderListedButGoneOrReplacedBeforeItsTurnIsSkipped) {
+TEST(ScanDamage, AFolderOrTheRootGoneOrReplacedBeforeItsTurnIsSkipped) {
     const std::vector<std::string> ac = {"a/x.mp3", "c/x.mp3"};
     EXPECT_EQ(scanwith([](const fs::path& root) { fs::remove_all(root / "b"); }), ac);
     EXPECT_EQ(scanwith([](const fs::path& root) {
@@ -59,19 +59,9 @@ TEST(ScanDamage, AFolderListedButGoneOrReplacedBeforeItsTurnIsSkipped) {
                   fs::remove_all(root / "c");
               }),
               a);
-}
-
-TEST(ScanDamage, TheRootRemovedDuringTheWalkEndsItQuietly) {
+    // The root itself moved away during the walk (into a folder that cleans it up) ends it quietly.
     fx::TempDir holder;
-    const fs::path moved = holder / "moved";
-    fx::TempDir dir;
-    fs::path root;
-    const auto queued = scanwith([&](const fs::path& r) {
-        root = r;
-        fs::rename(r, moved);  // the rest of the tree goes with it
-    });
-    EXPECT_EQ(queued, std::vector<std::string>{"a/x.mp3"});
-    fs::rename(moved, root);  // so the temporary folder can clean up
+    EXPECT_EQ(scanwith([&](const fs::path& root) { fs::rename(root, holder / "moved"); }), a);
 }
 
 // Entries that fail for root too: names leading nowhere, a loop, a file where a folder is

@@ -23,7 +23,7 @@ TEST(RenderLetters, FiveColumnsCentredAndSixLines) {
     EXPECT_TRUE(b.browse->letterfocus);
 }
 
-TEST(RenderLetters, ClearsTheListPageItReplaces) {
+TEST(RenderLetters, ClearsTheListPageItReplacesAndAnEmptyGridHidesTheHighlight) {
     ViewBench b;
     b.fill(30);
     b.browse->page = 2;
@@ -38,10 +38,8 @@ TEST(RenderLetters, ClearsTheListPageItReplaces) {
     EXPECT_FALSE(f.lblMoreAbove.visible);
     EXPECT_FALSE(f.lblMoreBelow.visible);
     EXPECT_FALSE(f.imgCover.visible);
-}
 
-TEST(RenderLetters, EmptyGridHidesTheHighlight) {
-    ViewBench b;
+    // An empty grid hides the highlight.
     b.fill(0, ItemKind::Letter);
     renderletters(b.view);
     b.browse->row = 1;

@@ -113,7 +113,7 @@ TEST_F(Commands, MillisecondSeeksAreBoundedByTheDisc) {
     EXPECT_EQ(reply("status cd position"), std::to_string(total));
 }
 
-TEST_F(Commands, CloseAllClosesEveryAlias) {
+TEST_F(Commands, CloseAllClosesEveryAliasAndAnImageHasATray) {
     ASSERT_EQ(send("open cdaudio alias other").code, 0u);
     ASSERT_EQ(send("close all").code, 0u);
     EXPECT_NE(send("status cd mode").code, 0u);
@@ -121,9 +121,8 @@ TEST_F(Commands, CloseAllClosesEveryAlias) {
     EXPECT_EQ(send("close all").code, 0u);
     EXPECT_NE(send("close cd").code, 0u);
     EXPECT_EQ(send("open cdaudio alias cd").code, 0u);
-}
 
-TEST_F(Commands, TrayOfAnImage) {
+    // The tray of an image opens and closes.
     ASSERT_EQ(send("set cd door open").code, 0u);
     EXPECT_EQ(reply("status cd mode"), "open");
     EXPECT_EQ(reply("status cd media present"), "false");

@@ -123,7 +123,7 @@ TEST(FolderLists, UnreadableFolderGivesEmptyLists) {
     fs::permissions(tmp / "locked", fs::perms::owner_all);
 }
 
-TEST(Text, MapsCasePerCodePointAndKeepsInvalidBytes) {
+TEST(Text, MapsCasePerCodePointKeepsInvalidBytesAndMatchesExtensionsInAnyAsciiCase) {
     EXPECT_EQ(toupperutf8("\xC3\xA9t\xC3\xA9 \xD0\xB6"), "\xC3\x89T\xC3\x89 \xD0\x96");
     EXPECT_EQ(tolowerutf8("AB\xFF"
                           "C"),
@@ -134,9 +134,8 @@ TEST(Text, MapsCasePerCodePointAndKeepsInvalidBytes) {
               "It\xE2\x80\x99s caf\xC3\xA9 \xE2\x82\xAC");
     EXPECT_FALSE(isvalidutf8("\xED\xA0\x80"));  // an encoded surrogate
     EXPECT_FALSE(isvalidutf8("\xC0\xAF"));      // an overlong form
-}
 
-TEST(Text, ExtensionMatchIgnoresAsciiCaseOnly) {
+    // An extension matches in any ASCII case only.
     EXPECT_TRUE(endswithcaseless("song.MP3", ".mp3"));
     EXPECT_TRUE(endswithcaseless("song.Mp3", ".mP3"));
     EXPECT_FALSE(endswithcaseless("mp3", ".mp3"));
