@@ -2,44 +2,30 @@
 
 #include <gtest/gtest.h>
 
-#include <SDL.h>
+#include <memory>
 
-#include <chrono>
-#include <cstdlib>
-
-#include "tools/fixtures/fixtures.h"
+#include "tests/platform/audio/harness.h"
 
 namespace tunedeck {
 namespace {
 
-namespace fx = tunedeck::fixtures;
 using namespace std::chrono_literals;
+using namespace tunedeck::testing;
 
 // The application's pieces around the queue: the library, the queue and the UI loop.
 class PlaybackTest : public ::testing::Test {
   protected:
-    void start() {
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", (dir_ / "out.raw").c_str(), 1);
-        setenv("SDL_DISKAUDIODELAY", "0", 1);
-        ASSERT_NE(BASS_Init(bass_, -1, 44100, 25u << 16, nullptr), 0);
-        ASSERT_NE(BASS_Start(bass_), 0);
+    void SetUp() override {
+        diskoutput(dir_, false);
+        ASSERT_TRUE(startlibrary(bass_));
     }
-    void tone(const std::string& name, double hz, double seconds,
-              fx::AudioFormat format = fx::AudioFormat::Mp3) {
-        fx::writetone(dir_ / name, format, {hz, seconds});
+    std::string tone(const std::string& name, double seconds) {
+        const auto file = dir_ / name;
+        fx::writetone(file, name.ends_with(".wav") ? fx::AudioFormat::Wav : fx::AudioFormat::Mp3,
+                      {440, seconds});
+        return file.string();
     }
     bool active() { return BASS_ChannelIsActive(bass_, queue_.stream) != 0; }
-    // The UI loop until nothing plays any more.
-    bool pumpuntilstopped(std::chrono::seconds limit = 30s) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (active()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            SDL_Event event;
-            if (SDL_WaitEventTimeout(&event, 5)) BASS_DispatchSyncEvent(bass_, event);
-        }
-        return true;
-    }
 
     fx::TempDir dir_;
     AudioLibrary bass_;
@@ -48,9 +34,7 @@ class PlaybackTest : public ::testing::Test {
 };
 
 TEST_F(PlaybackTest, UnplayableFilesReportTrueAndKeepTheOldHandle) {
-    start();
-    tone("a.mp3", 440, 0.2);
-    ASSERT_FALSE(playback_.playfile((dir_ / "a.mp3").string()));
+    ASSERT_FALSE(playback_.playfile(tone("a.mp3", 0.2)));
     const HSTREAM old = queue_.stream;
     EXPECT_TRUE(playback_.playfile((dir_ / "nothing.mp3").string()));
     EXPECT_EQ(queue_.stream, old);
@@ -61,11 +45,9 @@ TEST_F(PlaybackTest, UnplayableFilesReportTrueAndKeepTheOldHandle) {
 // A file played on its own, nothing queued, stops at its end: nothing starts after it, neither
 // the empty queue's first row nor the file again.
 TEST_F(PlaybackTest, LoneFileStopsAtItsEnd) {
-    start();
-    tone("a.mp3", 440, 0.2);
-    ASSERT_FALSE(playback_.playfile((dir_ / "a.mp3").string()));
+    ASSERT_FALSE(playback_.playfile(tone("a.mp3", 0.2)));
     const HSTREAM lone = queue_.stream;
-    ASSERT_TRUE(pumpuntilstopped());
+    ASSERT_TRUE(pumpuntil(bass_, [&] { return !active(); }));
     EXPECT_EQ(queue_.stream, lone);
 }
 
@@ -80,18 +62,18 @@ TEST(PlayQueue, FullQueueTakesNothingMore) {
 // Many short files back to back through the end notifications: everything is played, in
 // order, and nothing races (run under ThreadSanitizer).
 TEST_F(PlaybackTest, FiveHundredShortFilesBackToBack) {
-    start();
-    tone("s.wav", 440, 0.05, fx::AudioFormat::Wav);
-    for (int i = 0; i < 500; ++i) queue_.append("s", (dir_ / "s.wav").string());
-    ASSERT_FALSE(playback_.playfile(queue_.playlist[0].path));
+    const std::string file = tone("s.wav", 0.05);
+    for (int i = 0; i < 500; ++i) queue_.append("s", file);
+    ASSERT_FALSE(playback_.playfile(file));
     HSTREAM last = queue_.stream;
     int started = 1;
-    const auto end = std::chrono::steady_clock::now() + 120s;
-    while ((started < 500 || queue_.playlistpos != 0) && std::chrono::steady_clock::now() < end) {
-        SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, 5)) BASS_DispatchSyncEvent(bass_, event);
-        if (queue_.stream != last) ++started, last = queue_.stream;
-    }
+    pumpuntil(
+        bass_,
+        [&] {
+            if (queue_.stream != last) ++started, last = queue_.stream;
+            return started >= 500 && queue_.playlistpos == 0;
+        },
+        120s);
     EXPECT_EQ(started, 500);
     EXPECT_EQ(queue_.playlistpos, 0);
     EXPECT_FALSE(active());
