@@ -18,7 +18,7 @@ class ProfileRead : public ::testing::Test {
     std::filesystem::path ini = dir / "settings.ini";
 };
 
-TEST_F(ProfileRead, NamesMatchWithoutCaseAndBlanksAreTrimmed) {
+TEST_F(ProfileRead, NamesMatchWithoutCasePerCodePointAndBlanksAreTrimmed) {
     writebytes(ini,
                "; comment line\n"
                "  [ Display ]  \n"
@@ -36,6 +36,12 @@ TEST_F(ProfileRead, NamesMatchWithoutCaseAndBlanksAreTrimmed) {
     EXPECT_EQ(getprofile("display", "half", "", ini), "\"open");
     EXPECT_EQ(getprofile("display", "nothing", "dflt", ini), "");
     EXPECT_EQ(getprofile("display", "blank", "dflt", ini), "");
+    // Unicode names match per code point.
+    writebytes(ini, "[Musik]\nTitel\xC3\xA4=1\n\xFF\xFE=raw\n");
+    EXPECT_EQ(getprofile("musik", "TITEL\xC3\xA4", "", ini), "1");
+    EXPECT_EQ(getprofile("musik", "\xFF\xFE", "", ini), "raw");
+    EXPECT_EQ(getprofile("musik", "\xFF", "dflt", ini), "dflt");
+    EXPECT_EQ(getprofile("musik", "titel", "dflt", ini), "dflt");
 }
 
 TEST_F(ProfileRead, MissingFileSectionOrKeyGivesTheDefaultAndTheFileIsReadAtEachCall) {
@@ -103,14 +109,6 @@ TEST_F(ProfileRead, ListsSectionsAndKeysOnceEachInFileOrderEndingWithTwoNuls) {
     std::string exact(12, '#');  // "alpha\0beta\0" and the closing NUL fit exactly
     EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", exact.data(), 12, ini.c_str()), 11u);
     EXPECT_EQ(exact, "alpha\0beta\0\0"s);
-}
-
-TEST_F(ProfileRead, UnicodeNamesMatchPerCodePoint) {
-    writebytes(ini, "[Musik]\nTitel\xC3\xA4=1\n\xFF\xFE=raw\n");
-    EXPECT_EQ(getprofile("musik", "TITEL\xC3\xA4", "", ini), "1");
-    EXPECT_EQ(getprofile("musik", "\xFF\xFE", "", ini), "raw");
-    EXPECT_EQ(getprofile("musik", "\xFF", "dflt", ini), "dflt");
-    EXPECT_EQ(getprofile("musik", "titel", "dflt", ini), "dflt");
 }
 
 }  // namespace
