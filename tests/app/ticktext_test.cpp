@@ -49,7 +49,7 @@ std::pair<std::vector<int>, std::vector<int>> timeline(int16_t savertime, int ti
     return seen;
 }
 
-TEST(Saver, TimelinesForSixtyOneZeroAndTheLargestSetting) {
+TEST(Saver, TimelinesForSixtyOneZeroAndTheLargestSettingWhereTheCountStops) {
     EXPECT_EQ(timeline(60, 80),
               std::make_pair(std::vector<int>{60}, std::vector<int>{62, 68, 74, 80}));
     EXPECT_EQ(timeline(1, 3), std::make_pair(std::vector<int>{1}, std::vector<int>{3}));
@@ -57,9 +57,8 @@ TEST(Saver, TimelinesForSixtyOneZeroAndTheLargestSetting) {
     // The counter stops at 32767, where this saver starts: it must still show and move its text.
     EXPECT_EQ(timeline(32767, 32780),
               std::make_pair(std::vector<int>{32767}, std::vector<int>{32769, 32775}));
-}
 
-TEST(Saver, IdleCountStopsAtItsMaximumAndTheTextKeepsMoving) {
+    // The idle count stops at its maximum and the text keeps moving.
     SaverCounters counters{32766, 0};
     int moves = 0;
     for (int tick = 0; tick < 12; ++tick) moves += advancesaver(counters, 60).movetext ? 1 : 0;

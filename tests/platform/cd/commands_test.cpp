@@ -136,7 +136,7 @@ TEST_F(Commands, CloseAllClosesEveryAliasAndAnImageHasATray) {
 
 class DataDisc : public CdTest {};
 
-TEST_F(DataDisc, DataTrackIsListedButSkippedWhenPlaying) {
+TEST_F(DataDisc, DataTrackIsListedButSkippedWhenPlayingAndOnlyDataMeansNothingToPlay) {
     opendisc({{3.0, 0, true}, {2.0, 440}});
     ASSERT_EQ(send("set cd time format tmsf").code, 0u);
     EXPECT_EQ(reply("status cd type track 1"), "other");
@@ -145,10 +145,8 @@ TEST_F(DataDisc, DataTrackIsListedButSkippedWhenPlaying) {
     EXPECT_EQ(reply("status cd mode"), "playing");
     EXPECT_EQ(reply("status cd position").substr(0, 3), "02:");
     ASSERT_EQ(send("stop cd wait").code, 0u);
-}
 
-TEST_F(DataDisc, OnlyDataMeansNothingToPlay) {
-    opendisc({{3.0, 0, true}});
+    opendisc({{3.0, 0, true}});  // data alone: nothing to play
     ASSERT_EQ(send("set cd time format tmsf").code, 0u);
     EXPECT_EQ(reply("status cd number of tracks"), "1");
     Result r = send("play cd from 1");
