@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "commands/keycodes.h"
 #include "remote/pairing.h"
 #include "remotefixture.h"
 
@@ -87,6 +88,14 @@ TEST(RemoteApi, EventStreamFollowsTheTelevision) {
     EXPECT_TRUE(box.rununtil([&] { return sawdown.load(); }));
     box.app->remote()->stop();  // ends the stream if the test failed
     reader.join();
+
+    // Taken out of the queue as it plays, the file is still the one the state names.
+    const std::string playing = box.state().playing;
+    ASSERT_FALSE(playing.empty());
+    box.app->browse().row = box.app->queue().playlistpos + 1;
+    box.app->keydown(kKeyRight);
+    ASSERT_EQ(box.app->queue().playlistcount, 2);
+    EXPECT_EQ(box.state().playing, playing);
 }
 
 TEST(RemoteApi, PairingShowsOnTheTelevisionForItsTime) {
