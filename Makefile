@@ -9,7 +9,7 @@ DEPS       := scripts/install-deps
 
 PREFIX     ?= /opt/tunedeck
 
-.PHONY: install package all deps deps-test deps-bench deps-coverage configure build test run run-cd bench sanitize tsan coverage fuzz soak clean format
+.PHONY: install package all deps deps-test deps-bench deps-coverage configure build test run run-cd bench sanitize tsan lint coverage fuzz soak clean format
 
 all: build
 
@@ -67,6 +67,10 @@ install: build
 
 package: build
 	cd $(BUILD) && cpack -G DEB
+
+# Naming rules (.clang-tidy) on everything the build compiles.
+lint: deps-test build
+	scripts/run-lint $(BUILD)
 
 fuzz: deps-test
 	scripts/run-fuzz
