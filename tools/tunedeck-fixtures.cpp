@@ -16,7 +16,7 @@
 namespace tunedeck::fixtures {
 namespace {
 
-constexpr const char* usagetext =
+constexpr const char* kUsageText =
     "usage: tunedeck-fixtures COMMAND ...\n"
     "  tone OUT [--format FORMAT] [--freq HZ] [--seconds S] [--rate HZ] [--channels N]\n"
     "           [--amplitude A]         (format defaults to OUT's extension)\n"
@@ -195,11 +195,11 @@ void segments(const Arguments& args) {
 using Command = void (*)(const Arguments&);
 
 Command commandnamed(const std::string& name) {
-    static const std::map<std::string, Command> commands = {
+    static const std::map<std::string, Command> kCommands = {
         {"tone", tone},       {"picture", picture}, {"random", random},   {"truncate", truncate},
         {"cdimage", cdimage}, {"demo", demo},       {"measure", measure}, {"findtones", segments}};
-    const auto it = commands.find(name);
-    if (it == commands.end()) throw UsageError("unknown command: " + name);
+    const auto it = kCommands.find(name);
+    if (it == kCommands.end()) throw UsageError("unknown command: " + name);
     return it->second;
 }
 
@@ -209,7 +209,7 @@ int run(int argc, char** argv) {
         commandnamed(argv[1])(parse(argc, argv));
         return 0;
     } catch (const UsageError& e) {
-        std::cerr << "tunedeck-fixtures: " << e.what() << "\n" << usagetext;
+        std::cerr << "tunedeck-fixtures: " << e.what() << "\n" << kUsageText;
         return 2;
     } catch (const std::exception& e) {
         std::cerr << "tunedeck-fixtures: " << e.what() << "\n";

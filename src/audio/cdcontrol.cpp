@@ -9,10 +9,10 @@ namespace tunedeck {
 namespace {
 
 // Large enough for every text the device gives.
-constexpr std::size_t errortextsize = 512;
+constexpr std::size_t kErrorTextSize = 512;
 
 std::string errormessage(MCIERROR code) {
-    std::array<char, errortextsize> text{};
+    std::array<char, kErrorTextSize> text{};
     if (!mciGetErrorStringA(code, text.data(), uint32_t(text.size()))) {
         std::snprintf(text.data(), text.size(), "Unknown CD device error %u.", code);
     }

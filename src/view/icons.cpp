@@ -107,14 +107,14 @@ Shape either(std::vector<Shape> parts) {
 
 // Two beamed eighth notes filling the box (x, y, size).
 Shape notes(double ox, double oy, double k) {
-    auto X = [=](double v) { return ox + v * k; };
-    auto Y = [=](double v) { return oy + v * k; };
+    auto px = [=](double v) { return ox + v * k; };
+    auto py = [=](double v) { return oy + v * k; };
     return either({
-        ellipse(X(0.27), Y(0.76), 0.15 * k, 0.11 * k, -0.35),
-        ellipse(X(0.73), Y(0.66), 0.15 * k, 0.11 * k, -0.35),
-        quad(X(0.35), Y(0.18), X(0.42), Y(0.18), X(0.42), Y(0.76), X(0.35), Y(0.76)),
-        quad(X(0.81), Y(0.08), X(0.88), Y(0.08), X(0.88), Y(0.66), X(0.81), Y(0.66)),
-        quad(X(0.35), Y(0.18), X(0.88), Y(0.08), X(0.88), Y(0.22), X(0.35), Y(0.32)),
+        ellipse(px(0.27), py(0.76), 0.15 * k, 0.11 * k, -0.35),
+        ellipse(px(0.73), py(0.66), 0.15 * k, 0.11 * k, -0.35),
+        quad(px(0.35), py(0.18), px(0.42), py(0.18), px(0.42), py(0.76), px(0.35), py(0.76)),
+        quad(px(0.81), py(0.08), px(0.88), py(0.08), px(0.88), py(0.66), px(0.81), py(0.66)),
+        quad(px(0.35), py(0.18), px(0.88), py(0.08), px(0.88), py(0.22), px(0.35), py(0.32)),
     });
 }
 

@@ -96,8 +96,8 @@ TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop)
 
     // A lead-in the client may bend while it syncs to the stream's start, three tones of a second
     // that must join without a gap, then a long one that S cuts.
-    const double kLeadIn = 330;
-    const double kHz[] = {440, 660, 880, 1100};
+    constexpr double kLeadIn = 330;
+    constexpr double kHz[] = {440, 660, 880, 1100};
     h.tone("track0.mp3", 1.0, kLeadIn);
     for (int i = 0; i < 4; ++i)
         h.tone("track" + std::to_string(i + 1) + ".mp3", i < 3 ? 1.0 : 30.0, kHz[i]);

@@ -25,8 +25,8 @@ std::string cmakecommand() {
 
 // Every `;key=value` line made live, and `key` set to `value` (live or commented).
 std::string uncommented(const std::string& settings) {
-    static const std::regex commentedkey(R"(^;([a-z0-9]+=))", std::regex::multiline);
-    return std::regex_replace(settings, commentedkey, "$1");
+    static const std::regex kCommentedKey(R"(^;([a-z0-9]+=))", std::regex::multiline);
+    return std::regex_replace(settings, kCommentedKey, "$1");
 }
 std::string withvalue(const std::string& settings, const std::string& key,
                       const std::string& value) {

@@ -31,9 +31,9 @@ TEST(StartupLayout, DesignedPositionsAt1024x768KeptInProportionOnLargerDisplays)
 }
 
 // The colour of background row y as the gradient steps it (single precision, like the drawing).
-uint32_t expectedrow(int y, int H) {
+uint32_t expectedrow(int y, int height) {
     float r = 7, g = 18, b = 143;
-    const double rows = H + 100 - 60;
+    const double rows = height + 100 - 60;
     const float sr = static_cast<float>(61 / rows * 15), sg = static_cast<float>(56 / rows * 15),
                 sb = static_cast<float>(4 / rows * 15);
     // Each strip is 3 rows high and the next starts one row lower: row y shows strip y.

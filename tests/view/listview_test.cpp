@@ -125,18 +125,18 @@ class CoverOnDisplay : public Cover, public ::testing::WithParamInterface<Displa
   protected:
     // Pictures larger than any display, written once for every display.
     static void SetUpTestSuite() {
-        albums_ = std::make_unique<TempDir>();
+        albums = std::make_unique<TempDir>();
         for (auto [w, h] : kLarge) {
             const auto folder = albumof(w);
             std::filesystem::create_directories(folder);
             fixtures::writepicture(folder / "folder.jpg", PictureFormat::Jpeg, w, h, {0, 220, 0});
         }
     }
-    static void TearDownTestSuite() { albums_.reset(); }
-    static std::filesystem::path albumof(int width) { return *albums_ / std::to_string(width); }
+    static void TearDownTestSuite() { albums.reset(); }
+    static std::filesystem::path albumof(int width) { return *albums / std::to_string(width); }
 
     static constexpr std::pair<int, int> kLarge[] = {{900, 600}, {2000, 1072}, {4608, 2592}};
-    static inline std::unique_ptr<TempDir> albums_;
+    static inline std::unique_ptr<TempDir> albums;
 };
 
 // A cover keeps its share of the layout on any display: its own size in pixels of a 1024x768
@@ -173,11 +173,11 @@ TEST_P(CoverOnDisplay, FitsIntoItsPlace) {
         b.fill(11);
         renderitems(b.view, albumof(w));
         const Element& c = b.form.imgCover;
-        const int32_t W = b.screen.width(), H = b.screen.height();
-        EXPECT_GE(c.left, W / 2) << w;
-        EXPECT_EQ(c.left + c.width, W - 700) << w;
+        const int32_t screenw = b.screen.width(), screenh = b.screen.height();
+        EXPECT_GE(c.left, screenw / 2) << w;
+        EXPECT_EQ(c.left + c.width, screenw - 700) << w;
         EXPECT_EQ(c.top, 2200) << w;
-        EXPECT_LE(c.top + c.height, H - 1200 - 200) << w;
+        EXPECT_LE(c.top + c.height, screenh - 1200 - 200) << w;
         EXPECT_NEAR(static_cast<double>(c.width) / c.height, static_cast<double>(w) / h, 0.01);
         SdlSurface frame = b.screen.capture();
         const Scale& px = b.screen.scale();
@@ -185,9 +185,10 @@ TEST_P(CoverOnDisplay, FitsIntoItsPlace) {
             return greenof(pixelat(frame.get(), px.px(x), px.px(y))) > 200;
         };
         EXPECT_TRUE(isgreen(c.left + c.width / 2, c.top + c.height / 2)) << w;
-        EXPECT_FALSE(isgreen(W / 2 - 100, 2300)) << w;        // the names' side of the list
-        EXPECT_FALSE(isgreen(W - 1000, H - 1200 - 60)) << w;  // just above the band's line
-        EXPECT_FALSE(isgreen(W - 1000, H - 600)) << w;        // the status band
+        EXPECT_FALSE(isgreen(screenw / 2 - 100, 2300)) << w;  // the names' side of the list
+        EXPECT_FALSE(isgreen(screenw - 1000, screenh - 1200 - 60))
+            << w;                                                   // just above the band's line
+        EXPECT_FALSE(isgreen(screenw - 1000, screenh - 600)) << w;  // the status band
     }
 }
 

@@ -49,21 +49,21 @@ bool playableformat(int rate, int channels) {
 
 Decoder::Decoder(const std::string& path) {
     checkreadable(path);
-    openInput(path);
-    openCodec();
+    openinput(path);
+    opencodec();
     frame_ = Frame(av_frame_alloc());
     packet_ = Packet(av_packet_alloc());
     if (!frame_ || !packet_) throw std::bad_alloc();
     const uint64_t exact = exact_length(path);
     trim_ = Trim(exact);
-    lengthBytes_ = exact > 0 ? exact : expectedLength();
+    lengthBytes_ = exact > 0 ? exact : expectedlength();
 }
 
 Decoder::~Decoder() {
     av_channel_layout_uninit(&resamplerLayout_);
 }
 
-void Decoder::openInput(const std::string& path) {
+void Decoder::openinput(const std::string& path) {
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw) throw std::bad_alloc();
     raw->interrupt_callback = watch_.callback();
@@ -84,7 +84,7 @@ void Decoder::openInput(const std::string& path) {
     if (watch_.expired()) badformat(path + ": opening took too long");
 }
 
-void Decoder::openCodec() {
+void Decoder::opencodec() {
     const AVCodec* codec = nullptr;
     streamIndex_ = av_find_best_stream(format_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (streamIndex_ < 0 || !codec) badformat("no decodable audio stream");
@@ -128,7 +128,7 @@ uint64_t Decoder::exact_length(const std::string& path) const {
     return static_cast<uint64_t>(av_rescale(*samples, kOutputRate, rate)) * kBytesPerFrame;
 }
 
-uint64_t Decoder::expectedLength() const {
+uint64_t Decoder::expectedlength() const {
     const AVStream* stream = format_->streams[streamIndex_];
     const AVRational output{1, kOutputRate};
     int64_t frames = 0;
@@ -154,7 +154,7 @@ bool Decoder::decode(std::vector<uint8_t>& out) {
             finished_ = true;
         }
     }
-    return flushResampler(out);
+    return flushresampler(out);
 }
 
 // Reads one packet into the decoder; at the end of the input (or a read failure, stall or
@@ -177,7 +177,7 @@ void Decoder::feed() {
     av_packet_unref(packet_.get());
 }
 
-void Decoder::configureResampler(const AVFrame& frame) {
+void Decoder::configureresampler(const AVFrame& frame) {
     AVChannelLayout layout{};
     if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels <= 0) {
         av_channel_layout_default(&layout, frame.ch_layout.nb_channels > 0
@@ -222,7 +222,7 @@ void Decoder::point_planes(const AVFrame& frame, int first) {
 
 void Decoder::convert(const AVFrame& frame, const Trim::Span& span, std::vector<uint8_t>& out) {
     if (span.count <= 0) return;
-    configureResampler(frame);
+    configureresampler(frame);
     const int room = swr_get_out_samples(resampler_.get(), span.count);
     if (room < 0) throw FfmpegError("resampling", room);
     point_planes(frame, span.first);
@@ -235,7 +235,7 @@ void Decoder::convert(const AVFrame& frame, const Trim::Span& span, std::vector<
     trim_.limit(out, old);
 }
 
-bool Decoder::flushResampler(std::vector<uint8_t>& out) {
+bool Decoder::flushresampler(std::vector<uint8_t>& out) {
     if (!resampler_) return !out.empty();
     const int room = swr_get_out_samples(resampler_.get(), 0);
     if (room > 0) {

@@ -47,19 +47,19 @@ class Decoder {
     bool decode(std::vector<uint8_t>& out);
     // Expected length in output bytes from the container: exact for WAV, LAME-tagged MP3, FLAC,
     // Ogg and MP4; estimated for the others.
-    uint64_t lengthBytes() const { return lengthBytes_; }
+    uint64_t lengthbytes() const { return lengthBytes_; }
     IoWatch& watch() { return watch_; }
 
   private:
-    void openInput(const std::string& path);
-    void openCodec();
-    uint64_t expectedLength() const;
+    void openinput(const std::string& path);
+    void opencodec();
+    uint64_t expectedlength() const;
     uint64_t exact_length(const std::string& path) const;
     void feed();
     void point_planes(const AVFrame& frame, int first);
     void convert(const AVFrame& frame, const Trim::Span& span, std::vector<uint8_t>& out);
-    void configureResampler(const AVFrame& frame);
-    bool flushResampler(std::vector<uint8_t>& out);
+    void configureresampler(const AVFrame& frame);
+    bool flushresampler(std::vector<uint8_t>& out);
 
     IoWatch watch_;  // outlives the format context that calls it
     FormatContext format_;

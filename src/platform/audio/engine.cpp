@@ -129,8 +129,8 @@ bool AudioEngine::ensureoutput() {
 }
 
 Uint32 AudioEngine::synceventtype() {
-    static const Uint32 type = SDL_RegisterEvents(1);
-    return type;
+    static const Uint32 kEventType = SDL_RegisterEvents(1);
+    return kEventType;
 }
 
 }  // namespace tunedeck

@@ -24,12 +24,12 @@ constexpr std::size_t kStartBytes = 2 * kDeviceFrames * kBytesPerFrame;
 constexpr auto kEndingPoll = std::chrono::milliseconds(2);
 }  // namespace
 
-Stream::Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferBytes,
+Stream::Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferbytes,
                std::function<void()> onending)
     : decoder_(std::move(decoder)),
-      ring_(bufferBytes),
+      ring_(bufferbytes),
       onending_(std::move(onending)),
-      expected_(decoder_->lengthBytes()) {
+      expected_(decoder_->lengthbytes()) {
     prefill();
     thread_ = std::thread([this] { run(); });
 }

@@ -24,7 +24,7 @@ class Stream {
     // reached the end and the output has begun playing the stream, so that what is left of it
     // is at most the ring's length (not when the stream is destroyed first). It must only post
     // a message.
-    Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferBytes,
+    Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferbytes,
            std::function<void()> onending);
     // Stops the decoder thread (interrupting a pending read) and waits for it.
     ~Stream();

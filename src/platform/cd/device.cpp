@@ -124,8 +124,8 @@ int64_t CdDevice::parseposition(const std::string& word, const Toc& toc) const {
         if (fields.size() > first + 3) throw CdError(Error::BadNumber);
         fields.resize(first + 3, 0);
         int64_t minutes = fields[first], seconds = fields[first + 1], frames = fields[first + 2];
-        if (seconds >= 60 || frames >= sectorspersecond) throw CdError(Error::PositionOutOfRange);
-        frame += ((minutes * 60 + seconds) * sectorspersecond + frames) * framespersector;
+        if (seconds >= 60 || frames >= kSectorsPerSecond) throw CdError(Error::PositionOutOfRange);
+        frame += ((minutes * 60 + seconds) * kSectorsPerSecond + frames) * kFramesPerSector;
     }
     if (frame < toc.discbegin() || frame > toc.discend()) throw CdError(Error::PositionOutOfRange);
     return frame;

@@ -39,9 +39,9 @@ std::string CdDevices::send(std::string_view command) {
         close(words);
         return {};
     }
-    static constexpr std::string_view verbs[] = {"status", "play", "pause", "resume",
-                                                 "stop",   "seek", "set"};
-    if (std::find(std::begin(verbs), std::end(verbs), verb) == std::end(verbs)) {
+    static constexpr std::string_view kVerbs[] = {"status", "play", "pause", "resume",
+                                                  "stop",   "seek", "set"};
+    if (std::find(std::begin(kVerbs), std::end(kVerbs), verb) == std::end(kVerbs)) {
         throw CdError(Error::UnknownCommand);
     }
     if (words.size() < 2) throw CdError(Error::MissingParameter);

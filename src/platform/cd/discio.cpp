@@ -41,7 +41,7 @@ class DeviceIo final : public DiscIo {
             return false;
         }
         for (uint32_t i = 0; i < count; ++i) {
-            if (!paranoia_->read(lsn + int32_t(i), kReadRetries, out + i * framespersector * 2)) {
+            if (!paranoia_->read(lsn + int32_t(i), kReadRetries, out + i * kFramesPerSector * 2)) {
                 return false;
             }
         }

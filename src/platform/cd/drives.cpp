@@ -55,8 +55,8 @@ bool CdioDrive::readaudio(int32_t lsn, uint32_t count, int16_t* out) {
 Toc NoDrive::toc() {
     Toc toc;
     // One data track of two seconds, like the smallest data disc.
-    toc.tracks.push_back({1, 0, int32_t(2 * sectorspersecond), false});
-    toc.leadout = int32_t(2 * sectorspersecond);
+    toc.tracks.push_back({1, 0, int32_t(2 * kSectorsPerSecond), false});
+    toc.leadout = int32_t(2 * kSectorsPerSecond);
     return toc;
 }
 

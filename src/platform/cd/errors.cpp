@@ -7,7 +7,7 @@ namespace tunedeck::cd {
 
 namespace {
 
-constexpr std::array<std::pair<Error, std::string_view>, 18> texts{{
+constexpr std::array<std::pair<Error, std::string_view>, 18> kTexts{{
     {Error::UnknownCommand, "The command is not recognised by the CD device."},
     {Error::UnknownDevice,
      "The device alias named in the command is not open. Open the device first."},
@@ -41,7 +41,7 @@ constexpr std::array<std::pair<Error, std::string_view>, 18> texts{{
 }  // namespace
 
 std::string_view errortext(uint32_t code) {
-    for (const auto& [c, text] : texts) {
+    for (const auto& [c, text] : kTexts) {
         if (uint32_t(c) == code) return text;
     }
     return {};

@@ -7,12 +7,12 @@
 namespace tunedeck::cd {
 
 namespace {
-constexpr size_t longestcommand = 1024;
-constexpr size_t longestnumber = 9;
+constexpr size_t kLongestCommand = 1024;
+constexpr size_t kLongestNumber = 9;
 }  // namespace
 
 std::vector<std::string> splitwords(std::string_view command) {
-    if (command.size() > longestcommand) throw CdError(Error::CommandTooLong);
+    if (command.size() > kLongestCommand) throw CdError(Error::CommandTooLong);
     std::vector<std::string> words;
     std::string word;
     for (char c : command) {
@@ -42,7 +42,7 @@ int64_t parsenumber(std::string_view word) {
         if (!std::isdigit(static_cast<unsigned char>(c))) throw CdError(Error::BadNumber);
     }
     while (word.size() > 1 && word.front() == '0') word.remove_prefix(1);
-    if (word.size() > longestnumber) throw CdError(Error::PositionOutOfRange);
+    if (word.size() > kLongestNumber) throw CdError(Error::PositionOutOfRange);
     for (char c : word) value = value * 10 + (c - '0');
     return value;
 }

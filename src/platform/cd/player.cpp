@@ -13,27 +13,27 @@ namespace tunedeck::cd {
 namespace {
 using namespace std::chrono_literals;
 
-constexpr uint32_t chunksectors = 8;  // about 0.1 s a read
-constexpr size_t chunksamples = chunksectors * framespersector * 2;
-constexpr size_t chunkbytes = chunksamples * sizeof(int16_t);
-constexpr size_t ringbytes = kBytesPerSecond / 2;  // half a second
-constexpr int deviceframes = 2048;                 // a period of SDL's device, ~46 ms
-static_assert(samplerate == kOutputRate, "a disc plays in the output's format as it is");
+constexpr uint32_t kChunkSectors = 8;  // about 0.1 s a read
+constexpr size_t kChunkSamples = kChunkSectors * kFramesPerSector * 2;
+constexpr size_t kChunkBytes = kChunkSamples * sizeof(int16_t);
+constexpr size_t kRingBytes = kBytesPerSecond / 2;  // half a second
+constexpr int kCdDeviceFrames = 2048;               // a period of SDL's device, ~46 ms
+static_assert(kSampleRate == kOutputRate, "a disc plays in the output's format as it is");
 
 // The reader sleeps while the output makes room or plays a stretch out; within these bounds,
 // as a paused output frees nothing and a tiny remainder would make it spin.
-constexpr auto minwait = 1ms;
-constexpr auto maxwait = 200ms;
+constexpr auto kMinWait = 1ms;
+constexpr auto kMaxWait = 200ms;
 
 std::chrono::microseconds play_time(size_t bytes) {
     const std::chrono::microseconds time(bytes * 1'000'000 / kBytesPerSecond);
-    return std::clamp<std::chrono::microseconds>(time, minwait, maxwait);
+    return std::clamp<std::chrono::microseconds>(time, kMinWait, kMaxWait);
 }
 
 }  // namespace
 
 Player::Player(Drive& drive, OutputTarget output)
-    : drive_(drive), target_(std::move(output)), ring_(ringbytes) {}
+    : drive_(drive), target_(std::move(output)), ring_(kRingBytes) {}
 
 Player::~Player() {
     {
@@ -48,7 +48,7 @@ Player::~Player() {
 void Player::startoutput() {
     if (!output_) {
         try {
-            output_ = open_output(target_, nullptr, deviceframes, *this);
+            output_ = open_output(target_, nullptr, kCdDeviceFrames, *this);
         } catch (const OutputSettingError&) {
             throw CdError(Error::OutputSetting);
         } catch (const std::exception&) {
@@ -135,13 +135,13 @@ bool Player::fill(uint8_t* out, size_t bytes) noexcept {
 }
 
 void Player::readerloop() noexcept {
-    std::vector<int16_t> buffer(chunksamples);
+    std::vector<int16_t> buffer(kChunkSamples);
     std::unique_lock lock(mutex_);
     while (!quit_) {
         if (!active_ || readerdone_) {
             wake_.wait(lock);
-        } else if (const size_t room = ring_.capacity() - ring_.size(); room < chunkbytes) {
-            wake_.wait_for(lock, play_time(chunkbytes - room));
+        } else if (const size_t room = ring_.capacity() - ring_.size(); room < kChunkBytes) {
+            wake_.wait_for(lock, play_time(kChunkBytes - room));
         } else if (readpos_ >= ranges_[rangeindex_].end) {
             if (!nextrange()) wake_.wait_for(lock, play_time(ring_.size()));
         } else if (!readchunk(lock, buffer)) {
@@ -172,18 +172,18 @@ bool Player::nextrange() {
 // Reads one chunk with the lock released; false on a read failure of the current play.
 bool Player::readchunk(std::unique_lock<std::mutex>& lock, std::vector<int16_t>& buffer) {
     const int64_t end = ranges_[rangeindex_].end;
-    const auto lsn = int32_t(readpos_ / framespersector);
-    const int64_t skip = readpos_ % framespersector;
+    const auto lsn = int32_t(readpos_ / kFramesPerSector);
+    const int64_t skip = readpos_ % kFramesPerSector;
     const auto count = uint32_t(std::min<int64_t>(
-        chunksectors,
-        (end - int64_t(lsn) * framespersector + framespersector - 1) / framespersector));
+        kChunkSectors,
+        (end - int64_t(lsn) * kFramesPerSector + kFramesPerSector - 1) / kFramesPerSector));
     const uint64_t generation = generation_;
     lock.unlock();
     bool ok = drive_.readaudio(lsn, count, buffer.data());
     lock.lock();
     if (generation != generation_) return true;  // stopped or moved meanwhile: discard
     if (!ok) return false;
-    int64_t frames = std::min(int64_t(count) * framespersector - skip, end - readpos_);
+    int64_t frames = std::min(int64_t(count) * kFramesPerSector - skip, end - readpos_);
     ring_.write(reinterpret_cast<const uint8_t*>(buffer.data() + skip * 2),
                 size_t(frames) * kBytesPerFrame);
     readpos_ += frames;

@@ -93,7 +93,7 @@ std::string CdDevice::statustrack(const std::string& item, const Words& args, co
     if (args.size() == 2) throw CdError(Error::MissingParameter);
     if (args.size() != 3) throw CdError(Error::BadKeyword);
     const TrackInfo& track = *toc.track(parsetrack(args[2], toc));
-    if (item == "length") return formatlength(int64_t(track.sectors) * framespersector);
+    if (item == "length") return formatlength(int64_t(track.sectors) * kFramesPerSector);
     if (item == "position") return formatposition(toc, toc.trackbegin(track.number));
     if (item == "type") return track.audio ? "audio" : "other";
     throw CdError(Error::BadKeyword);

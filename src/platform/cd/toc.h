@@ -9,9 +9,9 @@
 
 namespace tunedeck::cd {
 
-inline constexpr int64_t framespersector = 588;
-inline constexpr int64_t sectorspersecond = 75;
-inline constexpr int64_t samplerate = 44100;
+inline constexpr int64_t kFramesPerSector = 588;
+inline constexpr int64_t kSectorsPerSecond = 75;
+inline constexpr int64_t kSampleRate = 44100;
 
 struct TrackInfo {
     int number = 0;
@@ -34,7 +34,7 @@ struct Toc {
     const TrackInfo* track(int number) const;
     int64_t trackbegin(int number) const;  // frames; the track must exist
     int64_t discbegin() const;
-    int64_t discend() const { return int64_t(leadout) * framespersector; }
+    int64_t discend() const { return int64_t(leadout) * kFramesPerSector; }
     // The track that holds the frame (the last track at and after the disc's end).
     const TrackInfo* trackat(int64_t frame) const;
     // The contiguous audio stretches that begin at or after `from`, the first one cut at it.

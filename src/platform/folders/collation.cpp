@@ -134,8 +134,8 @@ class Collation {
 
 // Opened once and never changed afterwards: read-only shared state.
 const Collation& collation() {
-    static const Collation instance;
-    return instance;
+    static const Collation kCollation;
+    return kCollation;
 }
 
 }  // namespace

@@ -38,8 +38,8 @@ class CtypeLocale {
 
 // Created once and never changed afterwards: read-only shared state.
 const CtypeLocale& ctype() {
-    static const CtypeLocale locale;
-    return locale;
+    static const CtypeLocale kLocale;
+    return kLocale;
 }
 
 // Longest text windows1252toutf8 converts (its output size must fit ICU's lengths).

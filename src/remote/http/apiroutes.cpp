@@ -7,8 +7,8 @@
 #include <string>
 
 #include "remote/http/httpserver.h"
-#include "remote/keynames.h"
 #include "remote/http/remotepage.h"
+#include "remote/keynames.h"
 
 namespace tunedeck {
 namespace {
@@ -76,7 +76,7 @@ struct Routes {
         response.set_content(statejson(hub.latest().state), "application/json");
     }
 
-    void events_(const Request& request, Response& response) const {
+    void eventstream(const Request& request, Response& response) const {
         if (!admit(request, response)) return;
         const uint64_t stream = hub.openstream();
         StateHub* h = &hub;
@@ -148,7 +148,7 @@ void RemoteServer::addroutes() {
                                  {"Referrer-Policy", "no-referrer"}});
     server_.Get("/", [routes](const Request& q, Response& r) { routes.page(q, r); });
     server_.Get("/api/state", [routes](const Request& q, Response& r) { routes.state(q, r); });
-    server_.Get("/api/events", [routes](const Request& q, Response& r) { routes.events_(q, r); });
+    server_.Get("/api/events", [routes](const Request& q, Response& r) { routes.eventstream(q, r); });
     server_.Post("/api/key/([a-z]+)",
                  [routes](const Request& q, Response& r) { routes.key(q, r, q.matches[1]); });
     server_.Post("/api/pair", [routes](const Request& q, Response& r) { routes.pair(q, r); });

@@ -10,7 +10,7 @@ namespace {
 class Fuzz : public CdTest {};
 
 std::string randomcommand(std::mt19937& random) {
-    static const char* const words[] = {
+    static const char* const kWords[] = {
         "status",       "cd",        "mode",  "position",   "length", "track",  "play",
         "from",         "to",        "seek",  "set",        "time",   "format", "tmsf",
         "milliseconds", "door",      "open",  "closed",     "number", "of",     "tracks",
@@ -23,7 +23,7 @@ std::string randomcommand(std::mt19937& random) {
         if (random() % 8 == 0) {
             command += char(random() % 256);
         } else {
-            command += words[random() % std::size(words)];
+            command += kWords[random() % std::size(kWords)];
         }
         command += ' ';
     }
