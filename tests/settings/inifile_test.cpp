@@ -55,7 +55,9 @@ TEST_F(IniFile, WritingDropsNulsAndReportsFailure) {
     EXPECT_FALSE(ini.Success());
 }
 
-TEST_F(IniFile, DeleteAndEnumerate) {
+// Listing, deleting and replacing whole sections, on one file.
+TEST_F(IniFile, EnumerateDeleteAndReplaceSections) {
+    using namespace std::string_literals;
     writebytes(file, "[display]\nperpage=8\ncoverx=1\n[system]\npath=/m\n[DISPLAY]\ncovery=2\n");
     std::vector<std::string> names{"stale"};
     int32_t count = -1;
@@ -75,11 +77,7 @@ TEST_F(IniFile, DeleteAndEnumerate) {
     ini.EnumerateCurrentSection(names, count);
     EXPECT_TRUE(names.empty());
     EXPECT_EQ(count, 0);
-}
 
-TEST_F(IniFile, WritingINISectionReplacesItsKeys) {
-    using namespace std::string_literals;
-    writebytes(file, "[display]\nperpage=8\ncoverx=1\n[system]\npath=/m\n");
     ini.INISection("perpage=5\0color1r=9\0junk\0"s);
     EXPECT_TRUE(ini.Success());
     EXPECT_EQ(ini.INISection(), "perpage\0color1r\0"s);
@@ -107,8 +105,7 @@ struct FakeForm : FormGeometry {
     bool minimised() const override { return min; }
     bool maximised() const override { return max; }
     void move(int32_t nl, int32_t nt, int32_t nw, int32_t nh) override {
-        l = nl, t = nt, w = nw, h = nh;
-        ++moves;
+        l = nl, t = nt, w = nw, h = nh, ++moves;
     }
     void maximise() override { max = true; }
     int32_t screenwidth() const override { return 1024 * 15; }
@@ -160,24 +157,20 @@ TEST_F(IniFile, LoadedFormIsKeptInsideTheScreen) {
         return std::vector{form.l, form.t, form.w, form.h, form.moves};
     };
     const int32_t sw = 1024 * 15, sh = 768 * 15, m = 60;
-    // Too close to the left and top edges, and below the minimum size.
-    EXPECT_EQ(place("Left=10\nTop=-500\nWidth=100\nHeight=2000\n", 3000, 3000),
-              (std::vector<int32_t>{m, m, 3000, 3000, 1}));
-    // Past the right and bottom margins: moved back.
-    EXPECT_EQ(place("Left=14000\nTop=11000\nWidth=3000\nHeight=2000\n", 0, 0),
-              (std::vector<int32_t>{sw - m - 3000, sh - m - 2000, 3000, 2000, 1}));
-    // Larger than the screen: placed at the margin and cut to it.
-    EXPECT_EQ(place("Left=0\nTop=0\nWidth=99999\nHeight=99999\n", 0, 0),
-              (std::vector<int32_t>{m, m, sw - 2 * m, sh - 2 * m, 1}));
-    // Cut below the minimum: the window is left where it was.
+    // Near the left and top edges and below the minimum; past the right and bottom margins;
+    // larger than the screen; the ends of the 32-bit range; unreadable values (the window's own
+    // kept); cut below the minimum (left where it was).
+    const std::pair<std::string, std::vector<int32_t>> cases[] = {
+        {"Left=10\nTop=-500\nWidth=100\nHeight=2000\n", {m, m, 3000, 3000, 1}},
+        {"Left=14000\nTop=11000\nWidth=3000\nHeight=3000\n",
+         {sw - m - 3000, sh - m - 3000, 3000, 3000, 1}},
+        {"Left=0\nTop=0\nWidth=99999\nHeight=99999\n", {m, m, sw - 2 * m, sh - 2 * m, 1}},
+        {"Left=2147483647\nTop=-2147483648\nWidth=-2147483648\nHeight=2147483647\n",
+         {sw - m - 3000, m, 3000, sh - 2 * m, 1}},
+        {"Left=x\nTop=\nWidth=FAIL\n", {1500, 1500, 6000, 4500, 1}},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(place(text, 3000, 3000), expected) << text;
     EXPECT_EQ(place("Width=99999\n", 16000, 0), (std::vector<int32_t>{1500, 1500, 6000, 4500, 0}));
-    // Numbers at the ends of the 32-bit range do not overflow.
-    EXPECT_EQ(
-        place("Left=2147483647\nTop=-2147483648\nWidth=-2147483648\nHeight=2147483647\n", 0, 0),
-        (std::vector<int32_t>{sw - m, m, 0, sh - 2 * m, 1}));
-    // Unreadable values keep the window's own.
-    EXPECT_EQ(place("Left=x\nTop=\nWidth=FAIL\n", 0, 0),
-              (std::vector<int32_t>{1500, 1500, 6000, 4500, 1}));
 }
 
 }  // namespace
