@@ -1,6 +1,7 @@
 // The list page: rows, tags, icons, queue marks, "More Above"/"More Below", cover, highlight.
 #include <fstream>
 #include <memory>
+#include <numeric>
 #include <tuple>
 #include <vector>
 
@@ -100,14 +101,12 @@ TEST(RenderItems, IconsAreDistinctPictures) {
     for (int i = 0; i < 4; ++i) {
         ASSERT_NE(pics[i], nullptr);
         EXPECT_EQ(pics[i]->width(), 32);
+        const auto* a = static_cast<const uint32_t*>(pics[i]->surface()->pixels);
         for (int j = 0; j < i; ++j) {
-            SDL_Surface* a = pics[i]->surface();
-            SDL_Surface* c = pics[j]->surface();
-            int differing = 0;
-            for (int p = 0; p < 32 * 32; ++p)
-                differing +=
-                    static_cast<uint32_t*>(a->pixels)[p] != static_cast<uint32_t*>(c->pixels)[p];
-            EXPECT_GT(differing, 200) << i << " vs " << j;
+            const auto* c = static_cast<const uint32_t*>(pics[j]->surface()->pixels);
+            EXPECT_GT(
+                std::inner_product(a, a + 32 * 32, c, 0, std::plus<>(), std::not_equal_to<>()), 200)
+                << i << " vs " << j;
         }
     }
 }
@@ -199,15 +198,15 @@ INSTANTIATE_TEST_SUITE_P(Displays, CoverOnDisplay,
                                     std::to_string(info.param.height);
                          });
 
-TEST_F(Cover, HiddenWithoutTheSettingOrACover) {
-    fixtures::writepicture(dir / "cover.jpg", PictureFormat::Jpeg, 20, 20, {1, 1, 1});
+// Hidden by the setting, or without a folder or a picture; a configured width scales it.
+TEST_F(Cover, HiddenWithoutTheSettingOrACoverAndScaledToTheConfiguredWidth) {
+    fixtures::writepicture(dir / "cover.jpg", PictureFormat::Jpeg, 100, 80, {1, 1, 1});
     DisplaySettings off;
     off.rendercover = 0;
     ViewBench b(1024, 768, off);
     b.fill(3);
     renderitems(b.view, dir.path());
     EXPECT_FALSE(b.form.imgCover.visible);
-    // No folder; a music file without a picture.
     std::filesystem::create_directories(dir / "plain");
     fixtures::writetone(dir / "plain" / "a.mp3", fixtures::AudioFormat::Mp3, {440, 0.2});
     for (const char* folder : {"nowhere", "plain"}) {
@@ -216,19 +215,14 @@ TEST_F(Cover, HiddenWithoutTheSettingOrACover) {
         renderitems(c.view, dir / folder);
         EXPECT_FALSE(c.form.imgCover.visible) << folder;
     }
-}
-
-TEST_F(Cover, ConfiguredWidthScalesThePicture) {
-    fixtures::writepicture(dir / "cover.jpg", PictureFormat::Jpeg, 100, 80, {1, 1, 1});
-    DisplaySettings s;
-    s.coverx = 200;
-    ViewBench b(1024, 768, s);
-    b.fill(3);
-    renderitems(b.view, dir.path());
-    EXPECT_TRUE(b.form.imgCover.stretch);
-    EXPECT_EQ(b.form.imgCover.width, 3000);
-    EXPECT_EQ(b.form.imgCover.left, 15360 - 3700);
-    EXPECT_EQ(b.form.imgCover.height, 1200);  // the picture's own height at the first load
+    DisplaySettings wide;
+    wide.coverx = 200;
+    ViewBench w(1024, 768, wide);
+    w.fill(3);
+    renderitems(w.view, dir.path());
+    EXPECT_TRUE(w.form.imgCover.stretch);
+    EXPECT_EQ((std::vector{w.form.imgCover.width, w.form.imgCover.left, w.form.imgCover.height}),
+              (std::vector<int32_t>{3000, 15360 - 3700, 1200}));  // the picture's own height
 }
 
 TEST_F(Cover, ABrokenCoverKeepsThePreviousPicture) {
