@@ -1,9 +1,10 @@
-#include "audio/playback.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "audio/bassutil.h"
+#include "audio/mcireply.h"
+#include "audio/playback.h"
 #include "tests/platform/audio/harness.h"
 
 namespace tunedeck {
@@ -77,6 +78,49 @@ TEST_F(PlaybackTest, FiveHundredShortFilesBackToBack) {
     EXPECT_EQ(started, 500);
     EXPECT_EQ(queue_.playlistpos, 0);
     EXPECT_FALSE(active());
+}
+
+TEST(BassUtil, LShiftOverflowNamesItsSource) {
+    EXPECT_EQ(LShift(1, 30), 1 << 30);
+    EXPECT_EQ(LShift(-1, 31), INT32_MIN);
+    try {
+        LShift(1, 31);
+        FAIL() << "no overflow";
+    } catch (const OverflowError& e) {
+        EXPECT_EQ(e.source(), "LShift");
+    }
+    EXPECT_THROW(makelong(0, 32768), OverflowError);
+}
+
+TEST(BassUtil, ErrorTexts) {
+    EXPECT_EQ(basserrortext(0), "All is OK");
+    EXPECT_EQ(basserrortext(8), "BASS_Init Has Not Been Successfully Called");
+    EXPECT_EQ(basserrortext(38), "The channel is a 'decoding channel'");
+    EXPECT_EQ(basserrortext(-1), "Some Other Mystery Error");
+    for (int code : {28, 30, 36, 39, 100, -2}) EXPECT_EQ(basserrortext(code), "") << code;
+}
+
+TEST(CdReply, NumbersAndPositionsFromTheFirstCharactersAndUnreadableReplies) {
+    EXPECT_EQ(replynumber("12", 2), 12);
+    EXPECT_EQ(replynumber(std::string_view("9\0"
+                                           "7",
+                                           3),
+                          2),
+              9);
+    EXPECT_EQ(replynumber("", 2), std::nullopt);
+    EXPECT_EQ(replynumber("tr", 2), std::nullopt);
+    EXPECT_EQ(replyint32("-4000"), -4000);
+    EXPECT_EQ(replyint32("99999999999"), std::nullopt);
+    EXPECT_EQ(replyprefix(std::string_view("paused\0g", 8), 7), "paused");
+    const auto position = parsecdposition("03:01:15:40");
+    ASSERT_TRUE(position.has_value());
+    EXPECT_EQ(position->track, 3);
+    EXPECT_EQ(position->minutes, 1);
+    EXPECT_EQ(position->seconds, 15);
+    EXPECT_FALSE(parsecdposition("").has_value());
+    EXPECT_FALSE(parsecdposition("xx:01:15:40").has_value());
+    EXPECT_EQ(parsecdlength("02:05"), 125);
+    EXPECT_EQ(parsecdlength("02"), std::nullopt);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The drawn message box: its lines fit the screen, and it waits for an OK-like key without
-// taking the program's other events. (Its page on a real display: tests/e2e.)
+// taking the program's other events (its page on a real display: tests/e2e). The window mode on
+// SDL's dummy video driver, key codes and the once-a-second tick.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +11,9 @@
 
 #include "platform/screen/drawnmessagebox.h"
 #include "platform/screen/errorpage.h"
+#include "platform/screen/keys.h"
 #include "platform/screen/screen.h"
+#include "platform/screen/tick.h"
 
 namespace tunedeck {
 namespace {
@@ -102,6 +105,50 @@ TEST(DrawnMessageBox, FallsBackWhereNoWindowOpensOrNobodyCouldSeeIt) {
         EXPECT_EQ(fell.shown, (std::vector<std::string>{"CD|No CD drive was found."})) << driver;
     }
     setenv("SDL_VIDEODRIVER", "dummy", 1);
+}
+
+TEST(Keys, MediaKeysActAsTheirCommandLetters) {
+    EXPECT_EQ(virtualkey(SDLK_AUDIOPLAY), 'L');
+    EXPECT_EQ(virtualkey(SDLK_AUDIOSTOP), 'S');
+    EXPECT_EQ(virtualkey(SDLK_AUDIONEXT), 'N');
+    EXPECT_EQ(virtualkey(SDLK_AUDIOPREV), 'P');
+    EXPECT_EQ(virtualkey(SDLK_KP_ENTER), virtualkey(SDLK_RETURN));  // OK on some receivers
+    EXPECT_EQ(virtualkey(SDLK_LSHIFT), 0);
+    EXPECT_EQ(virtualkey(SDLK_VOLUMEUP), 0);
+}
+
+TEST(TickDeadline, TicksOncePerIntervalWithoutBursts) {
+    TickDeadline tick(5000);
+    EXPECT_EQ(tick.timeout(5000), 1000);
+    EXPECT_FALSE(tick.due(5999));
+    EXPECT_EQ(tick.timeout(5999), 1);
+    EXPECT_TRUE(tick.due(6000));
+    EXPECT_FALSE(tick.due(6000));
+    EXPECT_EQ(tick.timeout(6000), 1000);
+    EXPECT_TRUE(tick.due(7003));  // a little late: the next one stays on the 1 s grid
+    EXPECT_EQ(tick.timeout(7003), 997);
+    // A loop that was stuck for 10 s runs one tick, then waits a full interval.
+    EXPECT_TRUE(tick.due(18000));
+    EXPECT_FALSE(tick.due(18500));
+    EXPECT_EQ(tick.timeout(18000), 1000);
+}
+
+TEST(Window, CoversTheDisplayAndStaysHiddenUntilShown) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    Screen screen = Screen::window();
+    SDL_DisplayMode mode{};
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &mode), 0);
+    EXPECT_EQ(screen.widthpx(), mode.w);
+    EXPECT_EQ(screen.heightpx(), mode.h);
+    Uint32 flags = SDL_GetWindowFlags(screen.sdlwindow());
+    EXPECT_TRUE(flags & SDL_WINDOW_HIDDEN);
+    EXPECT_TRUE(flags & SDL_WINDOW_BORDERLESS);
+    EXPECT_NE(screen.windowid(), 0u);
+    EXPECT_EQ(SDL_EventState(SDL_MOUSEBUTTONDOWN, SDL_QUERY), SDL_IGNORE);
+    screen.show();
+    EXPECT_FALSE(SDL_GetWindowFlags(screen.sdlwindow()) & SDL_WINDOW_HIDDEN);
+    EXPECT_TRUE(screen.render());
+    EXPECT_FALSE(screen.render());
 }
 
 }  // namespace
