@@ -14,22 +14,6 @@
 namespace tunedeck::testing {
 namespace {
 
-TEST(Startup, DataDiscQueuesEveryMp3DepthFirstAndPlays) {
-    Harness h;
-    h.tone("b.mp3");
-    h.tone("a/inner.mp3");
-    h.tone("c.wav");  // listed, never queued by the scan
-    h.writesettings("none");
-    Application& app = h.start();
-    ASSERT_TRUE(h.loaded) << app.endreason();
-    EXPECT_EQ(app.mode().mediamode, Mode::File);
-    ASSERT_EQ(app.queue().playlistcount, 2);
-    EXPECT_EQ(app.queue().playlist[0].path, (h.root() / "a/inner.mp3").string());
-    EXPECT_EQ(app.form().lblTitle.caption, "Tunedeck Home");
-    EXPECT_EQ(app.browse().itemcount(), 3);
-    EXPECT_TRUE(h.boxes.shown.empty());
-}
-
 TEST(Startup, LetterIndexEndsAsAListWithTheHighlightOnIt) {
     Harness h;
     h.tone("Rock/x.mp3");
@@ -72,32 +56,35 @@ TEST(Startup, NewerFormatsAreListedQueuedAndPlayed) {
     }
 }
 
-// The scan queues the formats of scanformats; a library whose music it leaves out starts in the
-// list with nothing playing, so that the music can still be chosen.
+// The scan queues the formats of scanformats (MP3 by default), depth first; a library whose
+// music it leaves out starts in the list with nothing playing, so that the music can still be
+// chosen.
 TEST(Startup, ScanformatsChoosesWhatIsQueuedAndMusicLeftOutStillStarts) {
     struct Case {
         std::vector<std::string> files;
         std::string system;
-        std::string queued;  // the one file queued, "" for none
+        std::vector<std::string> queued;
     };
-    const Case cases[] = {{{"x.wav", "y.wma"}, "", ""},
-                          {{"x.flac"}, "scanformats=mp3", ""},
-                          {{"x.wav", "y.mp3"}, "scanformats=WAV", "x.wav"}};
+    const Case cases[] = {{{"b.mp3", "a/inner.mp3", "c.wav"}, "", {"a/inner.mp3", "b.mp3"}},
+                          {{"x.wav", "y.wma"}, "", {}},
+                          {{"x.flac"}, "scanformats=mp3", {}},
+                          {{"x.wav", "y.mp3"}, "scanformats=WAV", {"x.wav"}}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.system);
+        SCOPED_TRACE(c.files[0] + " " + c.system);
         Harness h;
         for (const std::string& file : c.files) h.tone(file);
         h.writesettings("none", "showletters=0", c.system);
         Application& app = h.start();
         ASSERT_TRUE(h.loaded) << app.endreason();
+        EXPECT_EQ(app.mode().mediamode, Mode::File);
         EXPECT_EQ(app.browse().itemcount(), static_cast<int>(c.files.size()));
         EXPECT_EQ(app.form().lblTitle.caption, "Tunedeck Home");
+        EXPECT_TRUE(h.boxes.shown.empty());
+        ASSERT_EQ(app.queue().playlistcount, static_cast<int>(c.queued.size()));
+        for (std::size_t i = 0; i < c.queued.size(); ++i)
+            EXPECT_EQ(app.queue().playlist[i].path, (h.root() / c.queued[i]).string());
         if (c.queued.empty()) {
-            EXPECT_EQ(app.queue().playlistcount, 0);
             EXPECT_EQ(h.active(), 0u);
-        } else {
-            ASSERT_EQ(app.queue().playlistcount, 1);
-            EXPECT_EQ(app.queue().playlist[0].path, (h.root() / c.queued).string());
         }
     }
 }
