@@ -164,8 +164,6 @@ TEST_F(Scan, StopsOnceTheQueueIsFull) {
     EXPECT_EQ(folders.Dirs().path(), root());
 }
 
-using fixtures::TempDir;
-using testing::touch;
 using testing::writefile;
 
 std::vector<std::string> paths(const PlayQueue& queue) {

@@ -119,8 +119,6 @@ TEST(FileMode, EnterOpensALetterAndThenAFolder) {
     EXPECT_TRUE(box.running());
 }
 
-using namespace std::chrono_literals;
-
 // The disc plays from track 1 and the remote's N key moves on to track 2.
 TEST(CdMode, DiscPlaysFromTrackOneAndNextMovesToTrackTwo) {
     fixtures::TempDir dir;
@@ -164,8 +162,6 @@ TEST(CdMode, ErrorOfAKeyIsShownAndOkGivesTheKeysBackToTheList) {
     box.key("x");
     EXPECT_EQ(box.wait(10s), std::optional<int>(0)) << "the exit key went nowhere";
 }
-
-using namespace std::chrono_literals;
 
 TEST(Exits, NoMusicUnderTheRootEndsWithItsMessage) {
     fixtures::TempDir dir;

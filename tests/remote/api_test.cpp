@@ -128,8 +128,6 @@ TEST(RemoteApi, PairingShowsOnTheTelevisionForItsTime) {
     EXPECT_FALSE(view.lblPairCode.visible);
 }
 
-using namespace std::chrono_literals;
-
 std::string playerctl(const RemoteJukebox& box, const std::string& command) {
     const fs::path out = box.dir / "playerctl.txt";
     e2e::Child child({"playerctl", "-p", "tunedeck", command}, {}, out, "/dev/null");

@@ -203,7 +203,6 @@ TEST(RemoteSecurity, TakenPortAndMissingSessionBusLeaveTheJukeboxPlaying) {
     EXPECT_TRUE(second.rununtil([&] { return second.state().state == "playing"; }));
 }
 
-using namespace std::chrono_literals;
 using Outcome = Pairing::Outcome;
 
 struct PairingTest : ::testing::Test {

@@ -152,7 +152,6 @@ TEST(ApplicationFolder, IsTheFolderOfTheRunningProgram) {
 }
 
 using testing::readbytes;
-using testing::writebytes;
 
 class IniFile : public ::testing::Test {
   protected:

@@ -183,8 +183,6 @@ TEST(EnginePlayback, DamagedFilesEndEarlyOrFailWithoutHanging) {
     }
 }
 
-using namespace std::chrono_literals;
-using namespace tunedeck::testing;
 using Clock = std::chrono::steady_clock;
 
 double seconds(QWORD bytes) {
