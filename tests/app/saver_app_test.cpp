@@ -88,16 +88,6 @@ TEST(TickText, TimesRoundHalfToEvenKeepTwoDigitsAndNeverWrap) {
     EXPECT_EQ(wholeseconds(-3.0), 0);
 }
 
-TEST(TickText, QueueLineNamesTheNextEntryOrTheEnd) {
-    PlayQueue queue;
-    for (const char* name : {"One", "Two", "Three"}) queue.append(name, name);
-    EXPECT_EQ(queueline(queue), "Playlist Item 1 of 3 (Next: Two)");
-    queue.playlistpos = 2;
-    EXPECT_EQ(queueline(queue),
-              "Playlist Item 3 of 3 (Next: Nothing. Playlist Completed. Playback will Stop.)");
-    EXPECT_EQ(queueline(PlayQueue{}), "");
-}
-
 TEST(TickText, CdPositionAndClock) {
     EXPECT_EQ(cdelapsed(CdPosition{3, 1, 15}), "01:15");
     std::setlocale(LC_TIME, "C");

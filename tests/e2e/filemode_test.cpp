@@ -17,9 +17,41 @@ using fixtures::TempDir;
 constexpr auto kStart = 30s;  // a loaded machine may take long to start a program under Xvfb
 constexpr auto kSound = 20s;
 
-void writemp3(const fs::path& file, double frequency, double seconds) {
+void writemp3(const fs::path& file, double frequency = 440, double seconds = 1) {
     fs::create_directories(file.parent_path());
     fixtures::writetone(file, fixtures::AudioFormat::Mp3, {frequency, seconds});
+}
+
+// The jukebox with dir/music as its root, started under an X server of its own.
+class Run : public ::testing::Test {
+  protected:
+    Jukebox& launch(const std::string& device = "none", const std::string& lines = {},
+                    const std::map<std::string, std::string>& env = {}, int width = 1024,
+                    int height = 768) {
+        fs::create_directories(dir / "music");
+        x.emplace(width, height);
+        box.emplace(*x, dir / "app", settingstext(dir / "music", device, lines));
+        box->start(env);
+        return *box;
+    }
+    TempDir dir;
+    std::optional<XServer> x;
+    std::optional<Jukebox> box;  // ended before its X server
+};
+using FileMode = Run;
+using CdMode = Run;
+using Exits = Run;
+
+// The tone of `from` plays, N cuts it short and the tone of `to` follows.
+void expectnextcuts(Jukebox& box, double from, double to) {
+    ASSERT_TRUE(waituntil([&] { return findtone(box.tones(), from, 0.5) >= 0; }, kSound))
+        << box.stderrtext();
+    box.key("n");
+    ASSERT_TRUE(waituntil([&] { return findtone(box.tones(), to, 0.5) >= 0; }, kSound));
+    const auto tones = box.tones();
+    const int first = findtone(tones, from, 0.5);
+    EXPECT_LT(first, findtone(tones, to, 0.5));
+    EXPECT_LT(tones[static_cast<std::size_t>(first)].seconds, 5.5) << "N did not cut the tone";
 }
 
 bool titleshown(const Screenshot& shot) {
@@ -40,15 +72,14 @@ double listchange(const Screenshot& a, const Screenshot& b) {
     return a.difference(b, 0, 95, 1024, 585);
 }
 
-TEST(FileMode, FirstScreenShowsTheGradientOfTheSettingsAndTheTitle) {
-    TempDir dir;
-    writemp3(dir / "music/song.mp3", 440, 2);
-    XServer x(1024, 768);
-    Jukebox box(x, dir / "app",
-                settingstext(dir / "music", "none",
-                             "color1r=200\ncolor1g=40\ncolor1b=20\n"
-                             "color2r=20\ncolor2g=60\ncolor2b=180\n"));
-    box.start();
+// Subfolders are walked before the files beside them: B, then C, then the root's own file.
+TEST_F(FileMode, FirstScreenShowsTheSettingsGradientAndTheScanOrderPlaysUntilExit) {
+    writemp3(dir / "music/a.mp3", 440, 6);
+    writemp3(dir / "music/B/b.mp3", 660, 6);
+    writemp3(dir / "music/C/c.mp3", 880, 6);
+    Jukebox& box = launch("none",
+                          "color1r=200\ncolor1g=40\ncolor1b=20\n"
+                          "color2r=20\ncolor2g=60\ncolor2b=180\n");
     ASSERT_TRUE(box.waitforwindow(kStart)) << box.stderrtext();
     Screenshot shot = box.screenshotwhen("first", titleshown, kStart);
 
@@ -64,42 +95,19 @@ TEST(FileMode, FirstScreenShowsTheGradientOfTheSettingsAndTheTitle) {
     Pixel mid = shot.at(1018, 60);
     EXPECT_LT(mid.r, 200);
     EXPECT_GT(mid.b, 20);
-}
 
-TEST(FileMode, PlaysTheScanOrderAndNextMovesOnAndExitEndsAtOnce) {
-    TempDir dir;
-    // Subfolders are walked before the files beside them: B, then C, then the root's own file.
-    writemp3(dir / "music/a.mp3", 440, 6);
-    writemp3(dir / "music/B/b.mp3", 660, 6);
-    writemp3(dir / "music/C/c.mp3", 880, 6);
-    XServer x(1024, 768);
-    Jukebox box(x, dir / "app", settingstext(dir / "music", "none"));
-    box.start();
-    ASSERT_TRUE(box.waitforwindow(kStart)) << box.stderrtext();
-
-    ASSERT_TRUE(waituntil([&] { return findtone(box.tones(), 660, 0.5) >= 0; }, kSound));
-    box.key("n");
-    ASSERT_TRUE(waituntil([&] { return findtone(box.tones(), 880, 0.5) >= 0; }, kSound));
-
-    const auto tones = box.tones();
-    const int first = findtone(tones, 660, 0.5);
-    EXPECT_LT(first, findtone(tones, 880, 0.5));
-    EXPECT_LT(tones[static_cast<std::size_t>(first)].seconds, 5.5) << "N did not cut the tone";
-    EXPECT_EQ(findtone(tones, 440, 0.05), -1) << "the root's own file played too early";
-
+    expectnextcuts(box, 660, 880);
+    EXPECT_EQ(findtone(box.tones(), 440, 0.05), -1) << "the root's own file played too early";
     box.key("x");
     EXPECT_EQ(box.wait(1s), std::optional<int>(0));
     EXPECT_EQ(box.messages(), "");
 }
 
-TEST(FileMode, EnterOpensALetterAndThenAFolder) {
-    TempDir dir;
-    writemp3(dir / "music/Alpha/Inner/one.mp3", 440, 1);
-    writemp3(dir / "music/Bravo/two.mp3", 660, 1);
-    writemp3(dir / "music/Charlie/three.mp3", 880, 1);
-    XServer x(1024, 768);
-    Jukebox box(x, dir / "app", settingstext(dir / "music", "none", "showletters=1\n"));
-    box.start();
+TEST_F(FileMode, EnterOpensALetterAndThenAFolder) {
+    writemp3(dir / "music/Alpha/Inner/one.mp3");
+    writemp3(dir / "music/Bravo/two.mp3");
+    writemp3(dir / "music/Charlie/three.mp3");
+    Jukebox& box = launch("none", "showletters=1\n");
     ASSERT_TRUE(box.waitforwindow(kStart)) << box.stderrtext();
     Screenshot letters = box.screenshotwhen("letters", titleshown, kStart);
     // Without a key the list stays as it is, so a change below comes from the key.
@@ -119,40 +127,16 @@ TEST(FileMode, EnterOpensALetterAndThenAFolder) {
     EXPECT_TRUE(box.running());
 }
 
-// The disc plays from track 1 and the remote's N key moves on to track 2.
-TEST(CdMode, DiscPlaysFromTrackOneAndNextMovesToTrackTwo) {
-    fixtures::TempDir dir;
-    fs::create_directories(dir / "music");
-    fixtures::writecdimage(dir / "disc.cue", {{6.0, 440.0}, {6.0, 660.0}, {6.0, 880.0}});
-    XServer x(1024, 768);
-    Jukebox box(x, dir / "app", settingstext(dir / "music", (dir / "disc.cue").string()));
-    box.start();
-    ASSERT_TRUE(box.waitforwindow(30s)) << box.stderrtext();
+// The disc plays from track 1 and the remote's N key moves on to track 2. The CD layer's own
+// error boxes come up during keys, over the list: the remote's OK closes them and the keys reach
+// the list again.
+TEST_F(CdMode, DiscPlaysFromTrackOneNextMovesOnAndOkClosesTheErrorOfAKey) {
+    fixtures::writecdimage(dir / "disc.cue", {{6.0, 440.0}, {6.0, 660.0}, {4.0, 0.0, true}});
+    Jukebox& box = launch((dir / "disc.cue").string(), "showletters=0\n");
+    ASSERT_TRUE(box.waitforwindow(kStart)) << box.stderrtext();
+    expectnextcuts(box, 440, 660);
 
-    ASSERT_TRUE(waituntil([&] { return findtone(box.tones(), 440, 0.5) >= 0; }, 20s))
-        << box.stderrtext();
-    box.key("n");
-    ASSERT_TRUE(waituntil([&] { return findtone(box.tones(), 660, 0.5) >= 0; }, 20s));
-    const auto tones = box.tones();
-    const int first = findtone(tones, 440, 0.5);
-    EXPECT_LT(first, findtone(tones, 660, 0.5));
-    EXPECT_LT(tones[static_cast<std::size_t>(first)].seconds, 5.5) << "N did not cut track 1";
-    box.key("x");
-    EXPECT_EQ(box.wait(1s), std::optional<int>(0));
-}
-
-// The CD layer's own error boxes come up during keys, over the list: the remote's OK closes
-// them and the keys reach the list again.
-TEST(CdMode, ErrorOfAKeyIsShownAndOkGivesTheKeysBackToTheList) {
-    fixtures::TempDir dir;
-    fs::create_directories(dir / "music");
-    fixtures::writecdimage(dir / "disc.cue", {{20.0, 440.0}, {4.0, 0.0, true}});
-    XServer x(1024, 768);
-    Jukebox box(x, dir / "app",
-                settingstext(dir / "music", (dir / "disc.cue").string(), "showletters=0\n"));
-    box.start();
-    ASSERT_TRUE(box.waitforwindow(30s)) << box.stderrtext();
-
+    box.key("Down");
     box.key("Down");
     box.key("Return");  // the data track does not play
     ASSERT_TRUE(errorpageshown(box.screenshotwhen("error", errorpageshown, 20s)));
@@ -163,29 +147,22 @@ TEST(CdMode, ErrorOfAKeyIsShownAndOkGivesTheKeysBackToTheList) {
     EXPECT_EQ(box.wait(10s), std::optional<int>(0)) << "the exit key went nowhere";
 }
 
-TEST(Exits, NoMusicUnderTheRootEndsWithItsMessage) {
-    fixtures::TempDir dir;
+TEST_F(Exits, NoMusicUnderTheRootEndsWithItsMessage) {
     // A playlist and other files alone are no music to start with.
     fs::create_directories(dir / "music/Sub");
     std::ofstream(dir / "music/Sub/list.m3u") << "gone.mp3\n";
     std::ofstream(dir / "music/Sub/notes.txt") << "no music here\n";
-    XServer x(1024, 768);
-    Jukebox box(x, dir / "app", settingstext(dir / "music", "none"));
-    box.start();
+    Jukebox& box = launch();
     EXPECT_EQ(box.wait(30s), std::optional<int>(1));
     EXPECT_EQ(box.messages(), "tunedeck: no music under " + (dir / "music").string() + "\n");
 }
 
-class ErrorScreen : public ::testing::TestWithParam<std::pair<int, int>> {};
+class ErrorScreen : public Run, public ::testing::WithParamInterface<std::pair<int, int>> {};
 
 TEST_P(ErrorScreen, MissingDiscImageIsShownWhollyAndReturnDismissesIt) {
     const auto [width, height] = GetParam();
-    fixtures::TempDir dir;
-    fs::create_directories(dir / "music");
-    fixtures::writetone(dir / "music/song.mp3", fixtures::AudioFormat::Mp3, {});
-    XServer x(width, height);
-    Jukebox box(x, dir / "app", settingstext(dir / "music", (dir / "missing.cue").string()));
-    box.start();
+    writemp3(dir / "music/song.mp3");
+    Jukebox& box = launch((dir / "missing.cue").string(), {}, {}, width, height);
 
     const Screenshot shot = box.screenshotwhen("error", errorpageshown, 30s);
     ASSERT_TRUE(errorpageshown(shot)) << box.stderrtext();
@@ -203,14 +180,9 @@ TEST_P(ErrorScreen, MissingDiscImageIsShownWhollyAndReturnDismissesIt) {
 INSTANTIATE_TEST_SUITE_P(Displays, ErrorScreen,
                          ::testing::Values(std::make_pair(1024, 768), std::make_pair(1920, 1080)));
 
-TEST(Exits, SoundOutputThatCannotOpenIsShownBeforeTheScreenAndEnds) {
-    fixtures::TempDir dir;
-    fs::create_directories(dir / "music");
-    fixtures::writetone(dir / "music/song.mp3", fixtures::AudioFormat::Mp3, {});
-    XServer x(1024, 768);
-    Jukebox box(x, dir / "app", settingstext(dir / "music", "none"));
-    box.start({{"SDL_AUDIODRIVER", "no-such-driver"}});
-
+TEST_F(Exits, SoundOutputThatCannotOpenIsShownBeforeTheScreenAndEnds) {
+    writemp3(dir / "music/song.mp3");
+    Jukebox& box = launch("none", {}, {{"SDL_AUDIODRIVER", "no-such-driver"}});
     ASSERT_TRUE(errorpageshown(box.screenshotwhen("error", errorpageshown, 30s)))
         << box.stderrtext();
     box.key("KP_Enter");  // the remote's OK on some receivers

@@ -465,21 +465,6 @@ TEST(Truncation, AFileCutShortWhilePlayingEndsEarlyAndTheQueueGoesOn) {
     for (const fx::ToneSegment& t : j.heard()) EXPECT_LT(t.seconds, 5.0) << t.frequency;
 }
 
-TEST(AudioDevice, ADriverThatCannotOpenShowsTheErrorBoxAndEndsWithStatus1) {
-    Harness j;
-    j.tone("a.mp3");
-    j.writesettings("none");
-    {
-        testing::ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
-        j.start();
-    }
-    EXPECT_FALSE(j.loaded);
-    EXPECT_EQ(j.app->exitstatus(), 1);
-    ASSERT_EQ(j.boxes.shown.size(), 1U);
-    EXPECT_EQ(j.boxes.shown[0][0], "Error");
-    EXPECT_NE(j.boxes.shown[0][1].find("Error Code : "), std::string::npos);
-}
-
 // Every write to /dev/full fails, so SDL drops the device as if it had been unplugged.
 TEST(AudioDevice, ADeviceLostDuringPlaybackStopsWithoutAdvancingAndPlayReopensIt) {
     Harness j;
