@@ -60,11 +60,8 @@ bool titleshown(const Screenshot& shot) {
 
 // Share of the rectangle's pixels that are the colour (r, g, b).
 double colourshare(const Screenshot& shot, int x, int y, int w, int h, int r, int g, int b) {
-    int hits = 0;
-    for (int yy = y; yy < y + h; ++yy)
-        for (int xx = x; xx < x + w; ++xx)
-            if (near(shot.at(xx, yy), r, g, b, 2)) ++hits;
-    return static_cast<double>(hits) / (w * h);
+    return shot.share(x, y, w, h,
+                      [&](int xx, int yy) { return near(shot.at(xx, yy), r, g, b, 2); });
 }
 
 // Where the list page is drawn: between the two lines, left of the right margin.

@@ -56,25 +56,27 @@ Pixel Screenshot::at(int x, int y) const {
     return {rgb_[i], rgb_[i + 1], rgb_[i + 2]};
 }
 
-double Screenshot::whiteshare(int x, int y, int w, int h) const {
-    int white = 0;
+double Screenshot::share(int x, int y, int w, int h,
+                         const std::function<bool(int x, int y)>& counts) const {
+    int hits = 0;
     for (int yy = y; yy < y + h; ++yy)
-        for (int xx = x; xx < x + w; ++xx) {
-            const Pixel p = at(xx, yy);
-            if (p.r > 200 && p.g > 200 && p.b > 200) ++white;
-        }
-    return static_cast<double>(white) / (w * h);
+        for (int xx = x; xx < x + w; ++xx) hits += counts(xx, yy) ? 1 : 0;
+    return static_cast<double>(hits) / (w * h);
+}
+
+double Screenshot::whiteshare(int x, int y, int w, int h) const {
+    return share(x, y, w, h, [&](int xx, int yy) {
+        const Pixel p = at(xx, yy);
+        return p.r > 200 && p.g > 200 && p.b > 200;
+    });
 }
 
 double Screenshot::difference(const Screenshot& other, int x, int y, int w, int h) const {
     if (other.width_ != width_ || other.height_ != height_) return 1.0;
-    int differ = 0;
-    for (int yy = y; yy < y + h; ++yy)
-        for (int xx = x; xx < x + w; ++xx) {
-            const Pixel a = at(xx, yy), b = other.at(xx, yy);
-            if (a.r != b.r || a.g != b.g || a.b != b.b) ++differ;
-        }
-    return static_cast<double>(differ) / (w * h);
+    return share(x, y, w, h, [&](int xx, int yy) {
+        const Pixel a = at(xx, yy), b = other.at(xx, yy);
+        return a.r != b.r || a.g != b.g || a.b != b.b;
+    });
 }
 
 std::string settingstext(const fs::path& root, const std::string& cddevice,

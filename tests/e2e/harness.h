@@ -37,6 +37,8 @@ class Screenshot {
     double whiteshare(int x, int y, int w, int h) const;
     // Share of pixels in the rectangle that differ between two shots of the same size.
     double difference(const Screenshot& other, int x, int y, int w, int h) const;
+    // Share of pixels in the rectangle for which `counts` holds.
+    double share(int x, int y, int w, int h, const std::function<bool(int x, int y)>& counts) const;
 
   private:
     int width_ = 0, height_ = 0;
