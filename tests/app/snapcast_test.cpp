@@ -117,13 +117,7 @@ TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop)
     // What the client heard before the first judged tone began is its own start-up.
     while (!tones.empty() && std::abs(tones.front().frequency - kHz[0]) > 15)
         tones.erase(tones.begin());
-    ASSERT_EQ(tones.size(), 4u) << [&] {
-        std::string heard;
-        for (const auto& t : tones)
-            heard += std::to_string(t.frequency) + " Hz at " + std::to_string(t.start) + " s for " +
-                     std::to_string(t.seconds) + " s; ";
-        return heard;
-    }();
+    ASSERT_EQ(tones.size(), 4u);
     for (std::size_t i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         EXPECT_NEAR(tones[i].frequency, kHz[i], 15);

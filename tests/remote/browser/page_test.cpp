@@ -36,11 +36,8 @@ std::string readcode(const Jukebox& box, const Screenshot& shot, const fs::path&
         return {};
     const fs::path text = box.folder() / "code";
     if (runcommand({"tesseract", crop.string(), text.string(), "--psm", "7"}, {}) != 0) return {};
-    std::ifstream in(text.string() + ".txt");
-    std::stringstream read;
-    read << in.rdbuf();
     std::smatch code;
-    const std::string line = read.str();
+    const std::string line = readfile(text.string() + ".txt");
     return std::regex_search(line, code, std::regex("[0-9]{6}")) ? code.str() : "";
 }
 
@@ -61,11 +58,11 @@ TEST(RemotePage, PairsWithTheTelevisionsCodeAndDrivesIt) {
     const int port = browser::freeport();
     ASSERT_GT(port, 0);
     XServer x(1024, 768);
+    // The first [remote] lines count: these turn the remote on.
     Jukebox box(x, dir / "app",
-                "[system]\npath=" + (dir / "music").string() +
-                    "\n[cd]\ndevice=none\n[display]\nshowletters=0\n[remote]\nlisten=127.0.0.1\n"
-                    "mpris=0\nport=" +
-                    std::to_string(port) + "\n");
+                settingstext(dir / "music", "none",
+                             "showletters=0\n[remote]\nenabled=1\nlisten=127.0.0.1\nport=" +
+                                 std::to_string(port) + "\n"));
     box.start();
     ASSERT_TRUE(box.waitforwindow(30s)) << box.stderrtext();
 
