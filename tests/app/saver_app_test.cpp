@@ -80,15 +80,12 @@ TEST(SaverScreen, BlanksShowsMovingTextAndComesBackAfterAKey) {
     EXPECT_TRUE(form.lblTrack.visible);
 }
 
-TEST(TickText, TimesRoundHalfToEvenKeepTwoDigitsAndNeverWrap) {
+TEST(TickText, TimesRoundHalfToEvenKeepTwoDigitsAndNeverWrapCdPositionAndClock) {
     EXPECT_EQ(playtimes(wholeseconds(65.4), wholeseconds(180.0)), "01:05 / 03:00");
     EXPECT_EQ(wholeseconds(64.5), 64);
     EXPECT_EQ(wholeseconds(65.5), 66);
     EXPECT_EQ(minutesseconds(wholeseconds(40000.0)), "666:40");  // past 16 bits
     EXPECT_EQ(wholeseconds(-3.0), 0);
-}
-
-TEST(TickText, CdPositionAndClock) {
     EXPECT_EQ(cdelapsed(CdPosition{3, 1, 15}), "01:15");
     std::setlocale(LC_TIME, "C");
     setenv("TZ", "UTC", 1);

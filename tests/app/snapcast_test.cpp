@@ -1,15 +1,13 @@
 // Tunedeck feeding Debian's snapserver through its pipe source, on loopback ports picked at run
 // time: the server's control port tells the stream's state, and snapclient, writing what it
 // plays to a file, tells what a room hears.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <httplib.h>
 
 #include <chrono>
 #include <cmath>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "e2e/process.h"
@@ -22,42 +20,23 @@ namespace {
 using namespace std::chrono_literals;
 using e2e::Child;
 
-// One JSON-RPC request on the server's control port; its reply line, empty on any failure.
-std::string rpc(int port, const std::string& method) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return {};
-    timeval limit{2, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string reply;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        const std::string request = R"({"id":1,"jsonrpc":"2.0","method":")" + method + "\"}\r\n";
-        if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-            static_cast<ssize_t>(request.size())) {
-            char block[4096];
-            for (int i = 0; i < 1000 && reply.find('\n') == std::string::npos; ++i) {
-                const ssize_t n = ::recv(fd, block, sizeof block, 0);
-                if (n <= 0) break;
-                reply.append(block, static_cast<std::size_t>(n));
-            }
-        }
-    }
-    ::close(fd);
-    return reply;
+// The server's state from its JSON-RPC over HTTP; null on any failure.
+nlohmann::json serverstatus(int port) {
+    httplib::Client c("127.0.0.1", port);
+    c.set_connection_timeout(2);
+    c.set_read_timeout(2);
+    const auto reply = c.Post("/jsonrpc", R"({"id":1,"jsonrpc":"2.0","method":"Server.GetStatus"})",
+                              "application/json");
+    if (!reply || reply->status != 200) return {};
+    const auto json = nlohmann::json::parse(reply->body, nullptr, false);
+    return json.is_discarded() ? nlohmann::json() : json;
 }
 
-// The status of the stream "tunedeck" in a Server.GetStatus reply ("playing", "idle", ...).
-std::string streamstatus(const std::string& reply) {
-    const std::size_t stream = reply.find(R"("id":"tunedeck")");
-    if (stream == std::string::npos) return {};
-    const std::string key = R"("status":")";
-    const std::size_t at = reply.find(key, stream);
-    if (at == std::string::npos) return {};
-    const std::size_t begin = at + key.size();
-    return reply.substr(begin, reply.find('"', begin) - begin);
+// The status of the stream "tunedeck" ("playing", "idle", ...).
+std::string streamstatus(const nlohmann::json& status) {
+    for (const auto& stream : status.value("/result/server/streams"_json_pointer, nlohmann::json()))
+        if (stream.value("id", "") == "tunedeck") return stream.value("status", "");
+    return {};
 }
 
 TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop) {
@@ -71,8 +50,8 @@ TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop)
     ASSERT_TRUE(streamport > 0 && controlport > 0 && streamport != controlport);
     std::ofstream(h.dir / "snapserver.conf")
         << "[server]\ndatadir = " << (h.dir / "snapdata").string() << "\n"
-        << "[http]\nenabled = false\n"
-        << "[tcp]\nbind_to_address = 127.0.0.1\nport = " << controlport << "\n"
+        << "[http]\nbind_to_address = 127.0.0.1\nport = " << controlport << "\n"
+        << "[tcp]\nenabled = false\n"
         << "[stream]\nbind_to_address = 127.0.0.1\nport = " << streamport << "\n"
         << "source = pipe://" << fifo.string()
         << "?name=tunedeck&mode=create&sampleformat=44100:16:2\n"
@@ -80,7 +59,7 @@ TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop)
     Child server({"snapserver", "-c", (h.dir / "snapserver.conf").string()}, {},
                  h.dir / "snapserver.out", h.dir / "snapserver.log");
     ASSERT_TRUE(server.running());
-    auto status = [&] { return streamstatus(rpc(controlport, "Server.GetStatus")); };
+    auto status = [&] { return streamstatus(serverstatus(controlport)); };
     ASSERT_TRUE(e2e::waituntil([&] { return fs::exists(fifo) && status() == "idle"; }, 10s))
         << "snapserver did not start";
     Child client({"snapclient", "-h", "127.0.0.1", "-p", std::to_string(streamport), "--hostID",
@@ -88,7 +67,7 @@ TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop)
                  {}, h.dir / "snapclient.out", h.dir / "snapclient.log");
     ASSERT_TRUE(e2e::waituntil(
         [&] {
-            return rpc(controlport, "Server.GetStatus").find(R"("connected":true)") !=
+            return serverstatus(controlport).dump().find(R"("connected":true)") !=
                    std::string::npos;
         },
         10s))

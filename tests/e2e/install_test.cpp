@@ -94,7 +94,7 @@ class InstalledJukebox : public testing::Test {
     fs::path prefix_;
 };
 
-TEST_F(InstalledJukebox, FolderHoldsProgramSettingsReadmeAndItsPictures) {
+TEST_F(InstalledJukebox, FolderHoldsProgramSettingsReadmePicturesUnitAndDesktopEntry) {
     const auto perms = fs::status(prefix_ / "tunedeck").permissions();
     EXPECT_NE(perms & fs::perms::owner_exec, fs::perms::none);
     for (const char* file :
@@ -109,9 +109,8 @@ TEST_F(InstalledJukebox, FolderHoldsProgramSettingsReadmeAndItsPictures) {
          it != std::sregex_iterator(); ++it, ++pictures)
         EXPECT_TRUE(fs::is_regular_file(prefix_ / (*it)[1].str())) << (*it)[1].str();
     EXPECT_GE(pictures, 2);
-}
 
-TEST_F(InstalledJukebox, UnitAndDesktopEntryStartTheInstalledProgramAndValidate) {
+    // The unit and the desktop entry start the installed program and validate.
     const std::string program = (prefix_ / "tunedeck").string();
     const std::string unit = readfile(prefix_ / "share" / "tunedeck.service");
     const std::string entry = readfile(prefix_ / "share" / "tunedeck.desktop");

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -32,13 +33,10 @@ int layerof(const std::string& path) {
 std::vector<std::string> includesof(const fs::path& file) {
     std::vector<std::string> found;
     std::ifstream in(file);
-    const std::string directive = "#include \"";
-    for (std::string line; std::getline(in, line);) {
-        if (!line.starts_with(directive)) continue;
-        const std::size_t end = line.find('"', directive.size());
-        if (end != std::string::npos)
-            found.push_back(line.substr(directive.size(), end - directive.size()));
-    }
+    static const std::regex kInclude(R"(^#include "([^"]+)\")");
+    std::smatch include;
+    for (std::string line; std::getline(in, line);)
+        if (std::regex_search(line, include, kInclude)) found.push_back(include[1]);
     return found;
 }
 
