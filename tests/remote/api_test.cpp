@@ -93,10 +93,7 @@ TEST(RemoteApi, EventStreamFollowsTheTelevision) {
     });
     // The first event is the state as it is; a key on the television brings the next.
     EXPECT_TRUE(box.rununtil([&] { return events > 0; }));
-    SDL_Event down{};
-    down.type = SDL_KEYDOWN;
-    down.key.keysym.sym = SDLK_DOWN;
-    SDL_PushEvent(&down);
+    box.press(SDLK_DOWN);
     EXPECT_TRUE(box.rununtil([&] { return sawdown.load(); }));
     box.app->remote()->stop();  // ends the stream if the test failed
     reader.join();
