@@ -142,24 +142,20 @@ class CdKeys : public ::testing::Test {
         h.start();
         ASSERT_TRUE(h.loaded) << h.app->endreason();
     }
-    std::string mode() {
+    std::string status(const std::string& item) {
         char reply[64] = {};
-        mciSendStringA(h.app->mci(), "status cd mode", reply, sizeof reply, nullptr);
+        mciSendStringA(h.app->mci(), ("status cd " + item).c_str(), reply, sizeof reply, nullptr);
         return reply;
     }
-    int track() { return replynumber(position(), 2).value_or(-1); }
+    std::string mode() { return status("mode"); }
+    int track() { return replynumber(status("position"), 2).value_or(-1); }
     // Milliseconds into the track, from the "tt:mm:ss:ff" position.
     int milliseconds() {
-        const std::string p = position();
+        const std::string p = status("position");
         if (p.size() != 11) return -1;
         return ((std::stoi(p.substr(3, 2)) * 60 + std::stoi(p.substr(6, 2))) * 75 +
                 std::stoi(p.substr(9, 2))) *
                1000 / 75;
-    }
-    std::string position() {
-        char reply[64] = {};
-        mciSendStringA(h.app->mci(), "status cd position", reply, sizeof reply, nullptr);
-        return reply;
     }
     Harness h;
 };
