@@ -82,28 +82,18 @@ TEST_F(SettingsFile, NumbersAreRoundedHalfToEvenAndBadOnesFallBack) {
               (std::vector{8, 0, 0, 0, 255, 0, 143, 68, 74, 147, 40, 100, 0}));
 }
 
-TEST_F(SettingsFile, RootPathIsReadAnewAndBroughtToNormalForm) {
-    write("[system]\npath=/srv/music/\n");
-    EXPECT_EQ(reader.rootpath(), "/srv/music");
-    write("[system]\npath=/srv/./music/../audio//\n");
-    EXPECT_EQ(reader.rootpath(), "/srv/audio");
-    write("[system]\npath=/\n");
-    EXPECT_EQ(reader.rootpath(), "/");
-    write("[system]\npath=/..\n");
-    EXPECT_EQ(reader.rootpath(), "/");
-    write("[system]\npath=library/rock\n");
-    EXPECT_EQ(reader.rootpath(), (dir / "library" / "rock").string());
-    write("[system]\npath=\n");
-    EXPECT_EQ(reader.rootpath(), "");  // present but empty: no root
-    write("[display]\nperpage=5\n");
-    EXPECT_EQ(reader.rootpath(), homemusic());
-}
-
+// The root path is read anew at each call, brought to normal form, and its home folder expanded.
 TEST_F(SettingsFile, RootPathExpandsTheHomeFolderAsAShellWould) {
     testing::ScopedEnv home("HOME", "/home/listener");
     const passwd* me = getpwuid(getuid());
     ASSERT_NE(me, nullptr);
     const std::pair<std::string, std::string> cases[] = {
+        {"/srv/music/", "/srv/music"},
+        {"/srv/./music/../audio//", "/srv/audio"},
+        {"/", "/"},
+        {"/..", "/"},
+        {"library/rock", (dir / "library" / "rock").string()},
+        {"", ""},  // present but empty: no root
         {"~", "/home/listener"},
         {"~/Music/", "/home/listener/Music"},
         {"$HOME/Music", "/home/listener/Music"},
@@ -118,6 +108,8 @@ TEST_F(SettingsFile, RootPathExpandsTheHomeFolderAsAShellWould) {
         write("[system]\npath=" + value + "\n");
         EXPECT_EQ(reader.rootpath(), expected) << value;
     }
+    write("[display]\nperpage=5\n");
+    EXPECT_EQ(reader.rootpath(), "/home/listener/Music");
 }
 
 TEST_F(SettingsFile, ReadsettingAddressesFilesInTheApplicationFolder) {
@@ -167,7 +159,7 @@ class IniFile : public ::testing::Test {
     }
 };
 
-TEST_F(IniFile, ValueReadsWithoutTouchingTheReturnCode) {
+TEST_F(IniFile, ValueReadsWithoutTouchingTheReturnCodeAndWritingDropsNulsOrFails) {
     EXPECT_EQ(ini.Value(), "11");  // no file
     EXPECT_EQ(ini.LastReturnCode(), 0);
     EXPECT_FALSE(ini.Success());
@@ -181,9 +173,8 @@ TEST_F(IniFile, ValueReadsWithoutTouchingTheReturnCode) {
     ini.Key("other");
     EXPECT_EQ(ini.Value(), "11");
     EXPECT_EQ(ini.LastReturnCode(), 1);
-}
 
-TEST_F(IniFile, WritingDropsNulsAndReportsFailure) {
+    // Writing drops NULs and reports failure.
     ini.Value(std::string("a\0b", 3));
     EXPECT_TRUE(ini.Success());
     EXPECT_EQ(ini.Value(), "ab");
