@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "audio/bassutil.h"
@@ -41,18 +42,17 @@ class PlaybackTest : public ::testing::Test {
     Playback playback_{bass_, queue_};
 };
 
-TEST_F(PlaybackTest, UnplayableFilesReportTrueAndKeepTheOldHandle) {
+// An unplayable file reports true and keeps the old handle. A file played on its own, nothing
+// queued, stops at its end: nothing starts after it, neither the empty queue's first row nor the
+// file again.
+TEST_F(PlaybackTest, UnplayableFilesReportTrueAndALoneFileStopsAtItsEnd) {
     ASSERT_FALSE(playback_.playfile(tone("a.mp3", 0.2)));
     const HSTREAM old = queue_.stream;
     EXPECT_TRUE(playback_.playfile((dir_ / "nothing.mp3").string()));
     EXPECT_EQ(queue_.stream, old);
     EXPECT_EQ(BASS_ChannelIsActive(bass_, queue_.stream), 0u);
     EXPECT_TRUE(playback_.playfile(dir_.path().string()));
-}
 
-// A file played on its own, nothing queued, stops at its end: nothing starts after it, neither
-// the empty queue's first row nor the file again.
-TEST_F(PlaybackTest, LoneFileStopsAtItsEnd) {
     ASSERT_FALSE(playback_.playfile(tone("a.mp3", 0.2)));
     const HSTREAM lone = queue_.stream;
     ASSERT_TRUE(pumpuntil(bass_, [&] { return !active(); }));
@@ -109,11 +109,7 @@ TEST(BassUtil, ErrorTexts) {
 
 TEST(CdReply, NumbersAndPositionsFromTheFirstCharactersAndUnreadableReplies) {
     EXPECT_EQ(replynumber("12", 2), 12);
-    EXPECT_EQ(replynumber(std::string_view("9\0"
-                                           "7",
-                                           3),
-                          2),
-              9);
+    EXPECT_EQ(replynumber(std::string_view("9\0007", 3), 2), 9);
     EXPECT_EQ(replynumber("", 2), std::nullopt);
     EXPECT_EQ(replynumber("tr", 2), std::nullopt);
     EXPECT_EQ(replyint32("-4000"), -4000);
@@ -121,9 +117,8 @@ TEST(CdReply, NumbersAndPositionsFromTheFirstCharactersAndUnreadableReplies) {
     EXPECT_EQ(replyprefix(std::string_view("paused\0g", 8), 7), "paused");
     const auto position = parsecdposition("03:01:15:40");
     ASSERT_TRUE(position.has_value());
-    EXPECT_EQ(position->track, 3);
-    EXPECT_EQ(position->minutes, 1);
-    EXPECT_EQ(position->seconds, 15);
+    EXPECT_EQ(std::tuple(position->track, position->minutes, position->seconds),
+              std::tuple(3, 1, 15));
     EXPECT_FALSE(parsecdposition("").has_value());
     EXPECT_FALSE(parsecdposition("xx:01:15:40").has_value());
     EXPECT_EQ(parsecdlength("02:05"), 125);
