@@ -176,7 +176,8 @@ TEST_F(CdControlTest, RefusedCommandShowsTheDeviceTextOnlyWhenAskedAndSuccessNot
     EXPECT_EQ(boxes.shown.size(), 1u);  // success shows nothing
 }
 
-TEST_F(CdControlTest, DeckRepliesAreReadUpToTheirNulAndAFailedQueryKeepsTheEarlierText) {
+TEST_F(CdControlTest,
+       RepliesAreReadUpToTheirNulNeverPastTheBufferAndAFailedQueryKeepsTheEarlierText) {
     ASSERT_TRUE(control->mcicommand("open cdaudio alias cd", true));
     std::array<char, 40> reply{};
     CdDeck cd(*mci, {}, reply);
@@ -190,6 +191,13 @@ TEST_F(CdControlTest, DeckRepliesAreReadUpToTheirNulAndAFailedQueryKeepsTheEarli
     EXPECT_TRUE(boxes.shown.empty());  // queries never show errors
     std::array<char, 30> fresh{};
     EXPECT_EQ(cd.with_reply(fresh).track_length(10), "");
+
+    // A query into an array never reads past it.
+    ASSERT_TRUE(control->mcicommand("set cd time format tmsf", true));
+    char small[4];
+    EXPECT_EQ(querystatus(*mci, "status cd position", small, sizeof small), "01:");
+    const char full[3] = {'a', 'b', 'c'};  // no NUL at all
+    EXPECT_EQ(replytext(full, sizeof full), "abc");
 }
 
 TEST_F(CdControlTest, DeckPlaysTracksAndSeeksInMilliseconds) {
@@ -218,15 +226,6 @@ TEST_F(CdControlTest, DeckPlaysTracksAndSeeksInMilliseconds) {
                                               "set cd time format tmsf wait", "play cd from 3",
                                               "set cd time format milliseconds",
                                               "set cd time format tmsf", "stop cd wait"}));
-}
-
-TEST_F(CdControlTest, ArrayQueryNeverReadsPastTheBuffer) {
-    ASSERT_TRUE(control->mcicommand("open cdaudio alias cd", true));
-    ASSERT_TRUE(control->mcicommand("set cd time format tmsf", true));
-    char small[4];
-    EXPECT_EQ(querystatus(*mci, "status cd position", small, sizeof small), "01:");
-    const char full[3] = {'a', 'b', 'c'};  // no NUL at all
-    EXPECT_EQ(replytext(full, sizeof full), "abc");
 }
 
 }  // namespace
