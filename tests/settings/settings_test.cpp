@@ -112,7 +112,7 @@ TEST_F(SettingsFile, RootPathExpandsTheHomeFolderAsAShellWould) {
     EXPECT_EQ(reader.rootpath(), "/home/listener/Music");
 }
 
-TEST_F(SettingsFile, ReadsettingAddressesFilesInTheApplicationFolder) {
+TEST_F(SettingsFile, ReadsettingAddressesFilesInTheApplicationFolderOfTheRunningProgram) {
     write("[display]\nperpage=9\nempty=\n");
     writebytes(dir / "other.ini", "[display]\nperpage=4\n");
     EXPECT_EQ(reader.settingsfile(), (dir / "settings.ini").string());
@@ -120,6 +120,11 @@ TEST_F(SettingsFile, ReadsettingAddressesFilesInTheApplicationFolder) {
     EXPECT_EQ(reader.readsetting("other.ini", "display", "perpage", "11"), "4");
     EXPECT_EQ(reader.readsetting("", "display", "empty", "11"), "");
     EXPECT_EQ(reader.readsetting("", "display", "missing", "11"), "11");
+
+    // The application folder is the running program's.
+    const std::filesystem::path folder = applicationfolder();
+    EXPECT_TRUE(folder.is_absolute());
+    EXPECT_TRUE(std::filesystem::exists(folder / "test_settings"));
 }
 
 TEST_F(SettingsFile, DamagedFilesFallBackToDefaults) {
@@ -135,12 +140,6 @@ TEST_F(SettingsFile, DamagedFilesFallBackToDefaults) {
     std::filesystem::create_directory(dir / "settings.ini");
     EXPECT_EQ(reader.loadsettings().perpage, 11);
     EXPECT_EQ(reader.rootpath(), homemusic());
-}
-
-TEST(ApplicationFolder, IsTheFolderOfTheRunningProgram) {
-    const std::filesystem::path folder = applicationfolder();
-    EXPECT_TRUE(folder.is_absolute());
-    EXPECT_TRUE(std::filesystem::exists(folder / "test_settings"));
 }
 
 using testing::readbytes;

@@ -148,7 +148,7 @@ TEST_F(Commands, CloseAllClosesEveryAliasAndAnImageHasATray) {
 
 class DataDisc : public CdTest {};
 
-TEST_F(DataDisc, DataTrackIsListedButSkippedWhenPlayingAndOnlyDataMeansNothingToPlay) {
+TEST_F(DataDisc, DataTrackIsListedButSkippedWhenPlayingAndOnlyDataOrNoDriveMeansNothingToPlay) {
     opendisc({{3.0, 0, true}, {2.0, 440}});
     ASSERT_EQ(send("set cd time format tmsf").code, 0u);
     EXPECT_EQ(reply("status cd type track 1"), "other");
@@ -166,9 +166,8 @@ TEST_F(DataDisc, DataTrackIsListedButSkippedWhenPlayingAndOnlyDataMeansNothingTo
     EXPECT_NE(errortext(r.code).find("data tracks never play"), std::string::npos);
     EXPECT_NE(send("play cd").code, 0u);
     EXPECT_EQ(reply("status cd mode"), "stopped");
-}
 
-TEST_F(DataDisc, NoDriveAnswersLikeADataDisc) {
+    // No drive answers like a data disc.
     usedevice("None");
     ASSERT_EQ(send("open cdaudio alias cd wait shareable").code, 0u);
     EXPECT_EQ(reply("status cd media present"), "true");
