@@ -127,15 +127,11 @@ TEST(CdReply, NumbersAndPositionsFromTheFirstCharactersAndUnreadableReplies) {
 
 namespace fx = tunedeck::fixtures;
 
-struct ShownBox {
-    std::string title, text;
-    MessageIcon icon;
-};
+using ShownBox = std::tuple<std::string, std::string, MessageIcon>;  // title, text, icon
 
-class RecordingBoxes : public MessageBoxes {
-  public:
+struct RecordingBoxes : MessageBoxes {
     void show(const std::string& title, const std::string& text, MessageIcon icon) override {
-        shown.push_back({title, text, icon});
+        shown.emplace_back(title, text, icon);
     }
     std::vector<ShownBox> shown;
 };
@@ -159,12 +155,9 @@ TEST_F(CdControlTest, RefusedCommandShowsTheDeviceTextOnlyWhenAskedAndSuccessNot
     control->mcicommand("play cd from 1", true, ok);  // not open yet
     EXPECT_FALSE(ok);
     EXPECT_NE(control->lastmcierror(), 0u);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].title, "CD");
-    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::None);
     char expected[512] = {};
     ASSERT_TRUE(mciGetErrorStringA(control->lastmcierror(), expected, sizeof expected));
-    EXPECT_EQ(boxes.shown[0].text, expected);
+    EXPECT_EQ(boxes.shown, (std::vector<ShownBox>{{"CD", expected, MessageIcon::None}}));
 
     EXPECT_FALSE(control->mcicommand("close cd", false));
     EXPECT_EQ(boxes.shown.size(), 1u);
