@@ -1,7 +1,5 @@
 // Cover pictures on arbitrary bytes: the header check, the decoder (FFmpeg's JPEG and PNG
 // decoders, EXIF orientation, scaling) and the embedded-picture reader of music files.
-#include <cstddef>
-#include <cstdint>
 #include <span>
 
 #include "fuzz/fuzz_common.h"

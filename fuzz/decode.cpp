@@ -1,11 +1,6 @@
 // The audio engine opening arbitrary bytes as a file and decoding it to the end.
 #include <SDL.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "fuzz/fuzz_common.h"
 #include "platform/audio/bass.h"
 #include "tools/fixtures/fixtures.h"

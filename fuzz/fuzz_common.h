@@ -1,9 +1,11 @@
-// Shared pieces of the fuzz targets: a private scratch folder and the seed writer that
-// scripts/run-fuzz asks for through TUNEDECK_WRITE_SEEDS.
+// Shared pieces of the fuzz targets (and the types of their entry points): a private scratch folder
+// and the seed writer that scripts/run-fuzz asks for through TUNEDECK_WRITE_SEEDS.
 #pragma once
 
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

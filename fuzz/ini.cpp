@@ -1,6 +1,4 @@
 // The INI reader and writer on arbitrary file contents.
-#include <cstddef>
-#include <cstdint>
 
 #include "fuzz/fuzz_common.h"
 #include "platform/profile/profile.h"

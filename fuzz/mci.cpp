@@ -1,11 +1,8 @@
 // The CD command-string interpreter on arbitrary commands against an image drive. The input is
 // split into lines, each sent as one command after the device was opened.
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
-#include "fuzz/fuzz_common.h"
 #include "platform/cd/mci.h"
+#include "fuzz/fuzz_common.h"
 #include "tools/fixtures/fixtures.h"
 
 using namespace tunedeck;

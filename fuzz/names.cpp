@@ -1,11 +1,8 @@
 // Display names, folder listings and the letter index on arbitrary file names.
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
+#include "browse/names.h"
 #include "browse/listing.h"
 #include "browse/model.h"
-#include "browse/names.h"
 #include "fuzz/fuzz_common.h"
 #include "platform/folders/folderlists.h"
 

@@ -1,9 +1,7 @@
 // Playlist files of arbitrary bytes, resolved against a small real folder.
-#include <cstddef>
-#include <cstdint>
 
-#include "audio/queue.h"
 #include "browse/playlist.h"
+#include "audio/queue.h"
 #include "fuzz/fuzz_common.h"
 
 using namespace tunedeck;

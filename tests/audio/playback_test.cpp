@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "audio/bassutil.h"
@@ -41,18 +42,17 @@ class PlaybackTest : public ::testing::Test {
     Playback playback_{bass_, queue_};
 };
 
-TEST_F(PlaybackTest, UnplayableFilesReportTrueAndKeepTheOldHandle) {
+// An unplayable file reports true and keeps the old handle. A file played on its own, nothing
+// queued, stops at its end: nothing starts after it, neither the empty queue's first row nor the
+// file again.
+TEST_F(PlaybackTest, UnplayableFilesReportTrueAndALoneFileStopsAtItsEnd) {
     ASSERT_FALSE(playback_.playfile(tone("a.mp3", 0.2)));
     const HSTREAM old = queue_.stream;
     EXPECT_TRUE(playback_.playfile((dir_ / "nothing.mp3").string()));
     EXPECT_EQ(queue_.stream, old);
     EXPECT_EQ(BASS_ChannelIsActive(bass_, queue_.stream), 0u);
     EXPECT_TRUE(playback_.playfile(dir_.path().string()));
-}
 
-// A file played on its own, nothing queued, stops at its end: nothing starts after it, neither
-// the empty queue's first row nor the file again.
-TEST_F(PlaybackTest, LoneFileStopsAtItsEnd) {
     ASSERT_FALSE(playback_.playfile(tone("a.mp3", 0.2)));
     const HSTREAM lone = queue_.stream;
     ASSERT_TRUE(pumpuntil(bass_, [&] { return !active(); }));
@@ -109,11 +109,7 @@ TEST(BassUtil, ErrorTexts) {
 
 TEST(CdReply, NumbersAndPositionsFromTheFirstCharactersAndUnreadableReplies) {
     EXPECT_EQ(replynumber("12", 2), 12);
-    EXPECT_EQ(replynumber(std::string_view("9\0"
-                                           "7",
-                                           3),
-                          2),
-              9);
+    EXPECT_EQ(replynumber(std::string_view("9\0007", 3), 2), 9);
     EXPECT_EQ(replynumber("", 2), std::nullopt);
     EXPECT_EQ(replynumber("tr", 2), std::nullopt);
     EXPECT_EQ(replyint32("-4000"), -4000);
@@ -121,9 +117,8 @@ TEST(CdReply, NumbersAndPositionsFromTheFirstCharactersAndUnreadableReplies) {
     EXPECT_EQ(replyprefix(std::string_view("paused\0g", 8), 7), "paused");
     const auto position = parsecdposition("03:01:15:40");
     ASSERT_TRUE(position.has_value());
-    EXPECT_EQ(position->track, 3);
-    EXPECT_EQ(position->minutes, 1);
-    EXPECT_EQ(position->seconds, 15);
+    EXPECT_EQ(std::tuple(position->track, position->minutes, position->seconds),
+              std::tuple(3, 1, 15));
     EXPECT_FALSE(parsecdposition("").has_value());
     EXPECT_FALSE(parsecdposition("xx:01:15:40").has_value());
     EXPECT_EQ(parsecdlength("02:05"), 125);
@@ -132,15 +127,11 @@ TEST(CdReply, NumbersAndPositionsFromTheFirstCharactersAndUnreadableReplies) {
 
 namespace fx = tunedeck::fixtures;
 
-struct ShownBox {
-    std::string title, text;
-    MessageIcon icon;
-};
+using ShownBox = std::tuple<std::string, std::string, MessageIcon>;  // title, text, icon
 
-class RecordingBoxes : public MessageBoxes {
-  public:
+struct RecordingBoxes : MessageBoxes {
     void show(const std::string& title, const std::string& text, MessageIcon icon) override {
-        shown.push_back({title, text, icon});
+        shown.emplace_back(title, text, icon);
     }
     std::vector<ShownBox> shown;
 };
@@ -164,12 +155,9 @@ TEST_F(CdControlTest, RefusedCommandShowsTheDeviceTextOnlyWhenAskedAndSuccessNot
     control->mcicommand("play cd from 1", true, ok);  // not open yet
     EXPECT_FALSE(ok);
     EXPECT_NE(control->lastmcierror(), 0u);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].title, "CD");
-    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::None);
     char expected[512] = {};
     ASSERT_TRUE(mciGetErrorStringA(control->lastmcierror(), expected, sizeof expected));
-    EXPECT_EQ(boxes.shown[0].text, expected);
+    EXPECT_EQ(boxes.shown, (std::vector<ShownBox>{{"CD", expected, MessageIcon::None}}));
 
     EXPECT_FALSE(control->mcicommand("close cd", false));
     EXPECT_EQ(boxes.shown.size(), 1u);
@@ -181,7 +169,8 @@ TEST_F(CdControlTest, RefusedCommandShowsTheDeviceTextOnlyWhenAskedAndSuccessNot
     EXPECT_EQ(boxes.shown.size(), 1u);  // success shows nothing
 }
 
-TEST_F(CdControlTest, DeckRepliesAreReadUpToTheirNulAndAFailedQueryKeepsTheEarlierText) {
+TEST_F(CdControlTest,
+       RepliesAreReadUpToTheirNulNeverPastTheBufferAndAFailedQueryKeepsTheEarlierText) {
     ASSERT_TRUE(control->mcicommand("open cdaudio alias cd", true));
     std::array<char, 40> reply{};
     CdDeck cd(*mci, {}, reply);
@@ -195,6 +184,13 @@ TEST_F(CdControlTest, DeckRepliesAreReadUpToTheirNulAndAFailedQueryKeepsTheEarli
     EXPECT_TRUE(boxes.shown.empty());  // queries never show errors
     std::array<char, 30> fresh{};
     EXPECT_EQ(cd.with_reply(fresh).track_length(10), "");
+
+    // A query into an array never reads past it.
+    ASSERT_TRUE(control->mcicommand("set cd time format tmsf", true));
+    char small[4];
+    EXPECT_EQ(querystatus(*mci, "status cd position", small, sizeof small), "01:");
+    const char full[3] = {'a', 'b', 'c'};  // no NUL at all
+    EXPECT_EQ(replytext(full, sizeof full), "abc");
 }
 
 TEST_F(CdControlTest, DeckPlaysTracksAndSeeksInMilliseconds) {
@@ -223,15 +219,6 @@ TEST_F(CdControlTest, DeckPlaysTracksAndSeeksInMilliseconds) {
                                               "set cd time format tmsf wait", "play cd from 3",
                                               "set cd time format milliseconds",
                                               "set cd time format tmsf", "stop cd wait"}));
-}
-
-TEST_F(CdControlTest, ArrayQueryNeverReadsPastTheBuffer) {
-    ASSERT_TRUE(control->mcicommand("open cdaudio alias cd", true));
-    ASSERT_TRUE(control->mcicommand("set cd time format tmsf", true));
-    char small[4];
-    EXPECT_EQ(querystatus(*mci, "status cd position", small, sizeof small), "01:");
-    const char full[3] = {'a', 'b', 'c'};  // no NUL at all
-    EXPECT_EQ(replytext(full, sizeof full), "abc");
 }
 
 }  // namespace

@@ -82,28 +82,18 @@ TEST_F(SettingsFile, NumbersAreRoundedHalfToEvenAndBadOnesFallBack) {
               (std::vector{8, 0, 0, 0, 255, 0, 143, 68, 74, 147, 40, 100, 0}));
 }
 
-TEST_F(SettingsFile, RootPathIsReadAnewAndBroughtToNormalForm) {
-    write("[system]\npath=/srv/music/\n");
-    EXPECT_EQ(reader.rootpath(), "/srv/music");
-    write("[system]\npath=/srv/./music/../audio//\n");
-    EXPECT_EQ(reader.rootpath(), "/srv/audio");
-    write("[system]\npath=/\n");
-    EXPECT_EQ(reader.rootpath(), "/");
-    write("[system]\npath=/..\n");
-    EXPECT_EQ(reader.rootpath(), "/");
-    write("[system]\npath=library/rock\n");
-    EXPECT_EQ(reader.rootpath(), (dir / "library" / "rock").string());
-    write("[system]\npath=\n");
-    EXPECT_EQ(reader.rootpath(), "");  // present but empty: no root
-    write("[display]\nperpage=5\n");
-    EXPECT_EQ(reader.rootpath(), homemusic());
-}
-
+// The root path is read anew at each call, brought to normal form, and its home folder expanded.
 TEST_F(SettingsFile, RootPathExpandsTheHomeFolderAsAShellWould) {
     testing::ScopedEnv home("HOME", "/home/listener");
     const passwd* me = getpwuid(getuid());
     ASSERT_NE(me, nullptr);
     const std::pair<std::string, std::string> cases[] = {
+        {"/srv/music/", "/srv/music"},
+        {"/srv/./music/../audio//", "/srv/audio"},
+        {"/", "/"},
+        {"/..", "/"},
+        {"library/rock", (dir / "library" / "rock").string()},
+        {"", ""},  // present but empty: no root
         {"~", "/home/listener"},
         {"~/Music/", "/home/listener/Music"},
         {"$HOME/Music", "/home/listener/Music"},
@@ -118,9 +108,11 @@ TEST_F(SettingsFile, RootPathExpandsTheHomeFolderAsAShellWould) {
         write("[system]\npath=" + value + "\n");
         EXPECT_EQ(reader.rootpath(), expected) << value;
     }
+    write("[display]\nperpage=5\n");
+    EXPECT_EQ(reader.rootpath(), "/home/listener/Music");
 }
 
-TEST_F(SettingsFile, ReadsettingAddressesFilesInTheApplicationFolder) {
+TEST_F(SettingsFile, ReadsettingAddressesFilesInTheApplicationFolderOfTheRunningProgram) {
     write("[display]\nperpage=9\nempty=\n");
     writebytes(dir / "other.ini", "[display]\nperpage=4\n");
     EXPECT_EQ(reader.settingsfile(), (dir / "settings.ini").string());
@@ -128,6 +120,11 @@ TEST_F(SettingsFile, ReadsettingAddressesFilesInTheApplicationFolder) {
     EXPECT_EQ(reader.readsetting("other.ini", "display", "perpage", "11"), "4");
     EXPECT_EQ(reader.readsetting("", "display", "empty", "11"), "");
     EXPECT_EQ(reader.readsetting("", "display", "missing", "11"), "11");
+
+    // The application folder is the running program's.
+    const std::filesystem::path folder = applicationfolder();
+    EXPECT_TRUE(folder.is_absolute());
+    EXPECT_TRUE(std::filesystem::exists(folder / "test_settings"));
 }
 
 TEST_F(SettingsFile, DamagedFilesFallBackToDefaults) {
@@ -143,12 +140,6 @@ TEST_F(SettingsFile, DamagedFilesFallBackToDefaults) {
     std::filesystem::create_directory(dir / "settings.ini");
     EXPECT_EQ(reader.loadsettings().perpage, 11);
     EXPECT_EQ(reader.rootpath(), homemusic());
-}
-
-TEST(ApplicationFolder, IsTheFolderOfTheRunningProgram) {
-    const std::filesystem::path folder = applicationfolder();
-    EXPECT_TRUE(folder.is_absolute());
-    EXPECT_TRUE(std::filesystem::exists(folder / "test_settings"));
 }
 
 using testing::readbytes;
@@ -167,7 +158,7 @@ class IniFile : public ::testing::Test {
     }
 };
 
-TEST_F(IniFile, ValueReadsWithoutTouchingTheReturnCode) {
+TEST_F(IniFile, ValueReadsWithoutTouchingTheReturnCodeAndWritingDropsNulsOrFails) {
     EXPECT_EQ(ini.Value(), "11");  // no file
     EXPECT_EQ(ini.LastReturnCode(), 0);
     EXPECT_FALSE(ini.Success());
@@ -181,9 +172,8 @@ TEST_F(IniFile, ValueReadsWithoutTouchingTheReturnCode) {
     ini.Key("other");
     EXPECT_EQ(ini.Value(), "11");
     EXPECT_EQ(ini.LastReturnCode(), 1);
-}
 
-TEST_F(IniFile, WritingDropsNulsAndReportsFailure) {
+    // Writing drops NULs and reports failure.
     ini.Value(std::string("a\0b", 3));
     EXPECT_TRUE(ini.Success());
     EXPECT_EQ(ini.Value(), "ab");

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/screen/screen.h"
 #include "tests/platform/screen/pixels.h"
@@ -25,20 +25,14 @@ struct ViewBench {
 
     // Items 1..count named "Item n" with target "/music/Item n", all of one kind.
     void fill(int count, ItemKind kind = ItemKind::Playable) {
-        browse->items.clear();
-        for (int n = 1; n <= count; ++n)
-            browse->items.append(
-                {"Item " + std::to_string(n), "/music/Item " + std::to_string(n), kind});
+        fill(std::vector<ItemKind>(count, kind));
     }
-    // Items named as by fill, one for each kind given.
-    void fill(std::initializer_list<ItemKind> kinds) {
-        fill(0);
-        int n = 0;
-        for (ItemKind kind : kinds) {
-            ++n;
+    // Items named so, one for each kind given.
+    void fill(const std::vector<ItemKind>& kinds) {
+        browse->items.clear();
+        for (std::size_t n = 1; n <= kinds.size(); ++n)
             browse->items.append(
-                {"Item " + std::to_string(n), "/music/Item " + std::to_string(n), kind});
-        }
+                {"Item " + std::to_string(n), "/music/Item " + std::to_string(n), kinds[n - 1]});
     }
 
     Screen screen;

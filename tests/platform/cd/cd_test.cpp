@@ -42,7 +42,7 @@ TEST_F(Commands, CountsAndLengthsInTrackFormat) {
     EXPECT_EQ(reply("  STATUS\tCd   Number  of Tracks   "), "3");  // words ignore case and blanks
 }
 
-TEST_F(Commands, PositionsInBothFormats) {
+TEST_F(Commands, PositionsInBothFormatsBoundedByTheDisc) {
     ASSERT_EQ(send("set cd time format tmsf").code, 0u);
     EXPECT_EQ(reply("status cd position"), "01:00:00:00");
     EXPECT_EQ(reply("status cd mode"), "stopped");
@@ -61,6 +61,16 @@ TEST_F(Commands, PositionsInBothFormats) {
     EXPECT_EQ(reply("status cd position"), "01:00:00:00");
     ASSERT_EQ(send("seek cd to end").code, 0u);
     EXPECT_EQ(reply("status cd position"), "03:00:02:00");
+
+    // Millisecond seeks and plays are bounded by the disc.
+    ASSERT_EQ(send("set cd time format milliseconds").code, 0u);
+    int total = std::stoi(reply("status cd length"));
+    EXPECT_EQ(send("seek cd to " + std::to_string(total)).code, 0u);
+    EXPECT_EQ(send("seek cd to " + std::to_string(total + 1)).code != 0, true);
+    EXPECT_NE(send("play cd from -10000").code, 0u);
+    EXPECT_NE(send("play cd from " + std::to_string(total + 10000)).code, 0u);
+    // A failed seek leaves the position where it was.
+    EXPECT_EQ(reply("status cd position"), std::to_string(total));
 }
 
 TEST_F(Commands, ReplyIsCutToTheBufferAndAFailedQueryLeavesItAlone) {
@@ -115,17 +125,6 @@ TEST_F(Commands, ErrorsSayWhatWasWrong) {
     EXPECT_EQ(send(std::string(5000, 'a')).code != 0, true);
 }
 
-TEST_F(Commands, MillisecondSeeksAreBoundedByTheDisc) {
-    ASSERT_EQ(send("set cd time format milliseconds").code, 0u);
-    int total = std::stoi(reply("status cd length"));
-    EXPECT_EQ(send("seek cd to " + std::to_string(total)).code, 0u);
-    EXPECT_EQ(send("seek cd to " + std::to_string(total + 1)).code != 0, true);
-    EXPECT_NE(send("play cd from -10000").code, 0u);
-    EXPECT_NE(send("play cd from " + std::to_string(total + 10000)).code, 0u);
-    // A failed seek leaves the position where it was.
-    EXPECT_EQ(reply("status cd position"), std::to_string(total));
-}
-
 TEST_F(Commands, CloseAllClosesEveryAliasAndAnImageHasATray) {
     ASSERT_EQ(send("open cdaudio alias other").code, 0u);
     ASSERT_EQ(send("close all").code, 0u);
@@ -149,7 +148,7 @@ TEST_F(Commands, CloseAllClosesEveryAliasAndAnImageHasATray) {
 
 class DataDisc : public CdTest {};
 
-TEST_F(DataDisc, DataTrackIsListedButSkippedWhenPlayingAndOnlyDataMeansNothingToPlay) {
+TEST_F(DataDisc, DataTrackIsListedButSkippedWhenPlayingAndOnlyDataOrNoDriveMeansNothingToPlay) {
     opendisc({{3.0, 0, true}, {2.0, 440}});
     ASSERT_EQ(send("set cd time format tmsf").code, 0u);
     EXPECT_EQ(reply("status cd type track 1"), "other");
@@ -167,9 +166,8 @@ TEST_F(DataDisc, DataTrackIsListedButSkippedWhenPlayingAndOnlyDataMeansNothingTo
     EXPECT_NE(errortext(r.code).find("data tracks never play"), std::string::npos);
     EXPECT_NE(send("play cd").code, 0u);
     EXPECT_EQ(reply("status cd mode"), "stopped");
-}
 
-TEST_F(DataDisc, NoDriveAnswersLikeADataDisc) {
+    // No drive answers like a data disc.
     usedevice("None");
     ASSERT_EQ(send("open cdaudio alias cd wait shareable").code, 0u);
     EXPECT_EQ(reply("status cd media present"), "true");

@@ -22,15 +22,11 @@ void touch(const fs::path& file) {
     std::ofstream(file, std::ios::binary).put('x');
 }
 
-std::vector<std::string> filesof(const FolderLists& lists) {
+// Every name of one list, Files() or Dirs(), in order.
+template <typename List>
+std::vector<std::string> namesof(const List& list) {
     std::vector<std::string> out;
-    for (int i = 0; i < lists.Files().listcount(); ++i) out.push_back(lists.Files().list(i));
-    return out;
-}
-
-std::vector<std::string> dirsof(const FolderLists& lists) {
-    std::vector<std::string> out;
-    for (int i = 0; i < lists.Dirs().listcount(); ++i) out.push_back(lists.Dirs().list(i));
+    for (int i = 0; i < list.listcount(); ++i) out.push_back(list.list(i));
     return out;
 }
 
@@ -47,7 +43,7 @@ TEST(FolderLists, OrdersAsPeopleReadThenByRawBytes) {
     for (auto name = expected.rbegin(); name != expected.rend(); ++name) touch(tmp / *name);
     FolderLists lists;
     lists.setpath(tmp.path().string());
-    EXPECT_EQ(filesof(lists), expected);
+    EXPECT_EQ(namesof(lists.Files()), expected);
 }
 
 TEST(FolderLists, ListsOnlyVisibleMatchingRegularFilesFollowingLinks) {
@@ -70,10 +66,10 @@ TEST(FolderLists, ListsOnlyVisibleMatchingRegularFilesFollowingLinks) {
     const std::vector<std::string> files = {"a.Flac",   "b.ogg",   "c.OGA",     "d.opus",
                                             "e.m4a",    "f.AAC",   "g.m3u8",    "link.mp3",
                                             "list.m3u", "one.MP3", "three.wav", "two.Wma"};
-    EXPECT_EQ(filesof(lists), files);
+    EXPECT_EQ(namesof(lists.Files()), files);
     const std::string base = tmp.path().string();
     const std::vector<std::string> dirs = {base + "/folder.mp3", base + "/linkdir", base + "/Sub"};
-    EXPECT_EQ(dirsof(lists), dirs);
+    EXPECT_EQ(namesof(lists.Dirs()), dirs);
 }
 
 TEST(FolderLists, KeepsPathsInNormalForm) {
@@ -84,7 +80,7 @@ TEST(FolderLists, KeepsPathsInNormalForm) {
     lists.setpath(base + "/a/./b/../");
     EXPECT_EQ(lists.Dirs().path(), base + "/a");
     EXPECT_EQ(lists.Files().path(), base + "/a");
-    EXPECT_EQ(dirsof(lists), std::vector<std::string>{base + "/a/b"});
+    EXPECT_EQ(namesof(lists.Dirs()), std::vector<std::string>{base + "/a/b"});
 
     lists.setpath("/");
     EXPECT_EQ(lists.Dirs().path(), "/");
@@ -125,10 +121,7 @@ TEST(FolderLists, UnreadableFolderGivesEmptyLists) {
 
 TEST(Text, MapsCasePerCodePointKeepsInvalidBytesAndMatchesExtensionsInAnyAsciiCase) {
     EXPECT_EQ(toupperutf8("\xC3\xA9t\xC3\xA9 \xD0\xB6"), "\xC3\x89T\xC3\x89 \xD0\x96");
-    EXPECT_EQ(tolowerutf8("AB\xFF"
-                          "C"),
-              "ab\xFF"
-              "c");
+    EXPECT_EQ(tolowerutf8(std::string("AB\xFF") + "C"), std::string("ab\xFF") + "c");
     EXPECT_EQ(tovalidutf8("a\xC3(b\xE2\x82"), "a\xEF\xBF\xBD(b\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(windows1252toutf8("It\x92s caf\xE9 \x80"),
               "It\xE2\x80\x99s caf\xC3\xA9 \xE2\x82\xAC");
@@ -142,10 +135,7 @@ TEST(Text, MapsCasePerCodePointKeepsInvalidBytesAndMatchesExtensionsInAnyAsciiCa
     EXPECT_FALSE(endswithcaseless("song.mp4", ".mp3"));
     // KELVIN SIGN lowers to 'k' but fills three bytes: it does not end a name in "k".
     EXPECT_FALSE(endswithcaseless("mar\xE2\x84\xAA", "ark"));
-    EXPECT_FALSE(
-        endswithcaseless("x\xFF"
-                         "p3",
-                         "mp3"));
+    EXPECT_FALSE(endswithcaseless(std::string("x\xFF") + "p3", "mp3"));
     // A non-ASCII suffix still compares per code point.
     EXPECT_TRUE(endswithcaseless("caf\xC3\x89", "\xC3\xA9"));
 }

@@ -190,7 +190,7 @@ TEST_F(Profile, ChangingAKeyTouchesOnlyItsLineAndANewKeyFollowsTheSectionsLast) 
     EXPECT_EQ(readbytes(ini), expected);
 }
 
-TEST_F(Profile, NewSectionIsAppendedAndFileCreatedWhenMissing) {
+TEST_F(Profile, NewSectionIsAppendedFileCreatedWhenMissingAndValuesReadBackExactly) {
     ASSERT_NE(write("system", "path", "/home/me/Music"), 0);
     EXPECT_EQ(readbytes(ini), "[system]\npath=/home/me/Music\n");
     writebytes(ini, "[a]\nx=1");  // no line end on the last line
@@ -198,9 +198,7 @@ TEST_F(Profile, NewSectionIsAppendedAndFileCreatedWhenMissing) {
     EXPECT_EQ(readbytes(ini), "[a]\nx=1\n[b]\ny=2\n");
     ASSERT_NE(write("a", "z", "3"), 0);
     EXPECT_EQ(readbytes(ini), "[a]\nx=1\nz=3\n[b]\ny=2\n");
-}
-
-TEST_F(Profile, ValuesReadBackExactly) {
+    // Values read back exactly.
     for (const char* value : {"", "  padded  ", "\"quoted\"", "'q'", "a=b;c#d", "\xC3\xA4\xFF"}) {
         ASSERT_NE(write("s", "k", value), 0) << value;
         EXPECT_EQ(getprofile("s", "k", "dflt", ini), value);

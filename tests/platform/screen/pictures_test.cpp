@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 #include <vector>
 
 #include "platform/screen/pictureheader.h"
@@ -37,19 +38,14 @@ std::vector<uint8_t> jpegheaderbytes(int width, int height) {
     return b;
 }
 
-// The colour of a picture's pixel.
-Rgb colourat(const Picture& p, int x, int y) {
-    SDL_Surface* s = p.surface();
-    Uint32 v = static_cast<const Uint32*>(s->pixels)[y * (s->pitch / 4) + x];
-    Rgb c;
-    Uint8 a = 0;
-    SDL_GetRGBA(v, s->format, &c.r, &c.g, &c.b, &a);
-    EXPECT_EQ(a, 255) << "at " << x << "," << y;
-    return c;
-}
-
+// The picture's pixel is opaque and of the colour wanted.
 void expectcolour(const Picture& p, int x, int y, Rgb want) {
-    Rgb got = colourat(p, x, y);
+    SDL_Surface* s = p.surface();
+    Rgb got;
+    Uint8 a = 0;
+    SDL_GetRGBA(static_cast<const Uint32*>(s->pixels)[y * (s->pitch / 4) + x], s->format, &got.r,
+                &got.g, &got.b, &a);
+    EXPECT_EQ(a, 255) << "at " << x << "," << y;
     EXPECT_NEAR(got.r, want.r, 12) << x << "," << y;
     EXPECT_NEAR(got.g, want.g, 12) << x << "," << y;
     EXPECT_NEAR(got.b, want.b, 12) << x << "," << y;
@@ -59,9 +55,8 @@ TEST(PictureHeader, ReadsTheDeclaredSizeAndRejectsOtherBytes) {
     auto full = jpegheaderbytes(640, 480);
     auto jpeg = pictureheader(full);
     ASSERT_TRUE(jpeg);
-    EXPECT_EQ(jpeg->kind, PictureKind::Jpeg);
-    EXPECT_EQ(jpeg->width, 640);
-    EXPECT_EQ(jpeg->height, 480);
+    EXPECT_EQ(std::tuple(jpeg->kind, jpeg->width, jpeg->height),
+              std::tuple(PictureKind::Jpeg, 640, 480));
     for (std::size_t cut = 0; cut < 19; ++cut)
         EXPECT_FALSE(pictureheader(std::span(full.data(), cut))) << cut;
     // Two stray bytes after a segment whose length is short: the next marker is found.
@@ -72,9 +67,8 @@ TEST(PictureHeader, ReadsTheDeclaredSizeAndRejectsOtherBytes) {
                                 'I',  'H', 'D', 'R', 0,    0,    0x1F, 0x40, 0, 0, 0, 2};
     auto header = pictureheader(png);
     ASSERT_TRUE(header);
-    EXPECT_EQ(header->kind, PictureKind::Png);
-    EXPECT_EQ(header->width, 8000);
-    EXPECT_EQ(header->height, 2);
+    EXPECT_EQ(std::tuple(header->kind, header->width, header->height),
+              std::tuple(PictureKind::Png, 8000, 2));
     png[12] = 'X';
     EXPECT_FALSE(pictureheader(png));
 }
@@ -113,8 +107,7 @@ TEST_P(CoverForms, DecodeToTheirTrueColours) {
         fixtures::writejpeg(dir / "cover.jpg", picture);
     PictureRef p = loadcover(dir / "cover.jpg", 1024, 768);
     ASSERT_TRUE(p);
-    ASSERT_EQ(p->width(), 64);
-    ASSERT_EQ(p->height(), 48);
+    ASSERT_EQ(std::pair(p->width(), p->height()), std::pair(64, 48));
     expectcolour(*p, 8, 8, kRed);
     expectcolour(*p, 56, 40, kWhite);
 }
@@ -153,10 +146,8 @@ TEST_F(CoverLoading, KeepsAtMostTheBoxRemembersItsOwnSizeAndAStretchedImageItsBo
     fixtures::writepicture(dir / "cover.png", PictureFormat::Png, 2048, 1024, {10, 200, 10});
     PictureRef p = loadcover(dir / "cover.png", 1024, 768);
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->width(), 1024);
-    EXPECT_EQ(p->height(), 512);
-    EXPECT_EQ(p->ownwidth(), 2048);
-    EXPECT_EQ(p->ownheight(), 1024);
+    EXPECT_EQ(std::tuple(p->width(), p->height(), p->ownwidth(), p->ownheight()),
+              std::tuple(1024, 512, 2048, 1024));
     // Set on a stretched image, a picture keeps the image's box.
     Screen screen = Screen::offscreen(1024, 768);
     ElementProps props;
@@ -199,9 +190,7 @@ TEST(Screenshot, WritesThePictureAtTheRequestedSize) {
     PictureRef full = loadpicture(dir / "full.png");
     PictureRef half = loadpicture(dir / "half.png");
     ASSERT_TRUE(full && half);
-    EXPECT_EQ(full->width(), 320);
-    EXPECT_EQ(half->width(), 160);
-    EXPECT_EQ(half->height(), 120);
+    EXPECT_EQ(std::tuple(full->width(), half->width(), half->height()), std::tuple(320, 160, 120));
     auto* px = static_cast<const uint32_t*>(half->surface()->pixels);
     EXPECT_EQ(px[60 * (half->surface()->pitch / 4) + 80] & 0xFFFFFF, 0x0AC81Eu);
 }
