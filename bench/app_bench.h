@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstdint>
@@ -26,6 +28,8 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/audio/format.h"
 
 extern char** environ;
 
@@ -295,6 +299,26 @@ class SoundFifo {
     fs::path path_;
     int fd_ = -1;
 };
+
+// Reads the FIFO no faster than the output format's real-time byte rate until told to stop, as a
+// player writing into a real-time pipe would see it drained.
+inline void drainrealtime(const fs::path& fifo, const std::atomic<bool>& stop) {
+    const int fd = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    std::vector<char> buffer(1 << 16);
+    const auto start = Clock::now();
+    double consumed = 0;
+    while (!stop.load()) {
+        const double due = millis(Clock::now() - start) / 1000.0 * kBytesPerSecond;
+        const auto want = static_cast<std::size_t>(std::max(0.0, due - consumed));
+        if (want > 0) {
+            const ssize_t got = read(fd, buffer.data(), std::min(want, buffer.size()));
+            if (got > 0) consumed += static_cast<double>(got);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    close(fd);
+}
 
 inline void goal(const char* what, bool met) {
     std::printf("goal %-55s %s\n", what, met ? "met" : "MISSED");

@@ -18,26 +18,6 @@ namespace bn = tunedeck::bench;
 
 constexpr auto kWarmup = std::chrono::seconds(3);
 constexpr auto kMeasured = std::chrono::seconds(60);
-constexpr double kBytesPerSecond = 44100.0 * 4;
-
-// Reads the FIFO no faster than the output format's real-time byte rate until told to stop.
-void drainrealtime(const fs::path& fifo, const std::atomic<bool>& stop) {
-    const int fd = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return;
-    std::vector<char> buffer(1 << 16);
-    const auto start = bn::Clock::now();
-    double consumed = 0;
-    while (!stop.load()) {
-        const double due = bn::millis(bn::Clock::now() - start) / 1000.0 * kBytesPerSecond;
-        const auto want = static_cast<std::size_t>(std::max(0.0, due - consumed));
-        if (want > 0) {
-            const ssize_t got = read(fd, buffer.data(), std::min(want, buffer.size()));
-            if (got > 0) consumed += static_cast<double>(got);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    close(fd);
-}
 
 struct Player {
     const char* name;
@@ -59,7 +39,7 @@ int main() {
 
         bn::Xvfb x(1280, 720);
         std::atomic<bool> stop{false};
-        std::thread drain(drainrealtime, fifo, std::cref(stop));
+        std::thread drain(bn::drainrealtime, fifo, std::cref(stop));
         bn::Process ours({jukebox.string()}, bn::diskaudio("/dev/null", x.display()));
         bn::Process mpv(
             {"mpv", "--no-config", "--really-quiet", "--ao=sdl", "--no-video", file.string()},

@@ -28,7 +28,6 @@ namespace bn = tunedeck::bench;
 
 constexpr auto kWarmup = std::chrono::seconds(3);
 constexpr int kMeasuredSeconds = 30;
-constexpr double kBytesPerSecond = 44100.0 * 4;
 
 int measuredseconds() {
     const char* text = std::getenv("TUNEDECK_BENCH_SECONDS");
@@ -42,25 +41,6 @@ bool onpath(const std::string& program) {
     for (std::string dir; std::getline(dirs, dir, ':');)
         if (!dir.empty() && access((fs::path(dir) / program).c_str(), X_OK) == 0) return true;
     return false;
-}
-
-// Reads the FIFO no faster than the output format's real-time byte rate until told to stop.
-void drainrealtime(const fs::path& fifo, const std::atomic<bool>& stop) {
-    const int fd = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return;
-    std::vector<char> buffer(1 << 16);
-    const auto start = bn::Clock::now();
-    double consumed = 0;
-    while (!stop.load()) {
-        const double due = bn::millis(bn::Clock::now() - start) / 1000.0 * kBytesPerSecond;
-        const auto want = static_cast<std::size_t>(std::max(0.0, due - consumed));
-        if (want > 0) {
-            const ssize_t got = read(fd, buffer.data(), std::min(want, buffer.size()));
-            if (got > 0) consumed += static_cast<double>(got);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    close(fd);
 }
 
 struct Player {
@@ -154,7 +134,7 @@ int main() {
             std::printf("ffplay is not installed: its references are skipped\n");
         }
         if (onpath("mpg123")) {
-            drain = std::thread(drainrealtime, fifo, std::cref(stop));
+            drain = std::thread(bn::drainrealtime, fifo, std::cref(stop));
             start("mpg123", {"mpg123", "-q", "-s", file.string()}, {}, fifo.string());
         } else {
             std::printf("mpg123 is not installed: its references are skipped\n");
