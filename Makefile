@@ -48,7 +48,7 @@ sanitize: deps-test
 
 tsan: deps-test
 	cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNEDECK_SANITIZE=thread
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_engine test_cd test_audio test_remote
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_engine test_cd test_audio test_library test_remote
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	  ctest --test-dir $(TSAN_BUILD) -j $(JOBS) --output-on-failure
 

@@ -31,6 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto queue = std::make_unique<PlayQueue>();
     NameOptions names{folder.string(), true};
     loadplaylistfile(*queue, file.string(), names);
-    if (queue->playlistcount < 0 || queue->playlistcount > kQueueRows) __builtin_trap();
+    if (queue->playlistcount < 0 ||
+        static_cast<std::size_t>(queue->playlistcount) != queue->playlist.size())
+        __builtin_trap();
     return 0;
 }

@@ -13,6 +13,21 @@ namespace tunedeck {
 
 namespace {
 
+// The library scan, playing through `playback`, waking the UI thread with an event of `type` and
+// filling `index` when there is one.
+std::unique_ptr<LibraryScan> makelibraryscan(PlayQueue& queue, Playback& playback, uint32_t type,
+                                             std::shared_ptr<LibraryIndex> index) {
+    ScanPlayer player{[&playback] { return playback.active(); },
+                      [&playback](const std::string& path) { return playback.playfile(path); }};
+    auto wake = [type] {
+        SDL_Event event{};
+        event.type = type;
+        return SDL_PushEvent(&event) == 1;
+    };
+    return std::make_unique<LibraryScan>(queue, std::move(player), std::move(wake),
+                                         std::move(index));
+}
+
 std::unique_ptr<Screen> makescreen(const AppOptions& options) {
     return std::make_unique<Screen>(options.offscreen
                                         ? Screen::offscreen(options.widthpx, options.heightpx)
@@ -31,6 +46,11 @@ Application::Application(AppOptions options)
       queue_(std::make_unique<PlayQueue>()),
       bass_(std::make_unique<AudioLibrary>(audio_output_)),
       playback_(std::make_unique<Playback>(*bass_, *queue_)),
+      scanevent_(SDL_RegisterEvents(1)),
+      index_(options_.remote && loadremotesettings(reader_).enabled
+                 ? std::make_shared<LibraryIndex>()
+                 : nullptr),
+      library_(makelibraryscan(*queue_, *playback_, scanevent_, index_)),
       mci_(std::make_unique<MciSession>(cd_drive_, audio_output_)),
       keys_cd_(makedeck(keyreply_)),
       startup_cd_(makedeck(startupreply_)),
@@ -49,8 +69,8 @@ Application::Application(AppOptions options)
         boxes_ = ownboxes_.get();
     }
     cd_ = std::make_unique<CdControl>(*mci_, *boxes_);
-    browser_ = std::make_unique<Browser>(
-        Browser{*browse_, mode_, settings_, reader_, *folders_, *queue_, *playback_, keys_cd_});
+    browser_ = std::make_unique<Browser>(Browser{*browse_, mode_, settings_, reader_, *folders_,
+                                                 *queue_, *playback_, keys_cd_, *library_});
     keys_ = std::make_unique<KeyContext>(
         KeyContext{*browser_, makecommandview(*view_, *browser_), *cues_, saver_.idlecount, [this] {
                        Form_Unload();
@@ -87,7 +107,14 @@ void Application::handleevent(const SDL_Event& event) {
     if (ended_) return;
     if (options_.onevent) options_.onevent(event);
     if (playback_->dispatch(event)) return;
-    if (remote_ && remote_->handleevent(event, [this](int16_t key) { keydown(key); })) return;
+    if (event.type == scanevent_) {
+        takescan();
+        return;
+    }
+    if (remote_ &&
+        remote_->handleevent(
+            event, [this](int16_t key) { keydown(key); }, [this](uint64_t id) { openmatch(id); }))
+        return;
     switch (event.type) {
         case SDL_KEYDOWN:
             keydown(virtualkey(event.key.keysym.sym));
@@ -122,6 +149,8 @@ int Application::run() {
     while (!ended_) {
         waitfor(deadline.timeout(SDL_GetTicks64()));
         if (!ended_ && deadline.due(SDL_GetTicks64())) {
+            if (library_->running()) takescan();  // also when a wake-up could not be posted
+            if (ended_) break;
             Timer1_Timer();
             publishremote();
             if (!ended_) screen_->render();
@@ -135,7 +164,16 @@ void Application::startremote() {
     if (!options_.remote) return;
     remote_ = std::make_unique<RemoteLink>(loadremotesettings(reader_),
                                            options_.appfolder / "remote.tokens", *form_);
+    remote_->setlibrary(index_.get());
     remote_->start();
+}
+
+void Application::openmatch(uint64_t id) {
+    if (ended_ || !index_) return;
+    const auto location = index_->locate(id);
+    if (!location) return;
+    saver_.idlecount = 0;  // as a key press does: the screen shows what was opened
+    walkto(*keys_, location->folder, location->target);
 }
 
 void Application::publishremote() {

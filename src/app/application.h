@@ -25,6 +25,7 @@
 #include "browse/model.h"
 #include "commands/keycontext.h"
 #include "commands/soundcue.h"
+#include "library/libraryscan.h"
 #include "platform/audio/bass.h"
 #include "platform/cd/mci.h"
 #include "platform/folders/folderlists.h"
@@ -104,6 +105,13 @@ class Application {
     RemoteLink* remote() { return remote_.get(); }
     // What the remote sees now: the list page and what plays.
     RemoteState remotestate();
+    // True while the library scan walks the tree.
+    bool scanning() const { return library_->running(); }
+    // The library index; null when the phone remote is off.
+    const LibraryIndex* index() const { return index_.get(); }
+    // Lists the folder of the index's match `id` with the match highlighted, as the keys would
+    // reach it. An id of an earlier walk, or none, changes nothing.
+    void openmatch(uint64_t id);
 
   private:
     bool mcicommand(const std::string& command, bool showerrors) {
@@ -119,6 +127,10 @@ class Application {
     bool startaudio();
     void buildscreen();
     void showtitle();
+    void endwithoutmusic();
+    // Takes what the library scan found since the last take.
+    void takescan();
+    bool queuedhere(int count) const;
 
     StatusLines filestatus();
     StatusLines cdstatus(const CdMode& mode);
@@ -141,6 +153,11 @@ class Application {
     std::unique_ptr<PlayQueue> queue_;
     std::unique_ptr<AudioLibrary> bass_;
     std::unique_ptr<Playback> playback_;
+    uint32_t scanevent_ = 0;  // the library scan's wake-up
+    // The index the phone's search reads; kept only when the phone remote may serve.
+    std::shared_ptr<LibraryIndex> index_;
+    std::unique_ptr<LibraryScan> library_;
+    bool startupcheck_ = false;  // start-up could not yet tell whether the root holds music
     std::unique_ptr<MciSession> mci_;
     // The CD's status replies, one buffer per user: a failed query shows that user's last reply.
     std::array<char, 40> keyreply_{};  // the key handler and the disc's listing

@@ -30,6 +30,7 @@ void RemoteLink::start() {
 void RemoteLink::startserver() {
     try {
         auto server = ServerModule().makeserver(hub_, pairing_, events_);
+        server->attachlibrary(catalog_);
         server->start(settings_.listen.empty() ? "0.0.0.0" : settings_.listen, settings_.port);
         server_ = std::move(server);
     } catch (const std::runtime_error& error) {
@@ -55,7 +56,8 @@ void RemoteLink::stop() noexcept {
     server_.reset();
 }
 
-bool RemoteLink::handleevent(const SDL_Event& event, const std::function<void(int16_t)>& keydown) {
+bool RemoteLink::handleevent(const SDL_Event& event, const std::function<void(int16_t)>& keydown,
+                             const std::function<void(uint64_t)>& open) {
     const auto request = events_.decode(event);
     if (!request) return false;
     switch (request->kind) {
@@ -65,6 +67,9 @@ bool RemoteLink::handleevent(const SDL_Event& event, const std::function<void(in
         case UiEvents::Kind::PairingCode:
             showpairingcode(view_, Pairing::codetext(request->value));
             codeuntil_ = Clock::now() + Pairing::kCodeLife;
+            break;
+        case UiEvents::Kind::Open:
+            if (open) open(request->id);
             break;
     }
     return true;

@@ -42,9 +42,12 @@ class RemoteLink {
     void start();
     void stop() noexcept;
 
-    // Handles a request posted by the remote's threads (keys go to `keydown`); false for any
-    // other event.
-    bool handleevent(const SDL_Event& event, const std::function<void(int16_t)>& keydown);
+    // The library index the phone's search reads; before start(), and it must outlive this.
+    void setlibrary(const LibraryCatalog* catalog) { catalog_ = catalog; }
+    // Handles a request posted by the remote's threads (keys go to `keydown`, a search match to
+    // open to `open`); false for any other event.
+    bool handleevent(const SDL_Event& event, const std::function<void(int16_t)>& keydown,
+                     const std::function<void(uint64_t)>& open = nullptr);
     // Shows the QR code of the page's address with a new one-time pairing token, for 30 s.
     void showqr();
     // Hides what has been shown long enough and keeps the rest in front; then publishes.
@@ -66,6 +69,7 @@ class RemoteLink {
     PairingView view_;
     std::optional<Clock::time_point> codeuntil_;
     std::optional<Clock::time_point> qruntil_;
+    const LibraryCatalog* catalog_ = nullptr;
     // Last: they use everything above, and stop first.
     std::unique_ptr<HttpRemote> server_;
     std::unique_ptr<MprisService> mpris_;

@@ -9,6 +9,10 @@
 
 namespace tunedeck {
 
+namespace {
+constexpr int kMaxDiscTracks = 99;  // the most tracks an audio disc can hold
+}  // namespace
+
 void Application::fileplayback(RemoteState& state) {
     Playback& playback = *playback_;
     const PlayState played = playback.state();
@@ -37,7 +41,7 @@ void Application::cdplayback(RemoteState& state) {
     if (state.state != "stopped") {
         const auto position = cd.position();
         const Item* item = position ? browse_->items.find(position->track) : nullptr;
-        if (position && position->track >= 1 && position->track <= kMaxItems) {
+        if (position && position->track >= 1 && position->track <= kMaxDiscTracks) {
             state.track = position->track;
             state.playing = item != nullptr ? item->label : "";
             state.position = position->minutes * 60 + position->seconds;

@@ -2,6 +2,9 @@
 // screen, the first queue; and the error box for audio-library failures.
 #include <SDL.h>
 
+#include <chrono>
+#include <optional>
+
 #include "app/application.h"
 #include "audio/bassutil.h"
 #include "browse/paging.h"
@@ -11,6 +14,8 @@ namespace tunedeck {
 namespace {
 
 constexpr const char* kHomeTitle = "Tunedeck Home";
+// How long start-up waits for the scan to meet music before it shows the screen regardless.
+constexpr std::chrono::milliseconds kMusicWait{3000};
 
 // Why the device did not open, for the standard-error line: a disc image is named.
 std::string cannotopen(const cd::DriveTarget& drive) {
@@ -141,13 +146,18 @@ bool Application::Form_Load() {
     if (mode_.mediamode == Mode::File && !startaudio()) return false;
     buildscreen();
     queue_->clear();
+    scan(*browser_, reader_.rootpath());
     // A library whose music the scan leaves out (WAV or WMA only, or formats outside
-    // scanformats) starts in the list with nothing playing: the user can still choose it.
-    const bool found_music = scan(*browser_, reader_.rootpath());
-    if (queue_->playlistcount == 0 && mode_.mediamode == Mode::File && !found_music) {
-        Form_Unload();
-        end(1, "no music under " + reader_.rootpath());
-        return false;
+    // scanformats) starts in the list with nothing playing: the user can still choose it. The
+    // scan goes on in the background once it has met music; a file system too slow to tell in
+    // time is judged when the scan ends.
+    if (mode_.mediamode == Mode::File) {
+        const std::optional<bool> music = library_->waitformusic(kMusicWait);
+        if (music == false && queue_->playlistcount == 0) {
+            endwithoutmusic();
+            return false;
+        }
+        startupcheck_ = !music.has_value();
     }
     showtitle();
     renderitems(*view_, currentfolder(*browser_));
@@ -159,7 +169,39 @@ bool Application::Form_Load() {
     return !ended_;
 }
 
+void Application::endwithoutmusic() {
+    Form_Unload();
+    end(1, "no music under " + reader_.rootpath());
+}
+
+void Application::takescan() {
+    const ScanProgress progress = library_->take();
+    if (startupcheck_ && (progress.music || !progress.running)) {
+        startupcheck_ = false;
+        if (!progress.music && queue_->playlistcount == 0) {
+            endwithoutmusic();
+            return;
+        }
+    }
+    // Files of the folder on screen joined the queue: their marks follow.
+    if (progress.queued > 0 && !browse_->letterfocus && mode_.mediamode == Mode::File &&
+        queuedhere(progress.queued))
+        renderitems(*view_, currentfolder(*browser_));
+}
+
+// True when one of the last `count` queue entries lies in the current folder.
+bool Application::queuedhere(int count) const {
+    const std::string prefix = folders_->Dirs().path() + "/";
+    for (int row = queue_->playlistcount - count; row < queue_->playlistcount; ++row) {
+        const std::string& path = queue_->playlist[static_cast<std::size_t>(row)].path;
+        if (path.starts_with(prefix) && path.find('/', prefix.size()) == std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 void Application::Form_Unload() {
+    library_->stop();
     startup_cd_.close();
     playback_->shutdown();
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(SDL_ENABLE);

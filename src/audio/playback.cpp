@@ -19,7 +19,7 @@ bool Playback::playfile(const std::string& path) {
 
 bool Playback::playfrom(int row, int step, bool wrap) {
     const int count = queue_.playlistcount;
-    if (count > kQueueRows || row < 0 || row >= count) return true;
+    if (row < 0 || row >= count) return true;
     int at = row;
     for (int tried = 0; tried < count; ++tried) {
         queue_.playlistpos = at;
@@ -37,7 +37,8 @@ bool Playback::playfrom(int row, int step, bool wrap) {
 
 void Playback::streamend(HSYNC, DWORD, DWORD, DWORD) {
     if (!playfrom(queue_.playlistpos + 1, +1, false)) return;
-    queue_.playlistpos = 0;
+    // Entries still on their way start where the queue now ends.
+    queue_.playlistpos = queue_.growing ? queue_.playlistcount : 0;
     stop();
 }
 

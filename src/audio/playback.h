@@ -23,7 +23,8 @@ class Playback {
     // once. playlistpos follows the rows tried and stays on the one that starts; when none
     // starts it goes back to `row`, and the result is true.
     bool playfrom(int row, int step, bool wrap);
-    // End-of-stream procedure: moves to the next playable queue entry or stops.
+    // End-of-stream procedure: moves to the next playable queue entry or stops (at the queue's
+    // start, or past its end while the queue is growing).
     void streamend(HSYNC sync, DWORD channel, DWORD data, DWORD user);
     HSYNC setsync(DWORD channel, DWORD type, DWORD param, SYNCPROC proc, DWORD user);
     // Runs the end-of-stream procedure an event of the library carries; false for any other.

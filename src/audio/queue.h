@@ -3,14 +3,12 @@
 // UI thread's event queue.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tunedeck {
-
-inline constexpr int kQueueRows = 2001;  // rows 0..2000
 
 struct QueueEntry {
     std::string name;  // as shown
@@ -18,8 +16,10 @@ struct QueueEntry {
     bool operator==(const QueueEntry&) const = default;
 };
 
+// The queue holds as many entries as memory allows. `playlist` has at least `playlistcount` rows;
+// rows 0..playlistcount-1 are the queue.
 struct PlayQueue {
-    std::array<QueueEntry, kQueueRows> playlist{};
+    std::vector<QueueEntry> playlist;
     int playlistcount = 0;
     int playlistpos = 0;
     uint32_t stream = 0;  // handle of the stream created last
@@ -29,13 +29,20 @@ struct PlayQueue {
     // forgets it.
     std::optional<std::string> takenout;
 
-    bool full() const { return playlistcount >= kQueueRows; }
-    // Appends an entry; a full queue takes nothing and returns false.
-    bool append(std::string name, std::string path);
-    // Empties every row and sets both counters to 0.
+    // Counts every replacement of the whole queue (clear, a playlist loaded): what was added for
+    // an earlier generation does not belong to the queue of a later one.
+    uint64_t generation = 0;
+    // More entries are on their way (a scan in the background adds them): when the entry playing
+    // ends with no entry after it, the queue waits past its end instead of stopping at its start.
+    bool growing = false;
+
+    // Appends an entry after the last one.
+    void append(std::string name, std::string path);
+    // Empties every row, sets both counters to 0 and starts a new generation, to which nothing
+    // is on its way yet.
     void clear();
     // Display name of the entry that plays or played last: the taken-out one, or row
-    // playlistpos (empty outside the table).
+    // playlistpos (empty outside the queue's rows).
     const std::string& currentname() const;
 };
 

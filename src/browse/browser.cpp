@@ -3,7 +3,6 @@
 #include "browse/listing.h"
 #include "browse/names.h"
 #include "browse/playlist.h"
-#include "browse/scan.h"
 
 namespace tunedeck {
 
@@ -44,19 +43,16 @@ void loadplaylist(Browser& browser, const std::string& file) {
     loadplaylistfile(browser.queue, file, nameoptions(browser));
 }
 
-bool scan(Browser& browser, const std::string& cdir) {
+void scan(Browser& browser, const std::string& cdir) {
     if (browser.mode.mediamode == Mode::Cd) {
         browser.cd.stop();
         browser.cd.rewind();
         browser.cd.resume();
-        return true;
+        return;
     }
-    Playback& playback = browser.playback;
-    const ScanPlayer player{
-        [&playback] { return playback.active(); },
-        [&playback](const std::string& path) { return playback.playfile(path); }};
-    return scanfolders(browser.folders, browser.queue, cdir, nameoptions(browser),
-                       ScanFormats(browser.settings.scanformats), player);
+    browser.folders.setpath(cdir);
+    browser.scanner.start(cdir, nameoptions(browser), ScanFormats(browser.settings.scanformats),
+                          true);
 }
 
 }  // namespace tunedeck

@@ -10,6 +10,7 @@
 #include "audio/playback.h"
 #include "audio/queue.h"
 #include "browse/model.h"
+#include "browse/scan.h"
 #include "platform/folders/folderlists.h"
 #include "settings/settings.h"
 
@@ -25,6 +26,8 @@ struct Browser {
     Playback& playback;
     // The disc, for the key handler and the listing: its reply buffer is theirs.
     CdDeck& cd;
+    // The folder scan in the background.
+    FolderScan& scanner;
 };
 
 // Rebuilds the item table from the current folder (file mode) or the disc (CD mode).
@@ -38,10 +41,10 @@ void createletters(Browser& browser);
 std::string displayname(Browser& browser, std::string_view text);
 // Replaces the play queue by the files a playlist names; playlistpos becomes 0.
 void loadplaylist(Browser& browser, const std::string& file);
-// File mode: queues every music file of the scanformats setting below `cdir` and starts
-// playback; the current folder ends at `cdir`; true when the tree holds a music file of any
-// format, queued or not. CD mode: restarts the disc from track 1; true.
-bool scan(Browser& browser, const std::string& cdir);
+// File mode: starts the scan of `cdir` in the background, which queues every music file of the
+// scanformats setting below it and starts playback; the current folder is set to `cdir` at
+// once. CD mode: restarts the disc from track 1.
+void scan(Browser& browser, const std::string& cdir);
 
 // The current folder (the path of Dirs).
 inline const std::string& currentfolder(const Browser& browser) {

@@ -57,13 +57,13 @@ void createfolderitems(BrowseState& state, const FolderLists& folders, const Nam
     const bool filtered = atroot(folders, names.root) && !state.letter.empty();
     const std::string_view letter = filtered ? std::string_view(state.letter) : std::string_view();
     const DirListBox& dirs = folders.Dirs();
-    for (int i = 0; i < dirs.listcount() && !items.full(); ++i) {
+    for (int i = 0; i < dirs.listcount(); ++i) {
         const std::string& path = dirs.list(i);
         std::string name = displayname(lastcomponent(path), names);
         if (passesletter(name, letter)) items.append({std::move(name), path, ItemKind::Folder});
     }
     const FileListBox& files = folders.Files();
-    for (int i = 0; i < files.listcount() && !items.full(); ++i) {
+    for (int i = 0; i < files.listcount(); ++i) {
         const std::string& file = files.list(i);
         std::string name = displayname(file, names);
         if (passesletter(name, letter))
@@ -78,7 +78,7 @@ void createtrackitems(BrowseState& state, int cdtracks, int perpage, const CdDec
     CdDeck listing = cd.with_reply(reply);
     ItemTable& items = state.items;
     items.clear();
-    for (int t = 1; t <= cdtracks && !items.full(); ++t) {
+    for (int t = 1; t <= cdtracks; ++t) {
         const std::string number = std::to_string(t);
         const std::string length = listing.track_length(t).substr(0, 5);
         items.append({"Piste n\u00B0" + number + "   " + length, number, ItemKind::Playable});
@@ -105,15 +105,27 @@ void createletterindex(BrowseState& state, const FolderLists& folders, const Nam
     finishlisting(state, perpage);
 }
 
-int folderdepth(std::string_view path, std::string_view root) {
+namespace {
+
+std::ptrdiff_t separatorsbelow(std::string_view path, std::string_view root) {
     // Only the leading root text is removed: the same text further on names a subfolder.
     if (!root.empty() && path.starts_with(root)) path.remove_prefix(root.size());
-    const auto separators = std::count(path.begin(), path.end(), '/');
-    return static_cast<int>(std::min<std::ptrdiff_t>(separators, kMaxDepths - 1));
+    return std::count(path.begin(), path.end(), '/');
+}
+
+}  // namespace
+
+int folderdepth(std::string_view path, std::string_view root) {
+    return static_cast<int>(std::min<std::ptrdiff_t>(separatorsbelow(path, root), kMaxDepths - 1));
+}
+
+bool beyonddepths(std::string_view path, std::string_view root) {
+    return separatorsbelow(path, root) > kMaxDepths - 1;
 }
 
 void recordlevel(BrowseState& state, std::string_view path, std::string_view root) {
     state.depth = folderdepth(path, root);
+    if (beyonddepths(path, root)) return;
     state.levelstate[static_cast<std::size_t>(state.depth)] = {state.row, state.page};
 }
 

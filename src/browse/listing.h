@@ -18,8 +18,8 @@ bool atroot(const FolderLists& folders, std::string_view root);
 
 // Lists the current folder of `folders`: subfolders, then music files and playlist files
 // (browse/formats.h), at the root only the names whose lettercell is the chosen letter (all of
-// them when none is chosen). At most kMaxItems entries. Sets the items and pages; page and row
-// are left alone.
+// them when none is chosen), as many as there are. Sets the items and pages; page and row are
+// left alone.
 void createfolderitems(BrowseState& state, const FolderLists& folders, const NameOptions& names,
                        int perpage);
 
@@ -47,7 +47,10 @@ void createletterindex(BrowseState& state, const FolderLists& folders, const Nam
 // Depth of `path` below `root`: the separators left after the leading root text is removed,
 // at most kMaxDepths - 1.
 int folderdepth(std::string_view path, std::string_view root);
-// Sets depth from the current folder and saves row and page at that depth.
+// True when `path` lies deeper below `root` than the depths whose row and page are remembered.
+bool beyonddepths(std::string_view path, std::string_view root);
+// Sets depth from the current folder and saves row and page at that depth. A folder beyond the
+// remembered depths saves nothing, so the deepest remembered row stays that folder's own.
 void recordlevel(BrowseState& state, std::string_view path, std::string_view root);
 
 }  // namespace tunedeck

@@ -1,17 +1,10 @@
 #include "browse/model.h"
 
 #include <stdexcept>
-#include <utility>
 
 #include "browse/paging.h"
 
 namespace tunedeck {
-
-bool ItemTable::append(Item item) {
-    if (full()) return false;
-    items_.push_back(std::move(item));
-    return true;
-}
 
 const Item* ItemTable::find(int number) const {
     if (number < 1 || number > count()) return nullptr;

@@ -5,11 +5,11 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tunedeck {
 
-inline constexpr int kMaxItems = 2000;  // a listing holds items 1..2000
 inline constexpr int kMaxDepths = 256;  // levelstate rows, depth 0..255
 
 // What an item is, and so what Enter and Right do with it.
@@ -27,15 +27,14 @@ struct Item {
     bool operator==(const Item&) const = default;
 };
 
-// The listing on screen. Items are numbered from 1, as the list's rows count them: row t of a
-// disc's listing is track t.
+// The listing on screen, as long as the folder is (memory is the only bound). Items are numbered
+// from 1, as the list's rows count them: row t of a disc's listing is track t.
 class ItemTable {
   public:
-    // Adds an item after the last one. A table of kMaxItems takes nothing and returns false.
-    bool append(Item item);
+    // Adds an item after the last one.
+    void append(Item item) { items_.push_back(std::move(item)); }
     void clear() { items_.clear(); }
     int count() const { return static_cast<int>(items_.size()); }
-    bool full() const { return count() >= kMaxItems; }
     // Item `number`; null when the listing has no item of that number.
     const Item* find(int number) const;
     // Item `number`; throws std::out_of_range when the listing has no item of that number.

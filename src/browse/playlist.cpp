@@ -149,19 +149,15 @@ void loadplaylistfile(PlayQueue& queue, const std::string& file, const NameOptio
     const bool regular = std::filesystem::is_regular_file(file, ec) && !ec;
     PlaylistReader reader(regular ? file : std::string());
     const std::string_view folder = folderof(file);
-    int k = 0;
+    queue.clear();
     std::optional<std::string> line;
-    while (reader.isopen() && k < kQueueRows && reader.next(line)) {
+    while (reader.isopen() && reader.next(line)) {
         if (!line || line->starts_with('#')) continue;
-        const std::string path = findfile(*line, folder);
+        std::string path = findfile(*line, folder);
         if (path.empty()) continue;
-        queue.playlist[static_cast<std::size_t>(k)] = {displayname(lastcomponent(path), names),
-                                                       path};
-        ++k;
+        std::string name = displayname(lastcomponent(path), names);
+        queue.append(std::move(name), std::move(path));
     }
-    queue.playlistpos = 0;
-    queue.playlistcount = k;
-    queue.takenout.reset();
 }
 
 }  // namespace tunedeck

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <vector>
+#include <utility>
 
 namespace tunedeck {
 
@@ -23,31 +23,25 @@ bool folderid(const std::string& path, FolderId& id) {
     return true;
 }
 
-// One folder on the walk path: its subfolders still to walk and the music files it queues
-// once they are done. Copied from the lists when the folder is entered, so it is listed once.
+// One folder on the walk path: its subfolders still to walk and its files, reported once they
+// are done. Copied from the lists when the folder is entered, so it is listed once.
 struct Frame {
     std::string path;
     FolderId id;
     std::vector<std::string> subfolders;
     std::size_t next = 0;
-    std::vector<std::string> queued_files;
+    std::vector<std::string> files;
 };
 
-// Enters a folder; notes in `found_music` whether it holds a music file of any format.
-Frame enterfolder(FolderLists& folders, const std::string& path, const FolderId& id,
-                  const ScanFormats& formats, bool& found_music) {
+Frame enterfolder(FolderLists& folders, const std::string& path, const FolderId& id) {
     folders.setpath(path);
     Frame frame{folders.Dirs().path(), id, {}, 0, {}};
     const DirListBox& dirs = folders.Dirs();
+    frame.subfolders.reserve(static_cast<std::size_t>(dirs.listcount()));
     for (int i = 0; i < dirs.listcount(); ++i) frame.subfolders.push_back(dirs.list(i));
     const FileListBox& files = folders.Files();
-    for (int i = 0; i < files.listcount(); ++i) {
-        const std::string& file = files.list(i);
-        if (!found_music && file_kind_of(file) == FileKind::Music) found_music = true;
-        // More files than the queue can hold are never needed.
-        if (frame.queued_files.size() < kQueueRows && formats.queues(file))
-            frame.queued_files.push_back(file);
-    }
+    frame.files.reserve(static_cast<std::size_t>(files.listcount()));
+    for (int i = 0; i < files.listcount(); ++i) frame.files.push_back(files.list(i));
     return frame;
 }
 
@@ -55,45 +49,67 @@ bool onwalkpath(const std::vector<Frame>& stack, const FolderId& id) {
     return std::any_of(stack.begin(), stack.end(), [&id](const Frame& f) { return f.id == id; });
 }
 
-void queuefiles(PlayQueue& queue, const Frame& frame, const NameOptions& names) {
-    for (const std::string& file : frame.queued_files)
-        if (!queue.append(displayname(file, names), frame.path + "/" + file)) return;
-}
-
-// When nothing plays, starts the entry at playlistpos or, when it does not start, the first one
-// after it that does; playlistpos passes the entries that failed, so each is tried once.
-void startifidle(PlayQueue& queue, const ScanPlayer& player) {
-    if (queue.playlistcount <= 0 || player.active()) return;
-    while (queue.playlistpos >= 0 && queue.playlistpos < queue.playlistcount) {
-        const std::string& path = queue.playlist[static_cast<std::size_t>(queue.playlistpos)].path;
-        const bool did_not_start = player.playfile(path);
-        if (!did_not_start) return;
-        ++queue.playlistpos;
-    }
-}
-
 }  // namespace
 
-bool scanfolders(FolderLists& folders, PlayQueue& queue, const std::string& cdir,
-                 const NameOptions& names, const ScanFormats& formats, const ScanPlayer& player) {
+bool walkfolders(FolderLists& folders, const std::string& cdir,
+                 const std::function<bool(const WalkedFolder&)>& visit) {
     std::vector<Frame> stack;
-    bool found_music = false;
     FolderId rootid;
     if (folderid(normalfolderpath(cdir), rootid))
-        stack.push_back(enterfolder(folders, cdir, rootid, formats, found_music));
+        stack.push_back(enterfolder(folders, cdir, rootid));
     while (!stack.empty()) {
         Frame& top = stack.back();
-        if (top.next < top.subfolders.size() && !queue.full()) {
+        if (top.next < top.subfolders.size()) {
             const std::string& sub = top.subfolders[top.next++];
             FolderId id;
             if (folderid(sub, id) && !onwalkpath(stack, id))
-                stack.push_back(enterfolder(folders, sub, id, formats, found_music));
+                stack.push_back(enterfolder(folders, sub, id));
             continue;
         }
-        queuefiles(queue, top, names);
-        startifidle(queue, player);
+        if (!visit(WalkedFolder{top.path, top.files})) return false;
         stack.pop_back();
     }
+    return true;
+}
+
+void queueentries(const WalkedFolder& folder, const NameOptions& names, const ScanFormats& formats,
+                  std::vector<QueueEntry>& out) {
+    for (const std::string& file : folder.files)
+        if (formats.queues(file))
+            out.push_back({displayname(file, names), folder.path + "/" + file});
+}
+
+bool holdsmusic(const WalkedFolder& folder) {
+    return std::any_of(folder.files.begin(), folder.files.end(), [](const std::string& file) {
+        return file_kind_of(file) == FileKind::Music;
+    });
+}
+
+// Each entry that fails is tried once: playlistpos passes it.
+bool startifidle(PlayQueue& queue, const ScanPlayer& player) {
+    if (queue.playlistcount <= 0 || player.active()) return false;
+    while (queue.playlistpos >= 0 && queue.playlistpos < queue.playlistcount) {
+        const std::string& path = queue.playlist[static_cast<std::size_t>(queue.playlistpos)].path;
+        const bool did_not_start = player.playfile(path);
+        if (!did_not_start) return true;
+        ++queue.playlistpos;
+    }
+    return false;
+}
+
+bool scanfolders(FolderLists& folders, PlayQueue& queue, const std::string& cdir,
+                 const NameOptions& names, const ScanFormats& formats, const ScanPlayer& player) {
+    bool found_music = false;
+    std::vector<QueueEntry> entries;
+    walkfolders(folders, cdir, [&](const WalkedFolder& folder) {
+        if (!found_music) found_music = holdsmusic(folder);
+        entries.clear();
+        queueentries(folder, names, formats, entries);
+        for (QueueEntry& entry : entries)
+            queue.append(std::move(entry.name), std::move(entry.path));
+        startifidle(queue, player);
+        return true;
+    });
     // No entry started: the queue stands at its start, as when it has played to its end.
     if (queue.playlistcount > 0 && queue.playlistpos >= queue.playlistcount) queue.playlistpos = 0;
     folders.setpath(cdir);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "commands/keycontext.h"
 
@@ -24,6 +25,11 @@ bool moveright(KeyContext& context);
 void enter(KeyContext& context);
 void nextpage(KeyContext& context);
 void previouspage(KeyContext& context);
+// Lists `folder` (the root or a folder below it) exactly as the keys reach it from the root:
+// through the letter grid when it is on, each folder's row and page kept for Left, and the item
+// whose target is `target` highlighted (the first row when it is empty or not listed). File
+// mode only.
+void walkto(KeyContext& context, const std::string& folder, const std::string& target);
 
 // Playback and the queue.
 void exitprogram(KeyContext& context);

@@ -1,5 +1,7 @@
 // Moving through the list and the letter grid, turning pages, opening and leaving folders.
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "browse/listing.h"
 #include "browse/paging.h"
@@ -63,10 +65,20 @@ void backtoparent(KeyContext& context) {
     Browser& browser = context.browser;
     BrowseState& state = browser.state;
     context.cues.soundcue(kCueBack);
+    const std::string& root = browser.settings_reader.rootpath();
+    // Beyond the remembered depths no row was saved: the parent is shown from its start, and
+    // the depth stays the table's last until the walk is back within it.
+    const bool remembered = !beyonddepths(currentfolder(browser), root);
     browser.folders.setpath(parentfolder(currentfolder(browser)));
-    state.row = savedlevel(state).row;
-    state.page = savedlevel(state).page;
-    state.depth = std::max(0, state.depth - 1);
+    if (remembered) {
+        state.row = savedlevel(state).row;
+        state.page = savedlevel(state).page;
+        state.depth = std::max(0, state.depth - 1);
+    } else {
+        state.row = 1;
+        state.page = 1;
+        state.depth = folderdepth(currentfolder(browser), root);
+    }
     createitems(browser);
     context.view.renderitems();
     context.view.renderhighlight();
@@ -226,6 +238,75 @@ void enter(KeyContext& context) {
     state.row = 1;
     state.page = 1;
     createitems(browser);
+    context.view.renderitems();
+    context.view.renderhighlight();
+    titlefolder(context, false);
+}
+
+namespace {
+
+// Puts the highlight on the item whose target is `target`; false when the listing has none.
+bool highlighttarget(KeyContext& context, const std::string& target) {
+    BrowseState& state = context.state();
+    const int perpage = perpageof(context);
+    int number = 0;
+    for (const Item& item : state.items) {
+        ++number;
+        if (item.target != target) continue;
+        state.page = (number - 1) / perpage + 1;
+        state.row = (number - 1) % perpage + 1;
+        return true;
+    }
+    return false;
+}
+
+// Enter on the letter cell of the root's listing that holds `name`, as from the letter grid.
+void enterletterof(KeyContext& context, const std::string& name) {
+    Browser& browser = context.browser;
+    BrowseState& state = browser.state;
+    const std::string letter = lettercell(displayname(browser, lastcomponent(name)));
+    createletters(browser);
+    state.page = 1;
+    state.row = 1;
+    int cell = 0;
+    for (const Item& item : state.items) {
+        ++cell;
+        if (item.label == letter) state.row = cell;
+    }
+    browser.folders.setpath(browser.settings_reader.rootpath());
+    levelchange(browser);
+    state.letter = letter;
+}
+
+}  // namespace
+
+void walkto(KeyContext& context, const std::string& folder, const std::string& target) {
+    Browser& browser = context.browser;
+    BrowseState& state = browser.state;
+    const std::string root = browser.settings_reader.rootpath();
+    const std::string below = root == "/" ? root : root + "/";
+    if (context.cdmode() || (folder != root && !folder.starts_with(below))) return;
+    std::vector<std::string> chain;  // the folders on the way, the root's subfolder first
+    for (std::string at = folder; at.size() > root.size();
+         at.resize(std::max<std::size_t>(at.rfind('/'), 1)))
+        chain.insert(chain.begin(), at);
+    browser.folders.setpath(root);
+    state.letter.clear();
+    state.depth = 0;
+    if (browser.settings.showletters)
+        enterletterof(context, chain.empty() ? target : chain.front());
+    state.row = 1;
+    state.page = 1;
+    createitems(browser);
+    for (const std::string& step : chain) {
+        if (!highlighttarget(context, step)) break;  // gone since the index was made
+        browser.folders.setpath(step);
+        levelchange(browser);
+        state.row = 1;
+        state.page = 1;
+        createitems(browser);
+    }
+    if (!target.empty()) highlighttarget(context, target);
     context.view.renderitems();
     context.view.renderhighlight();
     titlefolder(context, false);

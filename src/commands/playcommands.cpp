@@ -89,10 +89,7 @@ void togglequeued(KeyContext& context, const Item& item) {
         return;
     }
     const bool wasempty = queue.playlistcount == 0;
-    if (!queue.append(item.label, item.target)) {
-        context.cues.soundcue(kCueBang);  // the queue is full
-        return;
-    }
+    queue.append(item.label, item.target);
     if (wasempty) queue.playlistpos = 0;
     context.cues.soundcue(kCuePlaylistAdd);
     context.view.renderitems();

@@ -5,7 +5,7 @@
 namespace tunedeck {
 
 int findqueued(const PlayQueue& queue, const std::string& path) {
-    for (int i = 0; i < queue.playlistcount && i < kQueueRows; ++i) {
+    for (int i = 0; i < queue.playlistcount; ++i) {
         if (queue.playlist[static_cast<std::size_t>(i)].path == path) return i;
     }
     return -1;
@@ -13,12 +13,12 @@ int findqueued(const PlayQueue& queue, const std::string& path) {
 
 void removequeued(PlayQueue& queue, int f) {
     const int count = queue.playlistcount;
-    if (f < 0 || f >= count || count > kQueueRows) return;
+    if (f < 0 || f >= count) return;
     // The entry at playlistpos plays (or played last), unless that one was taken out already.
     auto& rows = queue.playlist;
     const auto removed = rows.begin() + f;
     if (f == queue.playlistpos && !queue.takenout) queue.takenout = removed->name;
-    std::copy(removed + 1, rows.begin() + count, removed);
+    rows.erase(removed);
     --queue.playlistcount;
     if (f <= queue.playlistpos) --queue.playlistpos;
     if (queue.playlistpos >= queue.playlistcount)  // a position that was already past the queue
@@ -30,7 +30,7 @@ int queuelisting(PlayQueue& queue, const BrowseState& browse) {
     int added = 0;
     for (const Item& item : browse.items) {
         if (item.kind != ItemKind::Playable) continue;
-        if (!queue.append(item.label, item.target)) break;
+        queue.append(item.label, item.target);
         ++added;
     }
     // A file taken out of the queue before it emptied still plays: the new entries follow it.

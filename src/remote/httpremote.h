@@ -7,6 +7,8 @@
 
 namespace tunedeck {
 
+class LibraryCatalog;
+
 class HttpRemote {
   public:
     virtual ~HttpRemote() = default;
@@ -18,6 +20,9 @@ class HttpRemote {
     virtual int port() const = 0;
     // Ends every connection and the threads; the event streams end with the hub.
     virtual void stop() noexcept = 0;
+    // The library index the search reads, before start(); it must outlive the server. Without
+    // one the search finds nothing.
+    virtual void attachlibrary(const LibraryCatalog* catalog) = 0;
 };
 
 }  // namespace tunedeck

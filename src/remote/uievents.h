@@ -15,21 +15,23 @@ class UiEvents {
     // Registers the event type; SDL's event queue must be initialised.
     UiEvents();
 
-    enum class Kind : int32_t { Key = 1, PairingCode = 2 };
+    enum class Kind : int32_t { Key = 1, PairingCode = 2, Open = 3 };
     struct Request {
         Kind kind;
-        int32_t value;  // the key code, or the six-digit code
+        int32_t value;    // the key code, or the six-digit code
+        uint64_t id = 0;  // Open: the library index's id of the match to list
     };
 
     // False when the event queue is full or gone; nothing was posted then.
     bool postkey(int16_t keycode) const;
     bool postpairingcode(int32_t code) const;
+    bool postopen(uint64_t id) const;
 
     // The request an event carries, or empty for any other event.
     std::optional<Request> decode(const SDL_Event& event) const;
 
   private:
-    bool post(Kind kind, int32_t value) const;
+    bool post(Kind kind, int32_t value, uint64_t id = 0) const;
 
     uint32_t type_ = 0;
 };

@@ -26,7 +26,8 @@ ShownList shownlist(const View& view) {
     const MainScreen& form = view.form;
     ShownList shown;
     shown.title = form.lblTitle.caption;
-    for (int n = 1; n <= kMaxItems; ++n) {
+    // Row labels exist for the rows of one page only.
+    for (int n = 1;; ++n) {
         const Element* label = form.lblItem.get(static_cast<int16_t>(n));
         if (label == nullptr || !label->visible) break;
         shown.rows.push_back(label->caption);

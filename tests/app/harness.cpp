@@ -44,7 +44,14 @@ Application& Harness::start(bool remote) {
     options.remote = remote;
     app = std::make_unique<Application>(options);
     loaded = app->Form_Load();
+    settle();
     return *app;
+}
+
+void Harness::settle() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!app->ended() && app->scanning() && std::chrono::steady_clock::now() < deadline)
+        app->waitfor(5);
 }
 
 void Harness::press(SDL_Keycode key) {
@@ -53,11 +60,13 @@ void Harness::press(SDL_Keycode key) {
     event.key.keysym.sym = key;
     SDL_PushEvent(&event);
     app->pump();
+    settle();
 }
 
 void Harness::key(int16_t code) {
     app->keydown(code);
     app->pump();
+    settle();
 }
 
 bool Harness::waituntil(const std::function<bool()>& done, double seconds) {

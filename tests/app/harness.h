@@ -41,9 +41,14 @@ struct Harness {
     // A disc image disc.cue named as the drive.
     void disc(const std::vector<fx::CdTrack>& tracks, const std::string& display = "showletters=0");
     void disc(int tracks, double seconds, const std::string& display = "showletters=0");
+    // Starts the jukebox and lets its library scan finish.
     Application& start(bool remote = false);
-    void press(SDL_Keycode key);  // through SDL's event queue
-    void key(int16_t code);       // any virtual key code, straight to the key handler
+    // A key through SDL's event queue, or any virtual key code straight to the key handler;
+    // then the scan it started, if any, is let finish.
+    void press(SDL_Keycode key);
+    void key(int16_t code);
+    // Handles events until the library scan has finished.
+    void settle();
     bool waituntil(const std::function<bool()>& done, double seconds = 20.0);
     DWORD active() { return BASS_ChannelIsActive(app->bass(), app->queue().stream); }
     // Tones heard so far, in order, longer than `minimum` seconds.

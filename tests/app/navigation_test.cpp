@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "audio/mcireply.h"
+#include "commands/keycodes.h"
 #include "harness.h"
 
 namespace tunedeck::testing {
@@ -49,6 +50,63 @@ TEST(Navigation, PagesTurnAtTheirEdgesAndEmptyRowsRefuse) {
     h.press(SDLK_u);
     EXPECT_EQ(b.page, 1);
     EXPECT_EQ(cue(h), "/bang.wav");
+}
+
+// A flat folder of 5,000 files, more than the 2,000 rows a listing once had: D pages to the
+// last page, whose last file is listed and plays its own tone.
+TEST(Navigation, TheLastFileOfAFiveThousandFileFolderIsReachedWithDAndPlays) {
+    Harness h;
+    h.tone("s0000.mp3", 0.2, 440.0);
+    for (int i = 1; i < 4999; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "s%04d.mp3", i);
+        std::filesystem::create_hard_link(h.root() / "s0000.mp3", h.root() / name);
+    }
+    h.tone("s4999.mp3", 0.4, 1000.0);
+    // Nothing is queued at start-up, so the only sound is the file chosen.
+    h.writesettings("none", "showletters=0\nperpage=11", "scanformats=wav");
+    Application& app = h.start();
+    ASSERT_TRUE(h.loaded);
+    BrowseState& b = app.browse();
+    EXPECT_EQ(b.itemcount(), 5000);
+    EXPECT_EQ(b.pages, 455);
+    for (int i = 0; i < 500; ++i) h.key(kKeyD);  // past the last page D refuses
+    EXPECT_EQ(b.page, 455);
+    for (int i = 0; i < 10; ++i) h.key(kKeyDown);  // the last page holds 5,000 - 454 x 11 = 6
+    EXPECT_EQ(b.row, 6);
+    ASSERT_NE(b.highlighted(11), nullptr);
+    EXPECT_EQ(b.highlighted(11)->label, "s4999");
+    h.key(kKeyEnter);
+    ASSERT_TRUE(h.waituntil([&] { return h.active() == BASS_ACTIVE_STOPPED; }));
+    const auto tones = h.heard();
+    ASSERT_EQ(tones.size(), 1U);
+    EXPECT_NEAR(tones[0].frequency, 1000.0, 20.0);
+}
+
+// Folders nested deeper than the 256 depths whose rows are remembered: Enter walks down to the
+// bottom, Left walks back up to the root, and the root's row is the one left.
+TEST(Navigation, FoldersDeeperThanTheRememberedDepthsWalkDownAndBackUp) {
+    Harness h;
+    std::filesystem::path deep = "a";
+    for (int i = 0; i < 299; ++i) deep /= "d";
+    h.tone(deep / "bottom.mp3", 0.05);
+    h.tone("0.mp3", 0.05);
+    std::filesystem::create_directories(h.root() / "0first");
+    h.writesettings("none", "showletters=0\nperpage=11");
+    Application& app = h.start();
+    ASSERT_TRUE(h.loaded);
+    BrowseState& b = app.browse();
+    h.key(kKeyDown);  // row 2: "a"
+    ASSERT_EQ(b.highlighted(11)->label, "a");
+    for (int i = 0; i < 300; ++i) h.key(kKeyEnter);
+    EXPECT_EQ(currentfolder(app.browser()), (h.root() / deep).string());
+    ASSERT_EQ(b.itemcount(), 1);
+    EXPECT_EQ(b.items.at(1).label, "bottom");
+    for (int i = 0; i < 300; ++i) h.key(kKeyLeft);
+    EXPECT_EQ(currentfolder(app.browser()), h.root().string());
+    EXPECT_EQ(b.depth, 0);
+    EXPECT_EQ(b.row, 2);
+    EXPECT_EQ(b.highlighted(11)->label, "a");
 }
 
 TEST(Navigation, PageSizeOfZeroOrLessDrawsAndMovesByElevenRows) {

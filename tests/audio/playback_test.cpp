@@ -59,12 +59,19 @@ TEST_F(PlaybackTest, UnplayableFilesReportTrueAndALoneFileStopsAtItsEnd) {
     EXPECT_EQ(queue_.stream, lone);
 }
 
-TEST(PlayQueue, FullQueueTakesNothingMore) {
-    auto queue = std::make_unique<PlayQueue>();
-    for (int i = 0; i < kQueueRows; ++i) ASSERT_TRUE(queue->append("n", std::to_string(i)));
-    EXPECT_FALSE(queue->append("late", "late"));
-    EXPECT_EQ(queue->playlistcount, 2001);
-    EXPECT_EQ(queue->playlist[2000].path, "2000");
+// Past the 2,001 rows the queue once had, entries keep coming; clearing starts a new generation.
+TEST(PlayQueue, HoldsEveryEntryAndClearingStartsANewGeneration) {
+    PlayQueue queue;
+    for (int i = 0; i < 5000; ++i) queue.append("n" + std::to_string(i), std::to_string(i));
+    EXPECT_EQ(queue.playlistcount, 5000);
+    EXPECT_EQ(queue.playlist[4999].path, "4999");
+    queue.playlistpos = 4999;
+    EXPECT_EQ(queue.currentname(), "n4999");
+    const uint64_t before = queue.generation;
+    queue.clear();
+    EXPECT_EQ(queue.playlistcount, 0);
+    EXPECT_EQ(queue.currentname(), "");
+    EXPECT_NE(queue.generation, before);
 }
 
 // Many short files back to back through the end notifications: everything is played, in

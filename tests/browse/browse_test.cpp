@@ -72,15 +72,15 @@ TEST_F(Listing, LetterFilterAppliesOnlyAtTheRoot) {
     EXPECT_EQ(state.pages, 0);
 }
 
-TEST_F(Listing, FolderOfMoreThanTwoThousandEntriesListsItsFirstTwoThousand) {
+TEST_F(Listing, FolderOfMoreThanTwoThousandEntriesListsThemAll) {
     for (int i = 0; i < 100; ++i) touch(tmp / ("d" + std::to_string(1000 + i)) / "x");
     for (int i = 0; i < 2100; ++i) touch(tmp / ("f" + std::to_string(10000 + i) + ".mp3"));
     list(root());
-    EXPECT_EQ(state.itemcount(), kMaxItems);
-    EXPECT_EQ(state.pages, 182);
+    EXPECT_EQ(state.itemcount(), 2200);
+    EXPECT_EQ(state.pages, 200);  // 11 rows a page, exactly
     EXPECT_EQ(state.items.at(1).label, "d1000");
     EXPECT_EQ(state.items.at(101).label, "f10000");
-    EXPECT_EQ(state.items.at(2000).label, "f11899");
+    EXPECT_EQ(state.items.at(2200).label, "f12099");
 }
 
 TEST_F(Listing, OddNamesKeepRawTargetsAndShowReplacementCharacters) {
@@ -331,12 +331,13 @@ TEST_F(Scan, WalksATreeThreeHundredLevelsDeep) {
     EXPECT_EQ(queue.playlist[1].path, root() + "/top.mp3");
 }
 
-TEST_F(Scan, StopsOnceTheQueueIsFull) {
+TEST_F(Scan, QueuesPastTwoThousandFiles) {
     for (int i = 0; i < 2100; ++i) touch(tmp / "a" / ("s" + std::to_string(10000 + i) + ".mp3"));
     touch(tmp / "b" / "late.mp3");
     run(root());
-    EXPECT_EQ(queue.playlistcount, kQueueRows);
-    EXPECT_EQ(queue.playlist[2000].path, root() + "/a/s12000.mp3");
+    EXPECT_EQ(queue.playlistcount, 2101);
+    EXPECT_EQ(queue.playlist[2099].path, root() + "/a/s12099.mp3");
+    EXPECT_EQ(queue.playlist[2100].path, root() + "/b/late.mp3");
     EXPECT_EQ(folders.Dirs().path(), root());
 }
 
@@ -424,15 +425,15 @@ TEST_F(Playlist, ReadsLinesThatAreNotUtf8AsWindows1252) {
     EXPECT_EQ(queue.playlist[2].name, "Raw\xEF\xBF\xBD");
 }
 
-// A long playlist fills the queue's rows and stops; overlong lines are skipped, binary files and
-// files that cannot be read give an empty queue.
-TEST_F(Playlist, TakesAtMostTheQueuesRowsAndSurvivesBadLinesAndFiles) {
+// A long playlist is queued whole; overlong lines are skipped, binary files and files that cannot
+// be read give an empty queue.
+TEST_F(Playlist, TakesEveryLineAndSurvivesBadLinesAndFiles) {
     touch(tmp / "lists" / "ok.mp3");
     std::string text;
     for (int i = 0; i < 3000; ++i) text += "ok.mp3\r\n";
     load(text);
-    EXPECT_EQ(queue.playlistcount, kQueueRows);
-    EXPECT_EQ(queue.playlist[2000].path, lists() + "/ok.mp3");
+    EXPECT_EQ(queue.playlistcount, 3000);
+    EXPECT_EQ(queue.playlist[2999].path, lists() + "/ok.mp3");
     load(std::string(kMaxPlaylistLine + 1, 'x') + "\nok.mp3\n" + std::string("a\0b.mp3\n", 8));
     EXPECT_EQ(queued(queue, ""), std::vector<std::string>{lists() + "/ok.mp3"});
 

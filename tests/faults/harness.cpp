@@ -10,7 +10,7 @@ namespace {
 std::string rowlabels(Application& app) {
     const BrowseState& b = app.browse();
     ElementArray& labels = app.form().lblItem;
-    for (int16_t n = 1; n <= static_cast<int16_t>(kMaxItems); ++n) {
+    for (int16_t n = 1;; ++n) {
         const Element* label = labels.get(n);
         if (label == nullptr) break;
         // A row past the listing is blank and may carry any number: the keys ignore it.
@@ -26,8 +26,7 @@ std::string rowlabels(Application& app) {
 std::string paging(Application& app) {
     const BrowseState& b = app.browse();
     const int perpage = app.settings().perpage;
-    if (b.itemcount() < 0 || b.itemcount() > kMaxItems)
-        return "itemcount() " + std::to_string(b.itemcount());
+    if (b.itemcount() < 0) return "itemcount() " + std::to_string(b.itemcount());
     // The letter index sits one level above the root, so depth may be -1 there.
     if (b.depth <= -kMaxDepths || b.depth >= kMaxDepths) return "depth " + std::to_string(b.depth);
     if (b.letterfocus) {
@@ -45,7 +44,8 @@ std::string queuecounters(Application& app) {
     const PlayQueue& q = app.queue();
     const std::string counters =
         "playlistpos " + std::to_string(q.playlistpos) + " of " + std::to_string(q.playlistcount);
-    if (q.playlistcount < 0 || q.playlistcount > kQueueRows) return counters;
+    if (q.playlistcount < 0 || static_cast<std::size_t>(q.playlistcount) > q.playlist.size())
+        return counters;
     if (app.mode().mediamode == Mode::Cd) {
         if (q.playlistpos < 0 || q.playlistpos > app.mode().cdtracks) return counters;
         return {};
@@ -53,8 +53,8 @@ std::string queuecounters(Application& app) {
     // Emptying the queue by playing an unqueued file keeps the position; it is unused until the
     // next entry is added, which sets it to 0. Taking out the first entry while it plays puts
     // the position before the queue (-1).
-    const int limit = q.playlistcount == 0 ? kQueueRows : q.playlistcount;
-    if (q.playlistpos < -1 || q.playlistpos >= limit) return counters;
+    if (q.playlistpos < -1 || (q.playlistcount > 0 && q.playlistpos >= q.playlistcount))
+        return counters;
     return {};
 }
 

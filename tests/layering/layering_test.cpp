@@ -1,6 +1,6 @@
 // The layers of src/, from the top: app (with remote beside it, below app and above the rest),
-// commands, view, browse, audio, settings, platform, and under the platform stand-ins the C
-// library wrappers in platform/lib. A file includes only from its own layer and those below.
+// commands, view, library, browse, audio, settings, platform, and under the platform stand-ins the
+// C library wrappers in platform/lib. A file includes only from its own layer and those below.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,8 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::map<std::string, int> kLayers = {
-    {"platform/lib", 0}, {"platform", 1}, {"settings", 2}, {"audio", 3}, {"browse", 4},
-    {"view", 5},         {"commands", 6}, {"remote", 7},   {"app", 8},
+    {"platform/lib", 0}, {"platform", 1}, {"settings", 2}, {"audio", 3},  {"browse", 4},
+    {"library", 5},      {"view", 6},     {"commands", 7}, {"remote", 8}, {"app", 9},
 };
 
 // The layer of a path under src/ ("platform/cd/mci.h", "view/view.h"); -1 for none.

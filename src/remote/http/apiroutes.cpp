@@ -148,13 +148,15 @@ void RemoteServer::addroutes() {
                                  {"Referrer-Policy", "no-referrer"}});
     server_.Get("/", [routes](const Request& q, Response& r) { routes.page(q, r); });
     server_.Get("/api/state", [routes](const Request& q, Response& r) { routes.state(q, r); });
-    server_.Get("/api/events", [routes](const Request& q, Response& r) { routes.eventstream(q, r); });
+    server_.Get("/api/events",
+                [routes](const Request& q, Response& r) { routes.eventstream(q, r); });
     server_.Post("/api/key/([a-z]+)",
                  [routes](const Request& q, Response& r) { routes.key(q, r, q.matches[1]); });
     server_.Post("/api/pair", [routes](const Request& q, Response& r) { routes.pair(q, r); });
     // The library would read a POST without a length until the client closes; such a request
     // has an empty body, so it is answered here, before any body is read.
-    server_.set_pre_routing_handler([routes](const Request& q, Response& r) {
+    addsearchroutes();
+    server_.set_pre_routing_handler([routes, this](const Request& q, Response& r) {
         limitencoding(const_cast<Request&>(q));
         if (q.method != "POST" || q.has_header("Content-Length") ||
             q.has_header("Transfer-Encoding"))
@@ -165,7 +167,7 @@ void RemoteServer::addroutes() {
             routes.pair(q, r);
         else if (std::regex_match(q.path, name, kKey))
             routes.key(q, r, name[1]);
-        else
+        else if (!searchbodyless(q, r))
             r.status = 404;
         return httplib::Server::HandlerResponse::Handled;
     });

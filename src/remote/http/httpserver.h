@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "library/catalog.h"
 #include "remote/http/guardedserver.h"
 #include "remote/httpremote.h"
 #include "remote/pairing.h"
@@ -31,9 +32,18 @@ class RemoteServer final : public HttpRemote {
     void start(const std::string& host, int port) override;
     int port() const override { return port_; }
     void stop() noexcept override;
+    void attachlibrary(const LibraryCatalog* catalog) override { catalog_ = catalog; }
 
   private:
     void addroutes();
+    // The library search and opening a match (searchroutes.cpp).
+    void addsearchroutes();
+    // A POST without a body to a route of the search; false for any other path.
+    bool searchbodyless(const httplib::Request& request, httplib::Response& response) const;
+    void search(const httplib::Request& request, httplib::Response& response) const;
+    void open(const httplib::Request& request, httplib::Response& response,
+              const std::string& id) const;
+    bool admitted(const httplib::Request& request, httplib::Response& response) const;
 
     StateHub& hub_;
     Pairing& pairing_;
@@ -42,6 +52,7 @@ class RemoteServer final : public HttpRemote {
     std::unique_ptr<WorkerPool> pool_;
     std::thread listener_;
     std::atomic<bool> listenended_{false};
+    std::atomic<const LibraryCatalog*> catalog_{nullptr};
     int port_ = 0;
 };
 

@@ -115,5 +115,66 @@ TEST(RemotePage, PairsWithTheTelevisionsCodeAndDrivesIt) {
     EXPECT_EQ(box.messages(), "");
 }
 
+// The search field: matches appear while typing, each with its icon and folder; a tap lists the
+// match's folder on the television with the match highlighted, and the page's list follows.
+TEST(RemotePage, SearchFindsAsTheUserTypesAndATapOpensTheMatch) {
+    fixtures::TempDir dir;
+    for (const char* file : {"Abba/Gold/Waterloo.mp3", "Abba/Gold/Dancing Queen.mp3",
+                             "Édith Piaf/La Vie en rose.mp3", "Zz.mp3"}) {
+        fs::create_directories((dir / "music" / file).parent_path());
+        fixtures::writetone(dir / "music" / file, fixtures::AudioFormat::Mp3, {440.0, 20.0});
+    }
+    const int port = browser::freeport();
+    ASSERT_GT(port, 0);
+    XServer x(1024, 768);
+    Jukebox box(
+        x, dir / "app",
+        settingstext(dir / "music", "none",
+                     "showletters=0\n[remote]\nenabled=1\nmpris=0\nlisten=127.0.0.1\nport=" +
+                         std::to_string(port) + "\n"));
+    const std::string token(64, 'c');  // a phone paired before
+    std::ofstream(box.folder() / "remote.tokens") << token << "\n";
+    fs::permissions(box.folder() / "remote.tokens", fs::perms::owner_read | fs::perms::owner_write);
+    box.start();
+    ASSERT_TRUE(box.waitforwindow(30s)) << box.stderrtext();
+
+    browser::Browser page(360, 740, dir / "browser");
+    const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/";
+    page.open(address);
+    page.script("localStorage.setItem('tunedeck-token', arguments[0]);", {token});
+    page.open(address);
+    ASSERT_TRUE(page.waitfor("document.querySelectorAll('#rows li').length === 3", 10s));
+    page.type("#searchq", "w");
+    ASSERT_TRUE(page.waitfor("document.querySelectorAll('#matches button').length === 1", 10s));
+    EXPECT_EQ(page.script("return document.querySelector('#matches .name').textContent;"),
+              "Waterloo");
+    EXPECT_EQ(page.script("return document.querySelector('#matches .where').textContent;"), "Gold");
+    EXPECT_EQ(
+        page.script("return document.querySelector('#matches svg').getAttribute('aria-label');"),
+        "Music file");
+    page.type("#searchq", "e");  // Édith Piaf (a folder), then the files in it and under Abba
+    ASSERT_TRUE(
+        page.waitfor("document.querySelector('#matches .name') && "
+                     "document.querySelector('#matches .name').textContent === '\u00c9dith Piaf'",
+                     10s));
+    EXPECT_EQ(
+        page.script("return document.querySelector('#matches svg').getAttribute('aria-label');"),
+        "Folder");
+    page.type("#searchq", "wat");
+    ASSERT_TRUE(page.waitfor("document.querySelectorAll('#matches button').length === 1", 10s));
+    page.click("#matches button");
+    EXPECT_TRUE(page.waitfor(
+        "document.querySelector('#rows li.hl span') && "
+        "document.querySelector('#rows li.hl span').textContent.startsWith('Waterloo')",
+        10s));
+    EXPECT_EQ(page.script("return document.querySelectorAll('#matches button').length;"), 0);
+    // The television shows the folder with the second row highlighted.
+    const Screenshot opened = box.screenshotwhen(
+        "opened", [](const Screenshot& s) { return highlighted(s, 2); }, 10s);
+    EXPECT_TRUE(highlighted(opened, 2));
+    page.screenshot(box.folder() / "remote-search.png");
+    EXPECT_EQ(box.messages(), "");
+}
+
 }  // namespace
 }  // namespace tunedeck::e2e

@@ -1,0 +1,190 @@
+#include "library/libraryscan.h"
+
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include "platform/lib/posix/threadpriority.h"
+
+namespace tunedeck {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Entries are handed over at least this often while the walk finds them, and in batches of at
+// most this many: the UI thread takes a batch in a fraction of a frame.
+constexpr auto kBatchInterval = std::chrono::milliseconds(25);
+constexpr std::size_t kBatchEntries = 4096;
+
+struct WalkJob {
+    std::shared_ptr<ScanChannel> channel;
+    std::shared_ptr<LibraryIndex> index;  // null: none is kept
+    std::string root;
+    NameOptions names;
+    ScanFormats formats;
+};
+
+// Hands the worker's entries over; false when the UI thread ended the walk.
+bool handover(ScanChannel& channel, std::vector<QueueEntry>& entries, bool music, bool done) {
+    std::lock_guard<std::mutex> guard(channel.lock);
+    if (channel.stopped) return false;
+    if (channel.queueing) {
+        if (channel.entries.empty()) {
+            channel.entries.swap(entries);
+        } else {
+            for (QueueEntry& entry : entries) channel.entries.push_back(std::move(entry));
+        }
+    }
+    entries.clear();
+    channel.music = channel.music || music;
+    channel.done = done;
+    if (!channel.posted && channel.wake) channel.posted = channel.wake();
+    channel.changed.notify_all();
+    return true;
+}
+
+// The worker's walk, handing entries over as the batch rules say.
+void walk(const WalkJob& job) {
+    ScanChannel& channel = *job.channel;
+    FolderLists folders;
+    std::vector<QueueEntry> found;
+    bool music = false;
+    bool handed = false;  // something was handed over already
+    auto last = Clock::now();
+    const uint32_t indexwalk =
+        job.index ? job.index->begin(normalfolderpath(job.root), job.names) : 0;
+    const bool whole = walkfolders(folders, job.root, [&](const WalkedFolder& folder) {
+        if (channel.stopped) return false;
+        if (job.index) job.index->add(indexwalk, folder);
+        const bool newmusic = !music && holdsmusic(folder);
+        music = music || newmusic;
+        if (channel.queueing) queueentries(folder, job.names, job.formats, found);
+        const auto now = Clock::now();
+        const bool due = (!handed && !found.empty()) || newmusic || found.size() >= kBatchEntries ||
+                         (!found.empty() && now - last >= kBatchInterval);
+        if (!due) return true;
+        handed = handed || !found.empty();
+        last = now;
+        return handover(channel, found, music, false);
+    });
+    if (whole && job.index) job.index->finish(indexwalk);
+    handover(channel, found, music, true);
+}
+
+// The worker thread's entry: it never lets an exception out, and a failure ends the walk as
+// if the tree ended there.
+void runworker(const WalkJob& job) {
+    lowerthreadpriority();
+    try {
+        walk(job);
+    } catch (...) {
+        std::vector<QueueEntry> none;
+        try {
+            handover(*job.channel, none, false, true);
+        } catch (...) {  // nothing more can be told
+        }
+    }
+}
+
+}  // namespace
+
+LibraryScan::LibraryScan(PlayQueue& queue, ScanPlayer player, std::function<bool()> wake,
+                         std::shared_ptr<LibraryIndex> index)
+    : queue_(queue), player_(std::move(player)), wake_(std::move(wake)), index_(std::move(index)) {}
+
+LibraryScan::~LibraryScan() {
+    stop();
+}
+
+void LibraryScan::start(const std::string& cdir, const NameOptions& names,
+                        const ScanFormats& formats, bool queue) {
+    stop();
+    channel_ = std::make_shared<ScanChannel>();
+    channel_->queueing = queue;
+    channel_->wake = wake_;
+    generation_ = queue_.generation;
+    started_ = false;
+    music_ = false;
+    finished_ = false;
+    if (queue) queue_.growing = true;
+    // Detached: the channel it shares lives as long as either side needs it.
+    std::thread(runworker, WalkJob{channel_, index_, cdir, names, formats}).detach();
+}
+
+void LibraryScan::stop() {
+    if (channel_ == nullptr) return;
+    {
+        std::lock_guard<std::mutex> guard(channel_->lock);
+        channel_->stopped = true;
+        channel_->entries.clear();
+    }
+    endqueueing();
+    finished_ = true;
+}
+
+void LibraryScan::endqueueing() {
+    if (!channel_->queueing) return;
+    channel_->queueing = false;
+    if (queue_.generation != generation_) return;  // the queue is no longer the scan's
+    queue_.growing = false;
+    // No entry started, or the last one ended while more were awaited: the queue stands at
+    // its start, as when it has played to its end.
+    if (queue_.playlistcount > 0 && queue_.playlistpos >= queue_.playlistcount)
+        queue_.playlistpos = 0;
+}
+
+ScanProgress LibraryScan::take() {
+    ScanProgress progress;
+    if (channel_ == nullptr || finished_) return progress;
+    std::vector<QueueEntry> entries;
+    bool done = false;
+    {
+        std::lock_guard<std::mutex> guard(channel_->lock);
+        entries.swap(channel_->entries);
+        music_ = music_ || channel_->music;
+        done = channel_->done;
+        channel_->posted = false;
+    }
+    // The queue was cleared or replaced: the rest of the walk does not belong to it.
+    if (channel_->queueing && queue_.generation != generation_) {
+        channel_->queueing = false;
+        entries.clear();
+    }
+    if (!entries.empty()) {
+        const int before = queue_.playlistcount;
+        for (QueueEntry& entry : entries)
+            queue_.append(std::move(entry.name), std::move(entry.path));
+        progress.queued = static_cast<int>(entries.size());
+        // Playback starts with the first entry that starts, and again when the entry playing
+        // ended while the next ones were still awaited (playlistpos then stands past them).
+        // Once something plays, a user's stop is not undone by the entries that follow.
+        const bool awaited = queue_.playlistpos >= before;
+        if (!started_ || awaited) startifidle(queue_, player_);
+        started_ = started_ || player_.active();
+    }
+    if (done) finish();
+    progress.music = music_;
+    progress.running = !finished_;
+    return progress;
+}
+
+void LibraryScan::finish() {
+    endqueueing();
+    finished_ = true;
+}
+
+std::optional<bool> LibraryScan::waitformusic(std::chrono::milliseconds limit) {
+    if (channel_ == nullptr) return false;
+    bool known = false;
+    {
+        std::unique_lock<std::mutex> guard(channel_->lock);
+        known = channel_->changed.wait_for(guard, limit,
+                                           [this] { return channel_->music || channel_->done; });
+    }
+    const ScanProgress progress = take();
+    if (!known && !progress.music && progress.running) return std::nullopt;
+    return progress.music;
+}
+
+}  // namespace tunedeck
