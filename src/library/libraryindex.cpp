@@ -120,10 +120,11 @@ bool LibraryIndex::before(uint32_t a, uint32_t b) const {
     return a < b;
 }
 
-uint32_t LibraryIndex::matchedwords(std::string_view folded,
-                                    const std::vector<std::string>& words) {
+uint32_t LibraryIndex::matchedwords(std::string_view folded, const std::vector<std::string>& words,
+                                    uint32_t wanted) {
     uint32_t bits = 0;
     for (std::size_t w = 0; w < words.size(); ++w) {
+        if ((wanted & (1U << w)) == 0) continue;
         for (std::size_t at = folded.find(words[w]); at != std::string_view::npos;
              at = folded.find(words[w], at + 1)) {
             if (at == 0 || folded[at - 1] == ' ') {
@@ -140,21 +141,28 @@ std::vector<SearchMatch> LibraryIndex::search(std::string_view query, std::size_
     if (words.empty() || limit == 0) return {};
     const uint32_t all = words.size() == 32 ? UINT32_MAX : (1U << words.size()) - 1;
     std::shared_lock<std::shared_mutex> guard(lock_);
-    // What each entry and the folders above it match; a parent always comes before its children.
+    // What each entry and the folders above it match; a parent always comes before its children,
+    // and only the words its folders leave open are looked for in an entry's own name.
     std::vector<uint32_t> matched(entries_.size());
-    std::vector<uint32_t> found;
+    std::vector<std::pair<uint64_t, uint32_t>> found;  // (folders first, rank), entry
     for (uint32_t i = 0; i < entries_.size(); ++i) {
         const Entry& entry = entries_[i];
-        matched[i] = matchedwords(entry.folded, words) |
-                     (entry.parent != kNone ? matched[entry.parent] : 0U);
-        if (matched[i] == all) found.push_back(i);
+        const uint32_t above = entry.parent != kNone ? matched[entry.parent] : 0U;
+        matched[i] = above == all ? all : above | matchedwords(entry.folded, words, all & ~above);
+        if (matched[i] != all) continue;
+        const uint64_t kind = entry.kind == IndexKind::Folder ? 0 : 1;
+        found.emplace_back(kind << 32 | entry.rank, i);
     }
     const std::size_t kept = std::min(limit, found.size());
     std::partial_sort(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(kept), found.end(),
-                      [this](uint32_t a, uint32_t b) { return before(a, b); });
+                      [this](const auto& a, const auto& b) {
+                          // Equal keys: entries not ranked yet, during a walk.
+                          return a.first != b.first ? a.first < b.first
+                                                    : before(a.second, b.second);
+                      });
     std::vector<SearchMatch> matches;
     for (std::size_t i = 0; i < kept; ++i) {
-        const uint32_t at = found[i];
+        const uint32_t at = found[i].second;
         const Entry& entry = entries_[at];
         matches.push_back({(static_cast<uint64_t>(walk_) << 32) | at, entry.kind, shownname(at),
                            entry.parent != kNone ? shownname(entry.parent) : std::string()});

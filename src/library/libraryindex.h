@@ -54,8 +54,9 @@ class LibraryIndex : public LibraryCatalog {
     std::string pathof(uint32_t entry) const;
     std::string shownname(uint32_t entry) const;
     bool before(uint32_t a, uint32_t b) const;
-    // Bits of the query words that begin a word of `folded`.
-    static uint32_t matchedwords(std::string_view folded, const std::vector<std::string>& words);
+    // Bits of the query words among `wanted` that begin a word of `folded`.
+    static uint32_t matchedwords(std::string_view folded, const std::vector<std::string>& words,
+                                 uint32_t wanted);
 
     mutable std::shared_mutex lock_;
     std::vector<Entry> entries_;

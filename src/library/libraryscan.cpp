@@ -68,8 +68,10 @@ void walk(const WalkJob& job) {
         last = now;
         return handover(channel, found, music, false);
     });
-    if (whole && job.index) job.index->finish(indexwalk);
-    handover(channel, found, music, true);
+    const bool handed_all = handover(channel, found, music, true);
+    // The queue is whole before the index is ranked: until then a search orders its matches
+    // by their search form.
+    if (whole && handed_all && job.index) job.index->finish(indexwalk);
 }
 
 // The worker thread's entry: it never lets an exception out, and a failure ends the walk as
