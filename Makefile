@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 DEPS       := scripts/install-deps
 
-PREFIX     ?= /opt/tunedeck
+PREFIX     ?= /usr/local
 
 .PHONY: install package all deps deps-test deps-bench deps-coverage configure build test run run-cd bench sanitize tsan lint coverage fuzz soak clean format
 
@@ -61,7 +61,9 @@ coverage: deps-coverage
 	-ctest --test-dir $(COV_BUILD) -j $(JOBS) --output-on-failure
 	scripts/coverage-report $(COV_BUILD)
 
-# DESTDIR stages the tree elsewhere (as a packager does); PREFIX is where it will run from.
+# DESTDIR stages the tree elsewhere (as a packager does); PREFIX is where it will run from. The
+# layout is the package's: PREFIX/lib/tunedeck, PREFIX/bin/tunedeck, settings in PREFIX/etc/tunedeck
+# (/etc/tunedeck for PREFIX=/usr), never replaced once there.
 install: build
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 

@@ -25,7 +25,7 @@ constexpr auto kWarmup = std::chrono::seconds(3);
 constexpr auto kMeasured = std::chrono::seconds(30);
 constexpr int kLoads = 7;
 constexpr int kKeys = 10;
-// A phone paired before the run: its token is in remote.tokens beside settings.ini.
+// A phone paired before the run: its token is in remote.tokens in the jukebox's state folder.
 const std::string kToken(64, 'c');
 
 double median(std::vector<double> values) {
@@ -113,11 +113,14 @@ int main() {
             << "[system]\npath=" << (tmp / "music").string()
             << "\nsavertime=3000\n[cd]\ndevice=none\n[remote]\nlisten=127.0.0.1\nport=" << port
             << "\n";
-        std::ofstream(tmp / "on" / "remote.tokens") << kToken << "\n";
+        fs::create_directories(tmp / "state" / "tunedeck");
+        std::ofstream(tmp / "state" / "tunedeck" / "remote.tokens") << kToken << "\n";
 
         bn::Xvfb xon(1024, 768);
         bn::Xvfb xoff(1024, 768);
-        bn::Process withremote({on.string()}, bn::diskaudio("/dev/null", xon.display()));
+        bn::Env onenv = bn::diskaudio("/dev/null", xon.display());
+        onenv["XDG_STATE_HOME"] = (tmp / "state").string();
+        bn::Process withremote({on.string()}, onenv);
         bn::Process without({off.string()}, bn::diskaudio("/dev/null", xoff.display()));
         std::this_thread::sleep_for(kWarmup);
         const double onbefore = cpuseconds(withremote.pid());

@@ -34,10 +34,15 @@ std::unique_ptr<Screen> makescreen(const AppOptions& options) {
                                         : Screen::window());
 }
 
+AppOptions withstatefolder(AppOptions options) {
+    if (options.statefolder.empty()) options.statefolder = statefolder();
+    return options;
+}
+
 }  // namespace
 
 Application::Application(AppOptions options)
-    : options_(std::move(options)),
+    : options_(withstatefolder(std::move(options))),
       events_(startsdl(SDL_INIT_EVENTS | SDL_INIT_TIMER)),
       reader_(options_.appfolder),
       audio_output_{reader_.audio_output(), options_.appfolder},
@@ -162,10 +167,18 @@ int Application::run() {
 
 void Application::startremote() {
     if (!options_.remote) return;
-    remote_ = std::make_unique<RemoteLink>(loadremotesettings(reader_),
-                                           options_.appfolder / "remote.tokens", *form_);
+    remote_ = std::make_unique<RemoteLink>(loadremotesettings(reader_), tokenfile(), *form_);
     remote_->setlibrary(index_.get());
     remote_->start();
+}
+
+std::filesystem::path Application::tokenfile() {
+    constexpr const char* kTokenFile = "remote.tokens";
+    const std::filesystem::path file = options_.statefolder / kTokenFile;
+    // A folder that cannot be made shows when the first pairing cannot be kept.
+    if (makestatefolder(options_.statefolder))
+        adoptlegacyfile(options_.appfolder / kTokenFile, file);
+    return file;
 }
 
 void Application::openmatch(uint64_t id) {
@@ -174,6 +187,7 @@ void Application::openmatch(uint64_t id) {
     if (!location) return;
     saver_.idlecount = 0;  // as a key press does: the screen shows what was opened
     walkto(*keys_, location->folder, location->target);
+}
 }
 
 void Application::publishremote() {

@@ -34,6 +34,7 @@
 #include "platform/screen/messagebox.h"
 #include "platform/screen/screen.h"
 #include "settings/settings.h"
+#include "settings/userfolders.h"
 #include "view/mainscreen.h"
 #include "view/view.h"
 
@@ -55,6 +56,9 @@ struct AppOptions {
     // it, before it is handled; each tick once its frame is drawn.
     std::function<void(const SDL_Event&)> onevent = nullptr;
     std::function<void()> ontick = nullptr;
+    // Where the files the jukebox writes are kept (paired phones); empty means the user's state
+    // folder, statefolder(). Tests give a temporary folder.
+    std::filesystem::path statefolder = {};
 };
 
 class Application {
@@ -137,6 +141,9 @@ class Application {
     void ticksaver();
 
     void startremote();
+    // The paired phones' file in the state folder, taken over once from the program's folder
+    // where an older Tunedeck kept it.
+    std::filesystem::path tokenfile();
     // After events or a tick: the remote's view of the state, published when it changed.
     void publishremote();
     void fileplayback(RemoteState& state);

@@ -1,5 +1,5 @@
-// The file of paired phones' tokens beside settings.ini: one token a line, readable by its
-// owner only, replaced as a whole so that a crash never leaves half a file.
+// The file of paired phones' tokens, in the user's state folder: one token a line, readable by
+// its owner only, replaced as a whole so that a crash never leaves half a file.
 #pragma once
 
 #include <filesystem>

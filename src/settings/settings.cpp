@@ -13,6 +13,7 @@
 
 #include "platform/profile/profile.h"
 #include "settings/numeric.h"
+#include "settings/userfolders.h"
 
 namespace tunedeck {
 
@@ -59,12 +60,6 @@ constexpr SwitchSetting kSwitchSettings[] = {
 int readnumber(SettingsReader& reader, const char* section, const char* key, int deflt) {
     const std::string text = reader.readsetting({}, section, key, std::to_string(deflt));
     return static_cast<int>(wholenumber(text, INT16_MIN, INT16_MAX).value_or(deflt));
-}
-
-std::string homefolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
-    return "/";
 }
 
 // Home folder of a named user; empty when there is no such user.

@@ -41,6 +41,7 @@ void Harness::disc(int tracks, double seconds, const std::string& display) {
 
 Application& Harness::start(bool remote) {
     AppOptions options{dir.path(), true, 1024, 768, &boxes};
+    options.statefolder = statefolder();
     options.remote = remote;
     app = std::make_unique<Application>(options);
     loaded = app->Form_Load();

@@ -32,6 +32,8 @@ struct Harness {
     explicit Harness(bool realtime = false);
     fs::path root() const { return dir / "music"; }
     fs::path audiofile() const { return dir / "audio.raw"; }
+    // Where the jukebox keeps the files it writes (its user's state folder when installed).
+    fs::path statefolder() const { return dir / "state"; }
     // settings.ini: the root, the CD device and extra lines for [display] and [system] (which
     // may open further sections).
     void writesettings(const std::string& device, const std::string& display = "showletters=0",

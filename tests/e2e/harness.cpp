@@ -3,9 +3,11 @@
 #include <SDL_image.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -103,7 +105,8 @@ void Jukebox::start(const std::map<std::string, std::string>& env) {
     std::map<std::string, std::string> all{{"DISPLAY", x_.display()},
                                            {"SDL_VIDEODRIVER", "x11"},
                                            {"SDL_AUDIODRIVER", "disk"},
-                                           {"SDL_DISKAUDIOFILE", (folder_ / "audio.raw").string()}};
+                                           {"SDL_DISKAUDIOFILE", (folder_ / "audio.raw").string()},
+                                           {"XDG_STATE_HOME", (folder_ / "state").string()}};
     for (const auto& [k, v] : env) all[k] = v;
     child_.emplace(std::vector<std::string>{(folder_ / "tunedeck").string()}, all,
                    folder_ / "stdout.txt", folder_ / "stderr.txt");
@@ -151,6 +154,30 @@ Screenshot Jukebox::screenshotwhen(const std::string& name,
 
 Screenshot Jukebox::screenshot(const std::string& name) const {
     return Screenshot(x_, folder_ / (name + ".png"));
+}
+
+std::string pairingcode(const Screenshot& shot, const fs::path& png, const fs::path& workfolder) {
+    int left = shot.width(), right = -1, top = shot.height(), bottom = -1;
+    for (int y = shot.height() * 88 / 100; y < shot.height(); ++y)
+        for (int x = shot.width() / 3; x < shot.width(); ++x)
+            if (near(shot.at(x, y), 0, 0, 0, 0)) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    if (right - left < 100 || bottom - top < 20) return {};
+    const fs::path crop = workfolder / "code-crop.png";
+    const std::string geometry = std::to_string(right - left + 1) + "x" +
+                                 std::to_string(bottom - top + 1) + "+" + std::to_string(left) +
+                                 "+" + std::to_string(top);
+    if (runcommand({"convert", png.string(), "-crop", geometry, "-negate", "-resize", "200%",
+                    crop.string()},
+                   {}) != 0)
+        return {};
+    const fs::path text = workfolder / "code";
+    if (runcommand({"tesseract", crop.string(), text.string(), "--psm", "7"}, {}) != 0) return {};
+    std::smatch code;
+    const std::string line = readfile(text.string() + ".txt");
+    return std::regex_search(line, code, std::regex("[0-9]{6}")) ? code.str() : "";
 }
 
 bool near(const Pixel& p, int r, int g, int b, int tolerance) {

@@ -51,7 +51,8 @@ class Jukebox {
   public:
     Jukebox(const XServer& x, const fs::path& folder, const std::string& settings);
 
-    // Starts the program; `env` adds to or overrides the environment it is given.
+    // Starts the program; `env` adds to or overrides the environment it is given. What the
+    // program writes goes to the folder's "state" unless `env` names another XDG_STATE_HOME.
     void start(const std::map<std::string, std::string>& env = {});
     // Sends one key (an xdotool key name such as "Right", "Return", "n").
     void key(const std::string& name);
@@ -85,6 +86,10 @@ fs::path builddir();
 // remote and the media controls off.
 std::string settingstext(const fs::path& root, const std::string& cddevice,
                          const std::string& displaylines = {});
+
+// The six digits of the phone pairing code in `shot` (taken into `png`), read by OCR from the
+// black box in the lower band of the screen; "" when none is there. Works in `workfolder`.
+std::string pairingcode(const Screenshot& shot, const fs::path& png, const fs::path& workfolder);
 
 // True when the colour is within `tolerance` of (r, g, b) in every channel.
 bool near(const Pixel& p, int r, int g, int b, int tolerance);

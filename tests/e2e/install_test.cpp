@@ -1,6 +1,7 @@
-// The installed jukebox: `cmake --install` into a temporary prefix gives a self-contained folder
-// whose program runs from there, whose commented settings file states the real defaults, and whose
-// systemd unit and desktop entry name the program where it was installed.
+// The installed jukebox: `cmake --install` into a temporary prefix lays out what `make install`
+// does (PREFIX/lib/tunedeck, PREFIX/bin/tunedeck, PREFIX/etc/tunedeck/settings.ini linked from the
+// program's folder); the program runs from there, its commented settings file states the real
+// defaults, and the systemd unit and desktop entry name the installed program.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -59,7 +60,8 @@ class InstalledJukebox : public testing::Test {
                 ("tunedeck-install-" + std::to_string(::getpid()) + "-" +
                  testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(home_);
-        prefix_ = home_ / "opt" / "tunedeck";
+        prefix_ = home_ / "usr" / "local";
+        program_ = prefix_ / "lib" / "tunedeck";
         ASSERT_EQ(runcommand({cmakecommand(), "--install", builddir().string(), "--prefix",
                               prefix_.string()},
                              {}, 120s),
@@ -78,7 +80,7 @@ class InstalledJukebox : public testing::Test {
     };
     // Runs the installed program under `x` with `settings` beside it and presses X.
     Run runonce(const XServer& x, const std::string& settings, const std::string& name) {
-        Jukebox box(x, prefix_, settings);
+        Jukebox box(x, program_, settings);
         box.start({{"HOME", home_.string()}});
         Run run;
         if (box.waitforwindow(30s)) {
@@ -92,41 +94,66 @@ class InstalledJukebox : public testing::Test {
 
     fs::path home_;
     fs::path prefix_;
+    fs::path program_;  // the program's folder
 };
 
-TEST_F(InstalledJukebox, FolderHoldsProgramSettingsReadmePicturesUnitAndDesktopEntry) {
-    const auto perms = fs::status(prefix_ / "tunedeck").permissions();
+TEST_F(InstalledJukebox, LaysOutProgramSettingsDocsUnitAndDesktopEntryAsThePackage) {
+    const auto perms = fs::status(program_ / "tunedeck").permissions();
     EXPECT_NE(perms & fs::perms::owner_exec, fs::perms::none);
-    for (const char* file :
-         {"settings.ini", "README.md", "share/tunedeck-mce.toml", "share/tunedeck-cec.toml"})
-        EXPECT_TRUE(fs::is_regular_file(prefix_ / file)) << file;
+    EXPECT_TRUE(fs::is_regular_file(program_ / "tunedeck-remote.so"));
+    EXPECT_EQ(fs::read_symlink(prefix_ / "bin" / "tunedeck"), "../lib/tunedeck/tunedeck");
+    // The program reads settings.ini beside itself: the configuration folder's, through a link.
+    const fs::path settings = prefix_ / "etc" / "tunedeck" / "settings.ini";
+    EXPECT_EQ(fs::read_symlink(program_ / "settings.ini"), settings);
+    EXPECT_TRUE(fs::is_regular_file(settings));
+    const fs::path doc = prefix_ / "share" / "doc" / "tunedeck";
+    for (const fs::path& file : {doc / "README.md", doc / "copyright", doc / "changelog.gz",
+                                 prefix_ / "share" / "man" / "man1" / "tunedeck.1.gz",
+                                 prefix_ / "share" / "tunedeck" / "tunedeck-mce.toml",
+                                 prefix_ / "share" / "tunedeck" / "tunedeck-cec.toml"})
+        EXPECT_TRUE(fs::is_regular_file(file)) << file;
 
     // Every picture the installed README shows is installed beside it.
-    const std::string readme = readfile(prefix_ / "README.md");
+    const std::string readme = readfile(doc / "README.md");
     const std::regex picture(R"(!\[[^\]]*\]\(([^)]+)\))");
     int pictures = 0;
     for (auto it = std::sregex_iterator(readme.begin(), readme.end(), picture);
          it != std::sregex_iterator(); ++it, ++pictures)
-        EXPECT_TRUE(fs::is_regular_file(prefix_ / (*it)[1].str())) << (*it)[1].str();
+        EXPECT_TRUE(fs::is_regular_file(doc / (*it)[1].str())) << (*it)[1].str();
     EXPECT_GE(pictures, 2);
 
+    // An owner's edited settings survive installing again; the link is made anew.
+    std::ofstream(settings, std::ios::app) << "[display]\nperpage=9\n";
+    const std::string edited = readfile(settings);
+    ASSERT_EQ(
+        runcommand({cmakecommand(), "--install", builddir().string(), "--prefix", prefix_.string()},
+                   {}, 120s),
+        0);
+    EXPECT_EQ(readfile(settings), edited);
+
     // The unit and the desktop entry start the installed program and validate.
-    const std::string program = (prefix_ / "tunedeck").string();
-    const std::string unit = readfile(prefix_ / "share" / "tunedeck.service");
-    const std::string entry = readfile(prefix_ / "share" / "tunedeck.desktop");
+    const std::string program = (prefix_ / "bin" / "tunedeck").string();
+    const fs::path unitfile = prefix_ / "lib" / "systemd" / "user" / "tunedeck.service";
+    const fs::path entryfile = prefix_ / "share" / "applications" / "tunedeck.desktop";
+    const std::string unit = readfile(unitfile);
+    const std::string entry = readfile(entryfile);
     EXPECT_NE(unit.find("\nExecStart=" + program + "\n"), std::string::npos) << unit;
     EXPECT_NE(entry.find("\nExec=" + program + "\n"), std::string::npos) << entry;
+    EXPECT_NE(unit.find("file://" + (doc / "README.md").string() + "\n"), std::string::npos);
     // Restarted after a failure only: the exit key ends with status 0 and must stay ended.
     EXPECT_NE(unit.find("\nRestart=on-failure\n"), std::string::npos);
 
     // Both tools report some faults only as warnings, so their output must be empty too.
-    const fs::path share = prefix_ / "share";
     const std::vector<std::vector<std::string>> checks = {
-        {"desktop-file-validate", (share / "tunedeck.desktop").string()},
-        {"systemd-analyze", "verify", (share / "tunedeck.service").string()}};
+        {"desktop-file-validate", entryfile.string()},
+        {"systemd-analyze", "verify", unitfile.string()}};
     for (const auto& argv : checks) {
         const fs::path out = home_ / "validate.txt";
-        Child child(argv, {{"SYSTEMD_LOG_LEVEL", "warning"}}, out, out);
+        // The unit's manual page is looked for where it was installed.
+        Child child(
+            argv,
+            {{"SYSTEMD_LOG_LEVEL", "warning"}, {"MANPATH", (prefix_ / "share" / "man").string()}},
+            out, out);
         EXPECT_EQ(child.wait(60s), std::optional<int>(0)) << argv[0] << ": " << readfile(out);
         EXPECT_EQ(readfile(out), "") << argv[0];
     }
@@ -145,7 +172,7 @@ TEST_F(InstalledJukebox, RunsUnderXWithTheDocumentedDefaultsAndEndsWithX) {
         fixtures::writetone(library / folder / "one.mp3", fixtures::AudioFormat::Mp3,
                             {frequency, 30.0});
     }
-    const std::string shipped = readfile(prefix_ / "settings.ini");
+    const std::string shipped = readfile(program_ / "settings.ini");
     ASSERT_FALSE(shipped.empty());
     // The remote and the media controls stay off here: a test listens on no network address.
     const std::string documented = withvalue(

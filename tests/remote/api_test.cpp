@@ -64,9 +64,10 @@ TEST(RemoteApi, PairedPhoneDrivesTheJukeboxLikeTheRemoteControl) {
 
     EXPECT_EQ(status(c.Post("/api/key/r", bearer(token), "", "text/plain")), 404);
 
-    // Paired phones stay paired: the token is kept beside settings.ini (for its owner only, as
-    // PairingTest checks).
-    EXPECT_TRUE(Pairing(box.dir.path() / "remote.tokens").authorised(token));
+    // Paired phones stay paired: the token is kept in the state folder (for its owner only, as
+    // PairingTest checks), never in the program's folder.
+    EXPECT_TRUE(Pairing(box.statefolder() / "remote.tokens").authorised(token));
+    EXPECT_FALSE(fs::exists(box.dir / "remote.tokens"));
 }
 
 TEST(RemoteApi, EventStreamFollowsTheTelevision) {

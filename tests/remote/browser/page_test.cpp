@@ -16,31 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The black box of the pairing code in the lower band of the television's screen, read by OCR.
-std::string readcode(const Jukebox& box, const Screenshot& shot, const fs::path& png) {
-    int left = shot.width(), right = -1, top = shot.height(), bottom = -1;
-    for (int y = shot.height() * 88 / 100; y < shot.height(); ++y)
-        for (int x = shot.width() / 3; x < shot.width(); ++x)
-            if (near(shot.at(x, y), 0, 0, 0, 0)) {
-                left = std::min(left, x), right = std::max(right, x);
-                top = std::min(top, y), bottom = std::max(bottom, y);
-            }
-    if (right - left < 100 || bottom - top < 20) return {};
-    const fs::path crop = box.folder() / "code-crop.png";
-    const std::string geometry = std::to_string(right - left + 1) + "x" +
-                                 std::to_string(bottom - top + 1) + "+" + std::to_string(left) +
-                                 "+" + std::to_string(top);
-    if (runcommand({"convert", png.string(), "-crop", geometry, "-negate", "-resize", "200%",
-                    crop.string()},
-                   {}) != 0)
-        return {};
-    const fs::path text = box.folder() / "code";
-    if (runcommand({"tesseract", crop.string(), text.string(), "--psm", "7"}, {}) != 0) return {};
-    std::smatch code;
-    const std::string line = readfile(text.string() + ".txt");
-    return std::regex_search(line, code, std::regex("[0-9]{6}")) ? code.str() : "";
-}
-
 // True when row `row` (1-based) of the list carries the highlight: the row's band is black at
 // the left edge (left of the icons), inside its white border. 1024x768: rows 495 twips apart.
 bool highlighted(const Screenshot& shot, int row) {
@@ -74,7 +49,7 @@ TEST(RemotePage, PairsWithTheTelevisionsCodeAndDrivesIt) {
     const fs::path png = box.folder() / "code.png";
     const Screenshot withcode = box.screenshotwhen(
         "code", [&](const Screenshot& s) { return near(s.at(1000, 700), 0, 0, 0, 0); }, 10s);
-    const std::string code = readcode(box, withcode, png);
+    const std::string code = pairingcode(withcode, png, box.folder());
     ASSERT_EQ(code.size(), 6u) << "no code read from " << png;
     page.type("#code", code);
     page.click("#sendcode");
