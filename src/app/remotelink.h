@@ -42,9 +42,13 @@ class RemoteLink {
     void start();
     void stop() noexcept;
 
-    // Handles a request posted by the remote's threads (keys go to `keydown`); false for any
-    // other event.
-    bool handleevent(const SDL_Event& event, const std::function<void(int16_t)>& keydown);
+    // What the remote's requests do on the UI thread.
+    struct Actions {
+        std::function<void(int16_t)> keydown;
+        std::function<void(int)> setvolume;  // 0..100
+    };
+    // Handles a request posted by the remote's threads; false for any other event.
+    bool handleevent(const SDL_Event& event, const Actions& actions);
     // Shows the QR code of the page's address with a new one-time pairing token, for 30 s.
     void showqr();
     // Hides what has been shown long enough and keeps the rest in front; then publishes.

@@ -140,6 +140,8 @@ bool Application::Form_Load() {
     if (!probedrive() || !checkroot()) return false;
     if (mode_.mediamode == Mode::File && !startaudio()) return false;
     buildscreen();
+    applyvolume();
+    playback_->setlevelling(reader_.levelsettings());
     queue_->clear();
     // A library whose music the scan leaves out (WAV or WMA only, or formats outside
     // scanformats) starts in the list with nothing playing: the user can still choose it.

@@ -25,6 +25,10 @@ bool UiEvents::postpairingcode(int32_t code) const {
     return post(Kind::PairingCode, code);
 }
 
+bool UiEvents::postvolume(int32_t volume) const {
+    return post(Kind::Volume, volume);
+}
+
 std::optional<UiEvents::Request> UiEvents::decode(const SDL_Event& event) const {
     if (event.type != type_) return std::nullopt;
     const auto value = static_cast<int32_t>(reinterpret_cast<intptr_t>(event.user.data1));
@@ -33,6 +37,8 @@ std::optional<UiEvents::Request> UiEvents::decode(const SDL_Event& event) const 
             return Request{Kind::Key, value};
         case Kind::PairingCode:
             return Request{Kind::PairingCode, value};
+        case Kind::Volume:
+            return Request{Kind::Volume, value};
     }
     return std::nullopt;
 }

@@ -1,5 +1,5 @@
 // What the remote's threads ask of the UI thread, carried by one SDL user event registered per
-// application: a key to hand to the key handler, or a pairing code to show.
+// application: a key to hand to the key handler, a pairing code to show, or a volume to set.
 // The constructor and decode() on the UI thread; the post functions from any thread.
 #pragma once
 
@@ -15,15 +15,16 @@ class UiEvents {
     // Registers the event type; SDL's event queue must be initialised.
     UiEvents();
 
-    enum class Kind : int32_t { Key = 1, PairingCode = 2 };
+    enum class Kind : int32_t { Key = 1, PairingCode = 2, Volume = 3 };
     struct Request {
         Kind kind;
-        int32_t value;  // the key code, or the six-digit code
+        int32_t value;  // the key code, the six-digit code, or the volume 0..100
     };
 
     // False when the event queue is full or gone; nothing was posted then.
     bool postkey(int16_t keycode) const;
     bool postpairingcode(int32_t code) const;
+    bool postvolume(int32_t volume) const;
 
     // The request an event carries, or empty for any other event.
     std::optional<Request> decode(const SDL_Event& event) const;
