@@ -1,7 +1,8 @@
 // Silence at the output between two queued tones started from the end notification, for each
 // format from one file to the next of the same format, in real time on SDL's disk driver.
-// Reference: the 1 ms goal. Raw ADTS AAC declares no encoder delay or padding, and WMA's codec
-// keeps back a block: neither can join exactly.
+// Each once as decoded and once with a different gain on each file. Reference: the 1 ms goal. Raw
+// ADTS AAC declares no encoder delay or padding, and WMA's codec keeps back a block: neither can
+// join exactly.
 #include <string>
 
 #include "engine_bench.h"
@@ -11,7 +12,8 @@ namespace {
 namespace fx = tunedeck::fixtures;
 using namespace tunedeck;
 
-double gapms(fx::AudioFormat format) {
+// With `gains`, the first file plays at half its level and the second at 1.5 times.
+double gapms(fx::AudioFormat format, bool gains) {
     fx::TempDir dir;
     bench::diskoutput(dir, true);
     fx::writetone(dir / "a", format, {440, 1.0});
@@ -20,6 +22,7 @@ double gapms(fx::AudioFormat format) {
         AudioLibrary bass;
         if (!BASS_Init(bass, -1, 44100, 0, nullptr)) return -1;
         HSTREAM current = BASS_StreamCreateFile(bass, 0, (dir / "a").c_str(), 0, 0, 0);
+        if (gains) BASS_ChannelSetAttribute(bass, current, BASS_ATTRIB_VOL, 0.5f);
         BASS_StreamPlay(bass, current, 0, 0);
         bool second = false;
         BASS_ChannelSetSync(
@@ -27,6 +30,7 @@ double gapms(fx::AudioFormat format) {
             [&](HSYNC, DWORD, DWORD, DWORD) {
                 BASS_StreamFree(bass, current);
                 current = BASS_StreamCreateFile(bass, 0, (dir / "b").c_str(), 0, 0, 0);
+                if (gains) BASS_ChannelSetAttribute(bass, current, BASS_ATTRIB_VOL, 1.5f);
                 BASS_StreamPlay(bass, current, 0, 0);
                 second = true;
             },
@@ -45,7 +49,8 @@ int main() {
     for (const fx::AudioFormat format : fx::kAudioFormats) {
         const std::string what =
             std::string("gap ") + fx::extensionfor(format) + " -> " + fx::extensionfor(format);
-        bench::figure(what.c_str(), gapms(format), "ms", "goal", 1.0);
+        bench::figure(what.c_str(), gapms(format, false), "ms", "goal", 1.0);
+        bench::figure((what + ", gain on").c_str(), gapms(format, true), "ms", "goal", 1.0);
     }
     return 0;
 }

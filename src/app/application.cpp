@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "commands/commands.h"
@@ -116,10 +117,7 @@ void Application::handleevent(const SDL_Event& event) {
         takescan();
         return;
     }
-    if (remote_ &&
-        remote_->handleevent(
-            event, [this](int16_t key) { keydown(key); }, [this](uint64_t id) { openmatch(id); }))
-        return;
+    if (remote_ && remote_->handleevent(event, remoteactions())) return;
     switch (event.type) {
         case SDL_KEYDOWN:
             keydown(virtualkey(event.key.keysym.sym));
@@ -163,6 +161,27 @@ int Application::run() {
         }
     }
     return exitstatus_;
+}
+
+RemoteLink::Actions Application::remoteactions() {
+    return {[this](int16_t key) { keydown(key); }, [this](int volume) { setvolume(volume); },
+            [this](uint64_t id) { openmatch(id); }};
+}
+
+// The volume of files and of the disc alike, kept in settings.ini for the next start.
+void Application::setvolume(int volume) {
+    volume = std::clamp(volume, 0, kFullVolume);
+    const bool changed = volume != settings_.volume;
+    settings_.volume = volume;
+    applyvolume();
+    if (changed) reader_.savevolume(volume);
+}
+
+void Application::applyvolume() {
+    if (mode_.mediamode == Mode::Cd)
+        startup_cd_.set_volume(settings_.volume);
+    else
+        BASS_SetVolume(*bass_, static_cast<float>(settings_.volume) / kFullVolume);
 }
 
 void Application::startremote() {

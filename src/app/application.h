@@ -107,6 +107,9 @@ class Application {
     uint32_t lastmcierror() const { return cd_->lastmcierror(); }
     // The remote's link; null when options.remote is off or before start-up has finished.
     RemoteLink* remote() { return remote_.get(); }
+    // Sets the volume (0..100, kept within) of files and the disc, and keeps it in settings.ini.
+    void setvolume(int volume);
+    static constexpr int kFullVolume = 100;
     // What the remote sees now: the list page and what plays.
     RemoteState remotestate();
     // True while the library scan walks the tree.
@@ -144,6 +147,8 @@ class Application {
     // The paired phones' file in the state folder, taken over once from the program's folder
     // where an older Tunedeck kept it.
     std::filesystem::path tokenfile();
+    RemoteLink::Actions remoteactions();
+    void applyvolume();
     // After events or a tick: the remote's view of the state, published when it changed.
     void publishremote();
     void fileplayback(RemoteState& state);

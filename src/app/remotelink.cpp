@@ -56,20 +56,22 @@ void RemoteLink::stop() noexcept {
     server_.reset();
 }
 
-bool RemoteLink::handleevent(const SDL_Event& event, const std::function<void(int16_t)>& keydown,
-                             const std::function<void(uint64_t)>& open) {
+bool RemoteLink::handleevent(const SDL_Event& event, const Actions& actions) {
     const auto request = events_.decode(event);
     if (!request) return false;
     switch (request->kind) {
         case UiEvents::Kind::Key:
-            keydown(static_cast<int16_t>(request->value));
+            actions.keydown(static_cast<int16_t>(request->value));
             break;
         case UiEvents::Kind::PairingCode:
             showpairingcode(view_, Pairing::codetext(request->value));
             codeuntil_ = Clock::now() + Pairing::kCodeLife;
             break;
         case UiEvents::Kind::Open:
-            if (open) open(request->id);
+            actions.open(request->id);
+            break;
+        case UiEvents::Kind::Volume:
+            actions.setvolume(request->value);
             break;
     }
     return true;

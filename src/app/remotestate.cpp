@@ -69,6 +69,7 @@ RemoteState Application::remotestate() {
     else
         fileplayback(state);
     state.queue = queueline(*queue_);
+    state.volume = settings_.volume;
     return state;
 }
 

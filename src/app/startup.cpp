@@ -145,6 +145,8 @@ bool Application::Form_Load() {
     if (!probedrive() || !checkroot()) return false;
     if (mode_.mediamode == Mode::File && !startaudio()) return false;
     buildscreen();
+    applyvolume();
+    playback_->setlevelling(reader_.levelsettings());
     queue_->clear();
     scan(*browser_, reader_.rootpath());
     // A library whose music the scan leaves out (WAV or WMA only, or formats outside

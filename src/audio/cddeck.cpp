@@ -1,5 +1,7 @@
 #include "audio/cddeck.h"
 
+#include <algorithm>
+
 #include "audio/cdcontrol.h"
 
 namespace tunedeck {
@@ -93,6 +95,12 @@ void CdDeck::seek(int32_t milliseconds) {
         mciSendStringA(mci_, command.c_str(), nullptr, 0, nullptr);
     }
     send("set cd time format tmsf");
+}
+
+// The command strings' volume runs to 1000; the curve is the device's.
+void CdDeck::set_volume(int volume) {
+    const int permille = std::clamp(volume, 0, 100) * 10;
+    send("setaudio cd volume to " + std::to_string(permille), false);
 }
 
 }  // namespace tunedeck

@@ -74,6 +74,8 @@ class CdDeck {
     // Plays from `milliseconds` after (or, negative, before) the drive's position. The drive's
     // answer to the jump is not looked at, also before the start of the disc.
     void seek(int32_t milliseconds);
+    // The volume, 0 (silent) to 100 (full); a failure is not shown.
+    void set_volume(int volume);
 
   private:
     std::string query(const std::string& command);

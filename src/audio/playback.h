@@ -7,6 +7,7 @@
 
 #include "audio/queue.h"
 #include "platform/audio/bass.h"
+#include "settings/settings.h"
 
 namespace tunedeck {
 
@@ -45,12 +46,19 @@ class Playback {
     // in CD mode the library was never started.
     void shutdown();
 
+    // How files are levelled from the next one started on.
+    void setlevelling(const LevelSettings& level) { level_ = level; }
+    const LevelSettings& levelling() const { return level_; }
+
     AudioLibrary& bass() { return bass_; }
     PlayQueue& queue() { return queue_; }
 
   private:
+    void level(HSTREAM stream, const std::string& path);
+
     AudioLibrary& bass_;
     PlayQueue& queue_;
+    LevelSettings level_;
 };
 
 }  // namespace tunedeck

@@ -92,6 +92,7 @@ void MprisService::signalchanges() {
     if (now.canprevious != told_.canprevious) names.push_back("CanGoPrevious");
     if (now.canplay != told_.canplay) names.push_back("CanPlay");
     if (now.canpause != told_.canpause) names.push_back("CanPause");
+    if (now.volume != told_.volume) names.push_back("Volume");
     told_ = now;
     if (names.empty()) return;
     names.push_back(nullptr);

@@ -2,6 +2,9 @@
 
 #include <systemd/sd-bus.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <string>
 
 #include "commands/keycodes.h"
@@ -106,6 +109,22 @@ int position(sd_bus*, const char*, const char*, const char*, sd_bus_message* rep
     return sd_bus_message_append(reply, "x", service(u).current().position * kMicro);
 }
 
+int volume(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* u,
+           sd_bus_error*) {
+    return sd_bus_message_append(reply, "d", service(u).current().volume / 100.0);
+}
+
+// MPRIS volumes run from 0 to 1; a value outside is taken as the nearer end.
+int setvolume(sd_bus*, const char*, const char*, const char*, sd_bus_message* value, void* u,
+              sd_bus_error*) {
+    double wanted = 0;
+    const int rc = sd_bus_message_read(value, "d", &wanted);
+    if (rc < 0) return rc;
+    if (std::isnan(wanted)) return -EINVAL;
+    service(u).setvolume(static_cast<int>(std::lround(std::clamp(wanted, 0.0, 1.0) * 100)));
+    return 1;
+}
+
 // One entry of the a{sv} metadata dictionary.
 template <typename T>
 int entry(sd_bus_message* reply, const char* key, const char* type, T value) {
@@ -171,7 +190,7 @@ const sd_bus_vtable kPlayerTable[] = {
     SD_BUS_PROPERTY("Rate", "d", oneprop, 0, kConst),
     SD_BUS_PROPERTY("MinimumRate", "d", oneprop, 0, kConst),
     SD_BUS_PROPERTY("MaximumRate", "d", oneprop, 0, kConst),
-    SD_BUS_PROPERTY("Volume", "d", oneprop, 0, kConst),
+    SD_BUS_WRITABLE_PROPERTY("Volume", "d", volume, setvolume, 0, kChanges),
     SD_BUS_PROPERTY("Metadata", "a{sv}", metadata, 0, kChanges),
     // Read when asked; like every MPRIS player, no signal for the steady advance.
     SD_BUS_PROPERTY("Position", "x", position, 0, 0),

@@ -18,6 +18,7 @@ std::string statejson(const RemoteState& state) {
         {"length", state.length},
         {"state", state.state},
         {"queue", state.queue},
+        {"volume", state.volume},
     };
     // File names need not be UTF-8: their invalid bytes are replaced rather than refused.
     return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

@@ -28,6 +28,7 @@ struct RemoteState {
     bool canprevious = false;
     bool canplay = false;
     bool canpause = false;
+    int volume = 100;  // the software volume, 0..100
 
     bool operator==(const RemoteState&) const = default;
 };

@@ -31,6 +31,10 @@ bool UiEvents::postopen(uint64_t id) const {
     return post(Kind::Open, 0, id);
 }
 
+bool UiEvents::postvolume(int32_t volume) const {
+    return post(Kind::Volume, volume);
+}
+
 std::optional<UiEvents::Request> UiEvents::decode(const SDL_Event& event) const {
     if (event.type != type_) return std::nullopt;
     const auto value = static_cast<int32_t>(reinterpret_cast<intptr_t>(event.user.data1));
@@ -42,6 +46,10 @@ std::optional<UiEvents::Request> UiEvents::decode(const SDL_Event& event) const 
         case Kind::Open:
             return Request{Kind::Open, 0,
                            static_cast<uint64_t>(reinterpret_cast<uintptr_t>(event.user.data2))};
+}
+
+        case Kind::Volume:
+            return Request{Kind::Volume, value};
     }
     return std::nullopt;
 }

@@ -27,7 +27,7 @@ double roundhalfeven(double value) {
 
 }  // namespace
 
-std::optional<int64_t> wholenumber(std::string_view text, int64_t lo, int64_t hi) {
+std::optional<double> decimalnumber(std::string_view text) {
     std::string_view s = trimblanks(text);
     if (s.starts_with('+')) s.remove_prefix(1);
     // Keeps out "inf", "nan" and hexadecimal forms, which are not numbers a person types here.
@@ -37,7 +37,13 @@ std::optional<int64_t> wholenumber(std::string_view text, int64_t lo, int64_t hi
     if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value)) {
         return std::nullopt;
     }
-    const double rounded = roundhalfeven(value);
+    return value;
+}
+
+std::optional<int64_t> wholenumber(std::string_view text, int64_t lo, int64_t hi) {
+    const auto value = decimalnumber(text);
+    if (!value) return std::nullopt;
+    const double rounded = roundhalfeven(*value);
     if (rounded < static_cast<double>(lo) || rounded > static_cast<double>(hi)) {
         return std::nullopt;
     }

@@ -48,7 +48,11 @@ constexpr NumericSetting kNumericSettings[] = {
     {&Settings::coverx, "display", "coverx"},
     {&Settings::covery, "display", "covery"},
     {&Settings::savertime, "system", "savertime"},
+    {&Settings::volume, "audio", "volume"},
 };
+
+constexpr int kMaxVolume = 100;
+constexpr double kMaxPreampDb = 15;
 
 constexpr SwitchSetting kSwitchSettings[] = {
     {&Settings::rendercover, "display", "rendercover"},
@@ -139,8 +143,28 @@ Settings SettingsReader::loadsettings() {
         bool& field = settings.*s.field;
         field = readnumber(*this, s.section, s.key, field ? 1 : 0) == 1;
     }
+    settings.volume = std::clamp(settings.volume, 0, kMaxVolume);
     settings.scanformats = readsetting({}, "system", "scanformats", settings.scanformats);
     return settings;
+}
+
+LevelSettings SettingsReader::levelsettings() {
+    LevelSettings level;
+    std::string mode = readsetting({}, "audio", "replaygain", "auto");
+    std::transform(mode.begin(), mode.end(), mode.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (mode == "track") level.mode = GainMode::Track;
+    if (mode == "album") level.mode = GainMode::Album;
+    if (mode == "off") level.mode = GainMode::Off;
+    const auto preamp = decimalnumber(readsetting({}, "audio", "preamp", "0"));
+    if (preamp) level.preampdb = std::clamp(*preamp, -kMaxPreampDb, kMaxPreampDb);
+    return level;
+}
+
+bool SettingsReader::savevolume(int volume) {
+    const std::string value = std::to_string(std::clamp(volume, 0, kMaxVolume));
+    return WritePrivateProfileStringA("audio", "volume", value.c_str(), settingsfile().c_str()) !=
+           0;
 }
 
 std::string SettingsReader::audio_output() {

@@ -30,6 +30,15 @@ struct Settings {
     int savertime = 0;  // ticks without a key before the screen blanks; 0 = never
     // [system] scanformats: the extensions of the music files the folder scan queues.
     std::string scanformats = "mp3 flac ogg oga opus m4a aac";
+    // [audio] volume: 0 (silent) to 100 (full, the sound unchanged), kept across restarts.
+    int volume = 100;
+};
+
+// How files are levelled to an even loudness: [audio] replaygain and [audio] preamp.
+enum class GainMode { Auto, Track, Album, Off };
+struct LevelSettings {
+    GainMode mode = GainMode::Auto;
+    double preampdb = 0;  // added to every gain the tags give, -15..+15 dB
 };
 
 // Folder of the running executable (from /proc/self/exe), never the working directory.
@@ -58,6 +67,10 @@ class SettingsReader {
     // taken from the application folder, in the folder list's normal form. Empty when the
     // setting is present but empty: no music folder.
     std::string rootpath();
+    // [audio] replaygain (auto, track, album or off; anything else is auto) and [audio] preamp.
+    LevelSettings levelsettings();
+    // Writes [audio] volume, so that the next start plays as loud. False when it failed.
+    bool savevolume(int volume);
 
   private:
     std::filesystem::path appfolder_;

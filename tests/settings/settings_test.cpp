@@ -59,6 +59,37 @@ TEST_F(SettingsFile, OnlyTheKeysPresentInTheirSectionChange) {
     EXPECT_EQ(s.color2g, 74);
 }
 
+// The sound's settings: absent, each value as written in any case, and values out of range
+// kept within it or, when no number or no known mode, the default.
+TEST_F(SettingsFile, VolumeAndLevellingSettingsKeepWithinTheirRanges) {
+    EXPECT_EQ(reader.loadsettings().volume, 100);
+    EXPECT_EQ(reader.levelsettings().mode, GainMode::Auto);
+    EXPECT_EQ(reader.levelsettings().preampdb, 0);
+    const auto level = [&](const std::string& text) {
+        write("[audio]\n" + text + "\n");
+        return reader.levelsettings();
+    };
+    EXPECT_EQ(level("replaygain=Track").mode, GainMode::Track);
+    EXPECT_EQ(level("replaygain=ALBUM").mode, GainMode::Album);
+    EXPECT_EQ(level("replaygain=off").mode, GainMode::Off);
+    EXPECT_EQ(level("replaygain=loud").mode, GainMode::Auto);
+    EXPECT_EQ(level("preamp=-3.5").preampdb, -3.5);
+    EXPECT_EQ(level("preamp=40").preampdb, 15);
+    EXPECT_EQ(level("preamp=-40").preampdb, -15);
+    EXPECT_EQ(level("preamp=6 dB").preampdb, 0);
+    for (const auto& [text, volume] : std::vector<std::pair<std::string, int>>{
+             {"40", 40}, {"250", 100}, {"-5", 0}, {"x", 100}}) {
+        write("[audio]\nvolume=" + text + "\n");
+        EXPECT_EQ(reader.loadsettings().volume, volume) << text;
+    }
+    // Kept for the next start, the other settings left as they were.
+    write("[audio]\noutput=pipe:x\nvolume=40\n");
+    EXPECT_TRUE(reader.savevolume(65));
+    SettingsReader next{dir.path()};
+    EXPECT_EQ(next.loadsettings().volume, 65);
+    EXPECT_EQ(next.audio_output(), "pipe:x");
+}
+
 TEST_F(SettingsFile, NumbersAreRoundedHalfToEvenAndBadOnesFallBack) {
     write(
         "[display]\n"

@@ -90,6 +90,26 @@ int BASS_ErrorGetCode(AudioLibrary& bass) {
     return bass.engine().error();
 }
 
+BOOL BASS_SetVolume(AudioLibrary& bass, float volume) {
+    return bass.engine().setvolume(volume);
+}
+
+float BASS_GetVolume(AudioLibrary& bass) {
+    return bass.engine().volume();
+}
+
+BOOL BASS_ChannelSetAttribute(AudioLibrary& bass, DWORD handle, DWORD attrib, float value) {
+    return bass.engine().setattribute(handle, attrib, value);
+}
+
+BOOL BASS_ChannelGetAttribute(AudioLibrary& bass, DWORD handle, DWORD attrib, float* value) {
+    return bass.engine().getattribute(handle, attrib, value);
+}
+
+BOOL BASS_ChannelGetLoudnessTags(AudioLibrary& bass, DWORD handle, LoudnessTags* tags) {
+    return bass.engine().loudnesstags(handle, tags);
+}
+
 BOOL BASS_Stop(AudioLibrary& bass) {
     return bass.engine().stop();
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/audio/loudnesstags.h"
 #include "platform/audio/outputdevice.h"
 
 union SDL_Event;
@@ -26,6 +27,8 @@ inline constexpr DWORD BASS_SYNC_END = 2;
 inline constexpr DWORD BASS_ACTIVE_STOPPED = 0;
 inline constexpr DWORD BASS_ACTIVE_PLAYING = 1;
 inline constexpr DWORD BASS_ACTIVE_PAUSED = 3;
+// A channel's attribute: its linear gain (1 = as decoded; above 1 amplifies, saturating).
+inline constexpr DWORD BASS_ATTRIB_VOL = 2;
 
 // The sync procedure: sync handle, channel, data, user value. Always run on the UI thread.
 using SYNCPROC = std::function<void(HSYNC, DWORD, DWORD, DWORD)>;
@@ -68,6 +71,15 @@ QWORD BASS_ChannelGetPosition(AudioLibrary& bass, DWORD handle);
 QWORD BASS_StreamGetLength(AudioLibrary& bass, HSTREAM handle);
 float BASS_ChannelBytes2Seconds(AudioLibrary& bass, DWORD handle, QWORD pos);
 int BASS_ErrorGetCode(AudioLibrary& bass);
+// The output's volume as a control's position, 0 (silent) to 1 (full: the sound unchanged),
+// heard through a perceptual curve (volumegain). Kept across BASS_Free and a reopened output.
+BOOL BASS_SetVolume(AudioLibrary& bass, float volume);
+float BASS_GetVolume(AudioLibrary& bass);
+// Sets an attribute of a stream (BASS_ATTRIB_VOL); a change while it plays is ramped.
+BOOL BASS_ChannelSetAttribute(AudioLibrary& bass, DWORD handle, DWORD attrib, float value);
+BOOL BASS_ChannelGetAttribute(AudioLibrary& bass, DWORD handle, DWORD attrib, float* value);
+// What the stream's file says of its loudness in its tags; false for an unknown handle.
+BOOL BASS_ChannelGetLoudnessTags(AudioLibrary& bass, DWORD handle, LoudnessTags* tags);
 BOOL BASS_Stop(AudioLibrary& bass);
 void BASS_Free(AudioLibrary& bass);
 void BASS_CDFree(AudioLibrary& bass);

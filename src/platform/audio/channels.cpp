@@ -3,6 +3,7 @@
 
 #include "platform/audio/engine.h"
 #include "platform/audio/format.h"
+#include "platform/audio/gainramp.h"
 
 namespace tunedeck {
 
@@ -151,6 +152,46 @@ QWORD AudioEngine::length(DWORD handle) {
     if (!channel) return static_cast<QWORD>(-1);
     ok();
     return channel->stream->length();
+}
+
+// The volume needs no open output: it is the output's setting, kept while it closes and opens.
+BOOL AudioEngine::setvolume(float position) {
+    if (!(position >= 0 && position <= 1)) return fail(BASS_ERROR_ILLPARAM);
+    volume_ = position;
+    output_.setvolume(volumegain(position));
+    return ok();
+}
+
+// The largest gain a stream may be given: +60 dB, what any loudness tag may ask.
+constexpr float kMaxStreamGain = 1000.0f;
+
+BOOL AudioEngine::setattribute(DWORD handle, DWORD attrib, float value) {
+    if (!initialised_) return fail(BASS_ERROR_INIT);
+    Channel* channel = find(handle);
+    if (!channel) return 0;
+    if (attrib != BASS_ATTRIB_VOL) return fail(BASS_ERROR_ILLTYPE);
+    if (!(value >= 0 && value <= kMaxStreamGain)) return fail(BASS_ERROR_ILLPARAM);
+    channel->stream->setgain(value);
+    return ok();
+}
+
+BOOL AudioEngine::getattribute(DWORD handle, DWORD attrib, float* value) {
+    if (!initialised_) return fail(BASS_ERROR_INIT);
+    Channel* channel = find(handle);
+    if (!channel) return 0;
+    if (attrib != BASS_ATTRIB_VOL) return fail(BASS_ERROR_ILLTYPE);
+    if (value == nullptr) return fail(BASS_ERROR_ILLPARAM);
+    *value = channel->stream->gain();
+    return ok();
+}
+
+BOOL AudioEngine::loudnesstags(DWORD handle, LoudnessTags* tags) {
+    if (!initialised_) return fail(BASS_ERROR_INIT);
+    Channel* channel = find(handle);
+    if (!channel) return 0;
+    if (tags == nullptr) return fail(BASS_ERROR_ILLPARAM);
+    *tags = channel->stream->loudness();
+    return ok();
 }
 
 float AudioEngine::seconds(DWORD handle, QWORD bytes) {

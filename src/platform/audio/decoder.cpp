@@ -57,6 +57,7 @@ Decoder::Decoder(const std::string& path) {
     const uint64_t exact = exact_length(path);
     trim_ = Trim(exact);
     lengthBytes_ = exact > 0 ? exact : expectedlength();
+    loudness_ = readloudnesstags(*format_.get(), streamIndex_);
 }
 
 Decoder::~Decoder() {

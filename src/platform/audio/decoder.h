@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/audio/iowatch.h"
+#include "platform/audio/loudnesstags.h"
 #include "platform/audio/trim.h"
 #include "platform/lib/ffmpeg/ffmpeg.h"
 
@@ -49,6 +50,8 @@ class Decoder {
     // Ogg and MP4; estimated for the others.
     uint64_t lengthbytes() const { return lengthBytes_; }
     IoWatch& watch() { return watch_; }
+    // Read from the tags when the file was opened.
+    const LoudnessTags& loudness() const { return loudness_; }
 
   private:
     void openinput(const std::string& path);
@@ -76,6 +79,7 @@ class Decoder {
     bool finished_ = false;
     uint64_t lengthBytes_ = 0;
     Trim trim_{0};
+    LoudnessTags loudness_;
     std::vector<const uint8_t*> planes_;  // where each plane's kept samples begin
 };
 

@@ -70,6 +70,11 @@ class AudioEngine {
     QWORD length(DWORD handle);
     float seconds(DWORD handle, QWORD bytes);
     HSYNC setsync(DWORD handle, DWORD type, SYNCPROC proc, DWORD user);
+    BOOL setvolume(float position);
+    float volume() const { return volume_; }
+    BOOL setattribute(DWORD handle, DWORD attrib, float value);
+    BOOL getattribute(DWORD handle, DWORD attrib, float* value);
+    BOOL loudnesstags(DWORD handle, LoudnessTags* tags);
 
     // Runs the end-of-stream procedures an engine event names; true for any engine event.
     bool dispatch(const SDL_Event& event);
@@ -108,6 +113,7 @@ class AudioEngine {
     std::vector<std::unique_ptr<Stream>> draining_;
     Output output_;  // declared last: closes before the streams it plays are destroyed
     int error_ = BASS_OK;
+    float volume_ = 1.0f;  // the control's position
     bool initialised_ = false;
     DWORD nexthandle_ = 1;
     HSYNC nextsync_ = 1;

@@ -63,6 +63,19 @@ void Output::popfront() {
     order_[--count_] = nullptr;
 }
 
+// Output thread: a stream's own gain times the volume. The first samples of another stream take
+// its gain at once (a join is sample-exact, the sound changes there anyway); a change within a
+// stream is ramped.
+void Output::level(const Stream* stream, uint8_t* bytes, std::size_t count) noexcept {
+    const float target = stream->gain() * volume_.load(std::memory_order_acquire);
+    if (stream != levelled_) {
+        ramp_.jump(target);
+        levelled_ = stream;
+    }
+    // The device's buffers are aligned for any sample type; count holds whole frames.
+    ramp_.apply(reinterpret_cast<int16_t*>(bytes), count / kBytesPerFrame, target);
+}
+
 // Output thread, under the output's lock: copies only, never waits or allocates.
 bool Output::fill(uint8_t* out, std::size_t total) noexcept {
     const bool sounding = count_ > 0;
@@ -72,7 +85,9 @@ bool Output::fill(uint8_t* out, std::size_t total) noexcept {
         Stream* stream = order_[0];
         // Read before pulling: when the decoder had finished, nothing can arrive after the pull.
         const bool decoded = stream->decoded();
-        done += stream->pull(out + done, len - done);
+        const std::size_t got = stream->pull(out + done, len - done);
+        level(stream, out + done, got);
+        done += got;
         if (decoded && stream->drained()) {
             stream->markplayedout();
             popfront();

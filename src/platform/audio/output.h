@@ -7,10 +7,12 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
+#include "platform/audio/gainramp.h"
 #include "platform/audio/outputdevice.h"
 #include "platform/audio/stream.h"
 
@@ -37,6 +39,10 @@ class Output : private SampleSource {
     void setrunning(bool running);
     bool running() const { return running_; }
 
+    // The linear gain of everything played (the volume); changes are ramped.
+    void setvolume(float gain) { volume_.store(gain, std::memory_order_release); }
+    float volume() const { return volume_.load(std::memory_order_acquire); }
+
     // The play order. append() is false when the order is full.
     bool append(Stream* stream);
     void remove(Stream* stream);
@@ -46,12 +52,17 @@ class Output : private SampleSource {
   private:
     bool fill(uint8_t* out, std::size_t len) noexcept override;
     void popfront();
+    void level(const Stream* stream, uint8_t* bytes, std::size_t count) noexcept;
     std::size_t find(const Stream* stream) const;
 
     bool running_ = false;
     // Shared with fill(): changed only under the output's lock.
     std::array<Stream*, kMaxStreams> order_{};
     std::size_t count_ = 0;
+    std::atomic<float> volume_{1.0f};
+    // Output thread only: the gain now, and the stream it was last applied to.
+    GainRamp ramp_;
+    const Stream* levelled_ = nullptr;
     std::unique_ptr<OutputDevice> device_;  // last: closes before the order it reads
 };
 

@@ -46,6 +46,11 @@ class Stream {
     uint64_t position() const { return position_.load(std::memory_order_acquire); }
     // Exact once decoded; until then the container's figure.
     uint64_t length() const;
+    // The linear gain its samples play at (1: as decoded).
+    float gain() const { return gain_.load(std::memory_order_acquire); }
+    void setgain(float gain) { gain_.store(gain, std::memory_order_release); }
+    // What the file's tags say of its loudness.
+    const LoudnessTags& loudness() const { return decoder_->loudness(); }
 
   private:
     void prefill() noexcept;
@@ -66,6 +71,7 @@ class Stream {
     std::atomic<bool> endingraised_{false};
     std::atomic<uint64_t> position_{0};
     std::atomic<uint64_t> produced_{0};
+    std::atomic<float> gain_{1.0f};
     std::mutex mutex_;
     std::condition_variable wake_;
     // Set before the thread starts, then used by it alone.

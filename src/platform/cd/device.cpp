@@ -5,6 +5,10 @@
 
 namespace tunedeck::cd {
 
+namespace {
+constexpr int64_t kFullVolume = 1000;  // the command strings' scale of the volume
+}  // namespace
+
 CdDevice::CdDevice(std::unique_ptr<Drive> drive, OutputTarget output)
     : drive_(std::move(drive)), player_(*drive_, std::move(output)) {}
 
@@ -16,6 +20,8 @@ std::string CdDevice::execute(const std::string& verb, const Words& args) {
         seek(args);
     } else if (verb == "set") {
         set(args);
+    } else if (verb == "setaudio") {
+        setaudio(args);
     } else if (verb == "pause" || verb == "stop" || verb == "resume") {
         if (!args.empty()) throw CdError(Error::BadKeyword);
         readytoc();
@@ -101,6 +107,15 @@ void CdDevice::set(const Words& args) {
     } else {
         throw CdError(args.size() < 2 ? Error::MissingParameter : Error::BadKeyword);
     }
+}
+
+// "setaudio <alias> volume to N": the volume control's position, 0 (silent) to 1000 (full).
+void CdDevice::setaudio(const Words& args) {
+    if (args.size() < 3) throw CdError(Error::MissingParameter);
+    if (args.size() > 3 || args[0] != "volume" || args[1] != "to") throw CdError(Error::BadKeyword);
+    const int64_t position = parsenumber(args[2]);
+    if (position > kFullVolume) throw CdError(Error::PositionOutOfRange);
+    player_.setvolume(volumegain(double(position) / kFullVolume));
 }
 
 int CdDevice::parsetrack(const std::string& word, const Toc& toc) const {

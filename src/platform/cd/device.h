@@ -30,6 +30,7 @@ class CdDevice {
     void play(const Words& args);
     void seek(const Words& args);
     void set(const Words& args);
+    void setaudio(const Words& args);
 
     Toc readytoc();  // throws DoorOpen or NotReady
     DriveState refresh();

@@ -40,7 +40,7 @@ std::string CdDevices::send(std::string_view command) {
         return {};
     }
     static constexpr std::string_view kVerbs[] = {"status", "play", "pause", "resume",
-                                                  "stop",   "seek", "set"};
+                                                  "stop",   "seek", "set",   "setaudio"};
     if (std::find(std::begin(kVerbs), std::end(kVerbs), verb) == std::end(kVerbs)) {
         throw CdError(Error::UnknownCommand);
     }

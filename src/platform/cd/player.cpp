@@ -128,6 +128,8 @@ bool Player::fill(uint8_t* out, size_t bytes) noexcept {
         const bool done = readerdone_.load();
         taken = ring_.read(out, bytes - bytes % kBytesPerFrame);
         if (taken > 0) outpos_.fetch_add(int64_t(taken / kBytesPerFrame));
+        // The device's buffers are aligned for any sample type.
+        ramp_.apply(reinterpret_cast<int16_t*>(out), taken / kBytesPerFrame, volume_.load());
         if (done && ring_.size() == 0) active_ = false;
     }
     std::memset(out + taken, 0, bytes - taken);

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/audio/gainramp.h"
 #include "platform/audio/outputdevice.h"
 #include "platform/audio/ringbuffer.h"
 #include "platform/cd/drive.h"
@@ -37,6 +38,8 @@ class Player : private SampleSource {
     void resume();
     void stop();
     void seek(int64_t frame);  // stops and moves
+    // The linear gain the disc plays at (the volume); changes are ramped.
+    void setvolume(float gain) { volume_.store(gain, std::memory_order_release); }
     int64_t position() const { return outpos_.load(std::memory_order_acquire); }
     PlayState state();
 
@@ -69,6 +72,8 @@ class Player : private SampleSource {
     std::atomic<bool> active_{false};  // playing or paused
     std::atomic<bool> paused_{false};
     std::atomic<bool> readerdone_{false};  // the last range is wholly in the ring
+    std::atomic<float> volume_{1.0f};
+    GainRamp ramp_;  // output thread only
 
     std::thread reader_;
     std::unique_ptr<OutputDevice> output_;  // last: closed before the state it reads goes

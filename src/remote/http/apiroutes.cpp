@@ -1,4 +1,5 @@
-// The server's routes: the page, the state and its event stream, the keys, and pairing.
+// The server's routes: the page, the state and its event stream, the keys, the volume, and
+// pairing.
 // Handlers run on the worker threads.
 #include <nlohmann/json.hpp>
 
@@ -113,6 +114,19 @@ struct Routes {
         response.status = 204;
     }
 
+    // {"volume": n}, n a whole number 0..100.
+    void volume(const Request& request, Response& response) const {
+        if (!admit(request, response)) return;
+        const auto body = nlohmann::json::parse(request.body, nullptr, false);
+        const auto* field = body.is_object() && body.contains("volume") ? &body["volume"] : nullptr;
+        if (field == nullptr || !field->is_number_integer() || field->get<int64_t>() < 0 ||
+            field->get<int64_t>() > 100)
+            return error(response, 400, "expected {\"volume\": 0..100}");
+        if (!events.postvolume(field->get<int32_t>()))
+            return error(response, 503, "the jukebox is busy");
+        response.status = 204;
+    }
+
     void pair(const Request& request, Response& response) const {
         if (request.body.size() > kMaxBody) return error(response, 413, "body too large");
         const auto now = Pairing::Clock::now();
@@ -153,6 +167,7 @@ void RemoteServer::addroutes() {
     server_.Post("/api/key/([a-z]+)",
                  [routes](const Request& q, Response& r) { routes.key(q, r, q.matches[1]); });
     server_.Post("/api/pair", [routes](const Request& q, Response& r) { routes.pair(q, r); });
+    server_.Post("/api/volume", [routes](const Request& q, Response& r) { routes.volume(q, r); });
     // The library would read a POST without a length until the client closes; such a request
     // has an empty body, so it is answered here, before any body is read.
     addsearchroutes();
@@ -165,6 +180,8 @@ void RemoteServer::addroutes() {
         std::smatch name;
         if (q.path == "/api/pair")
             routes.pair(q, r);
+        else if (q.path == "/api/volume")
+            routes.volume(q, r);
         else if (std::regex_match(q.path, name, kKey))
             routes.key(q, r, name[1]);
         else if (!searchbodyless(q, r))

@@ -1,6 +1,7 @@
 // Command strings on generated disc images: replies and their exact forms, errors; which drive
 // a device opens, and images that cannot be used; what a disc image sounds like through SDL's
 // disk audio driver, in real time.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -339,6 +340,32 @@ TEST_F(Playback, OpeningTheTrayStopsPlaybackAtOnce) {
     auto tones = playedtones();
     ASSERT_EQ(tones.size(), 1u);
     EXPECT_LT(tones[0].seconds, 1.0);
+}
+
+// The volume scales the disc's samples while it plays, and only positions 0..1000 are taken.
+TEST_F(Playback, VolumeScalesTheDiscWhilePlaying) {
+    opendisc({{2.0, 440}});
+    EXPECT_NE(send("setaudio cd volume to 1001").code, 0u);
+    EXPECT_NE(send("setaudio cd treble to 500").code, 0u);
+    EXPECT_NE(send("setaudio cd volume").code, 0u);
+    ASSERT_EQ(send("setaudio cd volume to 500").code, 0u);
+    ASSERT_EQ(send("play cd").code, 0u);
+    std::this_thread::sleep_for(900ms);
+    ASSERT_EQ(send("setaudio cd volume to 1000").code, 0u);
+    const auto tones = playedtones();
+    ASSERT_EQ(tones.size(), 1u);  // no gap where the volume changed
+    std::ifstream in(dir / "output.raw", std::ios::binary);
+    std::vector<int16_t> samples;
+    for (int16_t sample = 0; in.read(reinterpret_cast<char*>(&sample), 2);)
+        samples.push_back(sample);
+    const auto peak = [&](double from, double to) {
+        int most = 0;
+        for (auto i = std::size_t((tones[0].start + from) * 44100) * 2;
+             i < std::min(samples.size(), std::size_t((tones[0].start + to) * 44100) * 2); ++i)
+            most = std::max(most, std::abs(int(samples[i])));
+        return double(most);
+    };
+    EXPECT_NEAR(peak(0.1, 0.6) / peak(1.4, 1.9), 0.125, 0.005);
 }
 
 // A disc plays into a named pipe as into the sound card, paced in real time, from where it was

@@ -1,6 +1,6 @@
 // The phone remote's page in a real headless Chromium against the real program under Xvfb:
 // pairing with the code read off the television's screen, keys from the page acting on the
-// television, and the page following a key pressed on the television.
+// television, the page following a key pressed on the television, and its volume slider.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -85,6 +85,17 @@ TEST(RemotePage, PairsWithTheTelevisionsCodeAndDrivesIt) {
                 static_cast<long long>(latency));
     // Pushed on the change, not at the next once-a-second tick (timing is the benchmark's job).
     EXPECT_LT(latency, 1000);
+
+    // The volume slider, dragged to 30: the television takes it and keeps it in its settings.
+    ASSERT_EQ(page.script("return document.getElementById('volume').value;"), "100");
+    page.script(
+        "const v = document.getElementById('volume'); v.value = 30;"
+        "v.dispatchEvent(new Event('input')); v.dispatchEvent(new Event('change'));");
+    const fs::path settings = dir / "app" / "settings.ini";
+    EXPECT_TRUE(waituntil(
+        [&] { return readfile(settings).find("volume=30") != std::string::npos; }, 10s))
+        << readfile(settings);
+    EXPECT_EQ(page.script("return document.getElementById('volumetext').textContent;"), "30");
 
     page.screenshot(box.folder() / "remote-phone.png");
     EXPECT_EQ(box.messages(), "");
