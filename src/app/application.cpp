@@ -207,7 +207,6 @@ void Application::openmatch(uint64_t id) {
     saver_.idlecount = 0;  // as a key press does: the screen shows what was opened
     walkto(*keys_, location->folder, location->target);
 }
-}
 
 void Application::publishremote() {
     if (remote_ && !ended_) remote_->publish(remotestate(), RemoteLink::Clock::now());

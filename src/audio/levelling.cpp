@@ -37,7 +37,7 @@ float levelgain(const LoudnessTags& tags, bool album, const LevelSettings& level
 
 bool albumrun(const PlayQueue& queue, int row, const LoudnessTags& tags,
               std::string (*albumof)(const std::string& path)) {
-    if (row < 0 || row >= queue.playlistcount || row >= kQueueRows) return false;
+    if (row < 0 || row >= queue.playlistcount) return false;
     const std::string& path = queue.playlist[static_cast<std::size_t>(row)].path;
     const std::string folder = folderof(path);
     for (const int neighbour : {row - 1, row + 1}) {

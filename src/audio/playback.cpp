@@ -25,7 +25,7 @@ void Playback::level(HSTREAM stream, const std::string& path) {
     LoudnessTags tags;
     if (!BASS_ChannelGetLoudnessTags(bass_, stream, &tags)) return;
     const int row = queue_.playlistpos;
-    const bool queued = row >= 0 && row < queue_.playlistcount && row < kQueueRows &&
+    const bool queued = row >= 0 && row < queue_.playlistcount &&
                         queue_.playlist[static_cast<std::size_t>(row)].path == path;
     const auto albumof = [](const std::string& other) { return readfileloudnesstags(other).album; };
     const bool album =

@@ -46,8 +46,6 @@ std::optional<UiEvents::Request> UiEvents::decode(const SDL_Event& event) const 
         case Kind::Open:
             return Request{Kind::Open, 0,
                            static_cast<uint64_t>(reinterpret_cast<uintptr_t>(event.user.data2))};
-}
-
         case Kind::Volume:
             return Request{Kind::Volume, value};
     }
