@@ -107,6 +107,7 @@ void Application::handleevent(const SDL_Event& event) {
 void Application::pump() {
     SDL_Event event;
     while (!ended_ && SDL_PollEvent(&event) != 0) handleevent(event);
+    keepstate(false);
     publishremote();
     if (!ended_) screen_->render();
 }
@@ -123,6 +124,7 @@ int Application::run() {
         waitfor(deadline.timeout(SDL_GetTicks64()));
         if (!ended_ && deadline.due(SDL_GetTicks64())) {
             Timer1_Timer();
+            keepstate(false);
             publishremote();
             if (!ended_) screen_->render();
             if (options_.ontick) options_.ontick();
@@ -131,10 +133,18 @@ int Application::run() {
     return exitstatus_;
 }
 
+// The files the jukebox writes, beside settings.ini.
+std::filesystem::path Application::tokenfile() const {
+    return options_.appfolder / "remote.tokens";
+}
+
+std::filesystem::path Application::statefile() const {
+    return options_.appfolder / "resume.state";
+}
+
 void Application::startremote() {
     if (!options_.remote) return;
-    remote_ = std::make_unique<RemoteLink>(loadremotesettings(reader_),
-                                           options_.appfolder / "remote.tokens", *form_);
+    remote_ = std::make_unique<RemoteLink>(loadremotesettings(reader_), tokenfile(), *form_);
     remote_->start();
 }
 

@@ -11,11 +11,13 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <span>
 #include <string>
 
 #include "app/remotelink.h"
+#include "app/savedstate.h"
 #include "app/saver.h"
 #include "audio/cdcontrol.h"
 #include "audio/cddeck.h"
@@ -54,6 +56,8 @@ struct AppOptions {
     // it, before it is handled; each tick once its frame is drawn.
     std::function<void(const SDL_Event&)> onevent = nullptr;
     std::function<void()> ontick = nullptr;
+    // Tests watch resume through this: each state just before it is written.
+    std::function<void(const SavedState&)> onsavestate = nullptr;
 };
 
 class Application {
@@ -104,6 +108,8 @@ class Application {
     RemoteLink* remote() { return remote_.get(); }
     // What the remote sees now: the list page and what plays.
     RemoteState remotestate();
+    // What resume saves of the state now (the queue too when `withqueue`).
+    SavedState currentstate(bool withqueue);
 
   private:
     bool mcicommand(const std::string& command, bool showerrors) {
@@ -123,6 +129,17 @@ class Application {
     StatusLines filestatus();
     StatusLines cdstatus(const CdMode& mode);
     void ticksaver();
+
+    // Where the jukebox keeps what it writes for itself.
+    std::filesystem::path statefile() const;
+    std::filesystem::path tokenfile() const;
+
+    // Resume: the saved state read at start-up (nothing when resume is off, there is none, or
+    // none of its files is left), put back, and kept up to date as the state changes.
+    std::optional<SavedState> loadstate();
+    void restoreplayback(const SavedState& saved);
+    void restoreview(const SavedState& saved);
+    void keepstate(bool now);
 
     void startremote();
     // After events or a tick: the remote's view of the state, published when it changed.
@@ -162,6 +179,11 @@ class Application {
     std::unique_ptr<KeyContext> keys_;
     SaverCounters saver_;
     std::mt19937 random_;
+    // What resume wrote last, when (SDL ticks, ms), and whether it is on for this run.
+    bool keepingstate_ = false;
+    std::optional<SavedState> written_;
+    uint64_t writtenat_ = 0;
+    bool writefailed_ = false;
     bool ended_ = false;
     int exitstatus_ = 0;
     std::string endreason_;

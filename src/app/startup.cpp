@@ -141,25 +141,33 @@ bool Application::Form_Load() {
     if (mode_.mediamode == Mode::File && !startaudio()) return false;
     buildscreen();
     queue_->clear();
+    const std::optional<SavedState> saved = loadstate();
     // A library whose music the scan leaves out (WAV or WMA only, or formats outside
     // scanformats) starts in the list with nothing playing: the user can still choose it.
-    const bool found_music = scan(*browser_, reader_.rootpath());
+    // A restored queue is not replaced: the scan then only walks the tree.
+    const bool found_music =
+        scan(*browser_, reader_.rootpath(), saved ? ScanUse::WalkOnly : ScanUse::QueueAndPlay);
+    if (saved) restoreplayback(*saved);
     if (queue_->playlistcount == 0 && mode_.mediamode == Mode::File && !found_music) {
         Form_Unload();
         end(1, "no music under " + reader_.rootpath());
         return false;
     }
     showtitle();
+    if (saved) restoreview(*saved);
     renderitems(*view_, currentfolder(*browser_));
     // The list drawn last replaces the letter grid: the highlight follows it to the list row.
     renderhighlight(*view_);
     if (!options_.offscreen) screen_->show();
     startremote();
+    keepingstate_ = settings_.resume && mode_.mediamode == Mode::File;
     pump();
     return !ended_;
 }
 
 void Application::Form_Unload() {
+    keepstate(true);
+    keepingstate_ = false;
     startup_cd_.close();
     playback_->shutdown();
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(SDL_ENABLE);

@@ -5,11 +5,18 @@
 namespace tunedeck {
 
 bool Playback::playfile(const std::string& path) {
+    return playfileat(path, 0);
+}
+
+bool Playback::playfileat(const std::string& path, double seconds) {
     queue_.takenout.reset();  // what it named stops here
     BASS_StreamFree(bass_, queue_.stream);
     const HSTREAM created = BASS_StreamCreateFile(bass_, 0, path.c_str(), 0, 0, 0);
     if (created == 0) return true;
     queue_.stream = created;
+    // Placed before it plays, so that nothing of the file's start is heard.
+    if (seconds > 0) seek(seconds);
+    playing_ = path;
     if (BASS_StreamPlay(bass_, queue_.stream, 0, 0) == 0) return true;
     const SYNCPROC end = [this](HSYNC sync, DWORD channel, DWORD data, DWORD user) {
         streamend(sync, channel, data, user);

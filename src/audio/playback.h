@@ -18,6 +18,9 @@ class Playback {
 
     // Starts a file; true when it could not be started.
     bool playfile(const std::string& path);
+    // Starts a file `seconds` into it (from its start when the file is shorter than that now);
+    // true when it could not be started.
+    bool playfileat(const std::string& path, double seconds);
     // Starts queue row `row`, and when it does not start the rows after it in direction `step`
     // (+1 or -1), going round the ends when `wrap`, until one starts or every row has been tried
     // once. playlistpos follows the rows tried and stays on the one that starts; when none
@@ -49,12 +52,15 @@ class Playback {
     // in CD mode the library was never started.
     void shutdown();
 
+    // The path of the file started last.
+    const std::string& playingpath() const { return playing_; }
     AudioLibrary& bass() { return bass_; }
     PlayQueue& queue() { return queue_; }
 
   private:
     AudioLibrary& bass_;
     PlayQueue& queue_;
+    std::string playing_;
 };
 
 }  // namespace tunedeck

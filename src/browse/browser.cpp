@@ -1,5 +1,7 @@
 #include "browse/browser.h"
 
+#include <memory>
+
 #include "browse/listing.h"
 #include "browse/names.h"
 #include "browse/playlist.h"
@@ -44,12 +46,19 @@ void loadplaylist(Browser& browser, const std::string& file) {
     loadplaylistfile(browser.queue, file, nameoptions(browser));
 }
 
-bool scan(Browser& browser, const std::string& cdir) {
+bool scan(Browser& browser, const std::string& cdir, ScanUse use) {
     if (browser.mode.mediamode == Mode::Cd) {
         browser.cd.stop();
         browser.cd.rewind();
         browser.cd.resume();
         return true;
+    }
+    if (use == ScanUse::WalkOnly) {
+        // The walk's queue is thrown away, and its player never starts anything.
+        const auto unused = std::make_unique<PlayQueue>();
+        const ScanPlayer idle{[] { return true; }, [](const std::string&) { return true; }};
+        return scanfolders(browser.folders, *unused, cdir, nameoptions(browser),
+                           ScanFormats(browser.settings.scanformats), idle);
     }
     Playback& playback = browser.playback;
     const ScanPlayer player{

@@ -38,10 +38,14 @@ void createletters(Browser& browser);
 std::string displayname(Browser& browser, std::string_view text);
 // Replaces the play queue by the files a playlist names; playlistpos becomes 0.
 void loadplaylist(Browser& browser, const std::string& file);
+// What a file-mode scan does with the files it finds: queue them and start playback, or only
+// walk the tree (the queue and the player are left alone, as when a restored queue plays).
+enum class ScanUse { QueueAndPlay, WalkOnly };
+
 // File mode: queues every music file of the scanformats setting below `cdir` and starts
-// playback; the current folder ends at `cdir`; true when the tree holds a music file of any
-// format, queued or not. CD mode: restarts the disc from track 1; true.
-bool scan(Browser& browser, const std::string& cdir);
+// playback (unless `use` says WalkOnly); the current folder ends at `cdir`; true when the tree
+// holds a music file of any format, queued or not. CD mode: restarts the disc from track 1; true.
+bool scan(Browser& browser, const std::string& cdir, ScanUse use = ScanUse::QueueAndPlay);
 
 // The current folder (the path of Dirs).
 inline const std::string& currentfolder(const Browser& browser) {
