@@ -51,7 +51,8 @@ SavedState withoutmissing(SavedState saved) {
         if (present) kept.push_back(std::move(e));
     }
     int entry = before;
-    if (saved.takenout && !isfile(saved.takenout->path)) {
+    // Stopped, the taken-out file only marks where the queue goes on; playing, it must be there.
+    if (saved.takenout && saved.play != PlayState::Stopped && !isfile(saved.takenout->path)) {
         saved.takenout.reset();
         entry = before + (entrykept ? 1 : 0);
         entrykept = false;
@@ -92,7 +93,11 @@ std::optional<SavedState> Application::loadstate() {
 void Application::restoreplayback(const SavedState& saved) {
     for (const QueueEntry& e : saved.queue) queue_->append(e.name, e.path);
     queue_->playlistpos = saved.entry;
-    if (saved.play == PlayState::Stopped) return;
+    if (saved.play == PlayState::Stopped) {
+        // Stopped after its entry was taken out: the queue still goes on after it.
+        if (saved.takenout) queue_->takenout = saved.takenout->name;
+        return;
+    }
     const auto seconds = static_cast<double>(saved.seconds);
     if (saved.takenout) {
         if (!playback_->playfileat(saved.takenout->path, seconds)) {
@@ -141,8 +146,12 @@ SavedState Application::currentstate(bool withqueue) {
     }
     now.entry = queue_->playlistpos;
     now.play = playback_->state();
-    if (queue_->takenout && now.play != PlayState::Stopped)
-        now.takenout = QueueEntry{*queue_->takenout, playback_->playingpath()};
+    // Stopped, the taken-out file only marks where the queue goes on: its path plays no part.
+    if (queue_->takenout) {
+        now.takenout =
+            QueueEntry{*queue_->takenout,
+                       now.play == PlayState::Stopped ? std::string() : playback_->playingpath()};
+    }
     if (now.play != PlayState::Stopped) {
         const double elapsed = playback_->elapsed();
         now.seconds = std::isfinite(elapsed) && elapsed > 0 ? static_cast<int64_t>(elapsed) : 0;

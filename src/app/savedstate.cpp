@@ -131,13 +131,14 @@ class Lines {
     int number_ = 0;
 };
 
-// An entry line: escaped path, a tab, escaped name.
-std::optional<QueueEntry> entry(std::string_view line) {
+// An entry line: escaped path, a tab, escaped name. Only a taken-out entry may have no path:
+// one taken out and stopped in an earlier run, whose file is not known any more.
+std::optional<QueueEntry> entry(std::string_view line, bool pathless = false) {
     const std::size_t tab = line.find('\t');
     if (tab == std::string_view::npos) return std::nullopt;
     auto path = unescape(line.substr(0, tab));
     auto name = unescape(line.substr(tab + 1));
-    if (!path || !name || path->empty()) return std::nullopt;
+    if (!path || !name || (path->empty() && !pathless)) return std::nullopt;
     return QueueEntry{std::move(*name), std::move(*path)};
 }
 
@@ -193,7 +194,7 @@ std::variant<SavedState, std::string> parsestate(const std::string& text) {
     const auto takenout = lines.field("takenout");
     if (!takenout) return damaged(lines, "no taken-out entry");
     if (*takenout != "-") {
-        state.takenout = tunedeck::entry(*takenout);
+        state.takenout = tunedeck::entry(*takenout, true);
         if (!state.takenout) return damaged(lines, "a damaged taken-out entry");
     }
     const auto folder = lines.field("folder");
