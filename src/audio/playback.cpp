@@ -44,6 +44,9 @@ bool Playback::playfrom(int row, int step, bool wrap) {
 
 void Playback::streamend(HSYNC, DWORD, DWORD, DWORD) {
     if (!playfrom(queue_.playlistpos + 1, +1, false)) return;
+    // The queue has played to its end: a taken-out file that played last is over too, so the
+    // keys count from the start of the queue again.
+    queue_.takenout.reset();
     queue_.playlistpos = 0;
     stop();
 }
