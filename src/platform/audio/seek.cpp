@@ -24,7 +24,12 @@ BOOL AudioEngine::setposition(DWORD handle, QWORD bytes, DWORD mode) {
     } catch (...) {
         return openfailed(std::current_exception());
     }
-    output_.replace(channel->stream.get(), stream.get());
+    // A playing stream whose end is notified but not yet dispatched may have played out of the
+    // order already: it plays on from the place all the same.
+    if (!output_.replace(channel->stream.get(), stream.get()) && channel->state == State::Playing &&
+        !output_.append(stream.get())) {
+        return fail(BASS_ERROR_NOCHAN);
+    }
     channel->stream = std::move(stream);  // the old one stops its thread here
     channel->endfired = false;
     return ok();
