@@ -2,6 +2,7 @@
 // the output plays on from the place, and the end notification still comes once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -130,6 +131,7 @@ TEST_P(MovedBack, PlayingStreamMovedBackAfterItsEndWasNotifiedPlaysOnAndEndsOnce
     const auto out = diskoutput(dir, true);
     fx::writetone(dir / "a.wav", fx::AudioFormat::Wav, {440, 0.8});
     QWORD heardfirst = 0;
+    double movetook = 0;
     {
         AudioLibrary bass;
         ASSERT_TRUE(startlibrary(bass));
@@ -151,7 +153,10 @@ TEST_P(MovedBack, PlayingStreamMovedBackAfterItsEndWasNotifiedPlaysOnAndEndsOnce
             std::this_thread::sleep_for(5ms);
         }
         heardfirst = BASS_ChannelGetPosition(bass, h);
+        const auto moving = std::chrono::steady_clock::now();
         ASSERT_TRUE(BASS_ChannelSetPosition(bass, h, 176400 / 10, BASS_POS_BYTE));
+        // The old stream plays on while the new one is opened (longer on a slow machine).
+        movetook = std::chrono::duration<double>(std::chrono::steady_clock::now() - moving).count();
         ASSERT_TRUE(pumpuntil(bass, [&] { return ends > 0; }));
         EXPECT_GE(endedat, 176400u * 3 / 10);
         ASSERT_TRUE(pumpuntil(bass, [&] { return BASS_ChannelIsActive(bass, h) == 0; }));
@@ -161,7 +166,9 @@ TEST_P(MovedBack, PlayingStreamMovedBackAfterItsEndWasNotifiedPlaysOnAndEndsOnce
     // What was heard before the move, then from 0.1 s to the end.
     double heard = 0;
     for (const auto& tone : fx::findtones(out)) heard += tone.seconds;
-    EXPECT_NEAR(heard, static_cast<double>(heardfirst) / 176400 + 0.7, 0.05);
+    const double before = static_cast<double>(heardfirst) / 176400;
+    EXPECT_GE(heard, before + 0.7 - 0.05);
+    EXPECT_LE(heard, std::min(before + movetook, 0.8) + 0.7 + 0.05);
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, MovedBack, ::testing::Values(0.5, 0.8), [](const auto& info) {
