@@ -137,6 +137,7 @@ void Application::handleevent(const SDL_Event& event) {
 void Application::pump() {
     SDL_Event event;
     while (!ended_ && SDL_PollEvent(&event) != 0) handleevent(event);
+    keepstate(false);
     publishremote();
     if (!ended_) screen_->render();
 }
@@ -155,6 +156,7 @@ int Application::run() {
             if (library_->running()) takescan();  // also when a wake-up could not be posted
             if (ended_) break;
             Timer1_Timer();
+            keepstate(false);
             publishremote();
             if (!ended_) screen_->render();
             if (options_.ontick) options_.ontick();
@@ -182,6 +184,11 @@ void Application::applyvolume() {
         startup_cd_.set_volume(settings_.volume);
     else
         BASS_SetVolume(*bass_, static_cast<float>(settings_.volume) / kFullVolume);
+}
+
+// The files the jukebox writes for itself, in the user's state folder.
+std::filesystem::path Application::statefile() const {
+    return options_.statefolder / "resume.state";
 }
 
 void Application::startremote() {

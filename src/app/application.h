@@ -11,11 +11,13 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <span>
 #include <string>
 
 #include "app/remotelink.h"
+#include "app/savedstate.h"
 #include "app/saver.h"
 #include "audio/cdcontrol.h"
 #include "audio/cddeck.h"
@@ -59,6 +61,8 @@ struct AppOptions {
     // Where the files the jukebox writes are kept (paired phones); empty means the user's state
     // folder, statefolder(). Tests give a temporary folder.
     std::filesystem::path statefolder = {};
+    // Tests watch resume through this: each state just before it is written.
+    std::function<void(const SavedState&)> onsavestate = nullptr;
 };
 
 class Application {
@@ -119,6 +123,8 @@ class Application {
     // Lists the folder of the index's match `id` with the match highlighted, as the keys would
     // reach it. An id of an earlier walk, or none, changes nothing.
     void openmatch(uint64_t id);
+    // What resume saves of the state now (the queue too when `withqueue`).
+    SavedState currentstate(bool withqueue);
 
   private:
     bool mcicommand(const std::string& command, bool showerrors) {
@@ -142,6 +148,16 @@ class Application {
     StatusLines filestatus();
     StatusLines cdstatus(const CdMode& mode);
     void ticksaver();
+
+    // Where resume keeps the saved state: in the state folder, beside the paired phones.
+    std::filesystem::path statefile() const;
+
+    // Resume: the saved state read at start-up (nothing when resume is off, there is none, or
+    // none of its files is left), put back, and kept up to date as the state changes.
+    std::optional<SavedState> loadstate();
+    void restoreplayback(const SavedState& saved);
+    void restoreview(const SavedState& saved);
+    void keepstate(bool now);
 
     void startremote();
     // The paired phones' file in the state folder, taken over once from the program's folder
@@ -191,6 +207,11 @@ class Application {
     std::unique_ptr<KeyContext> keys_;
     SaverCounters saver_;
     std::mt19937 random_;
+    // What resume wrote last, when (SDL ticks, ms), and whether it is on for this run.
+    bool keepingstate_ = false;
+    std::optional<SavedState> written_;
+    uint64_t writtenat_ = 0;
+    bool writefailed_ = false;
     bool ended_ = false;
     int exitstatus_ = 0;
     std::string endreason_;

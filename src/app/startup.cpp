@@ -148,7 +148,10 @@ bool Application::Form_Load() {
     applyvolume();
     playback_->setlevelling(reader_.levelsettings());
     queue_->clear();
-    scan(*browser_, reader_.rootpath());
+    const std::optional<SavedState> saved = loadstate();
+    // A restored queue is not replaced: the scan then only walks the tree.
+    scan(*browser_, reader_.rootpath(), saved ? ScanUse::WalkOnly : ScanUse::QueueAndPlay);
+    if (saved) restoreplayback(*saved);
     // A library whose music the scan leaves out (WAV or WMA only, or formats outside
     // scanformats) starts in the list with nothing playing: the user can still choose it. The
     // scan goes on in the background once it has met music; a file system too slow to tell in
@@ -162,11 +165,13 @@ bool Application::Form_Load() {
         startupcheck_ = !music.has_value();
     }
     showtitle();
+    if (saved) restoreview(*saved);
     renderitems(*view_, currentfolder(*browser_));
     // The list drawn last replaces the letter grid: the highlight follows it to the list row.
     renderhighlight(*view_);
     if (!options_.offscreen) screen_->show();
     startremote();
+    keepingstate_ = settings_.resume && mode_.mediamode == Mode::File;
     pump();
     return !ended_;
 }
@@ -204,6 +209,8 @@ bool Application::queuedhere(int count) const {
 
 void Application::Form_Unload() {
     library_->stop();
+    keepstate(true);
+    keepingstate_ = false;
     startup_cd_.close();
     playback_->shutdown();
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(SDL_ENABLE);

@@ -6,12 +6,19 @@
 namespace tunedeck {
 
 bool Playback::playfile(const std::string& path) {
+    return playfileat(path, 0);
+}
+
+bool Playback::playfileat(const std::string& path, double seconds) {
     queue_.takenout.reset();  // what it named stops here
     BASS_StreamFree(bass_, queue_.stream);
     const HSTREAM created = BASS_StreamCreateFile(bass_, 0, path.c_str(), 0, 0, 0);
     if (created == 0) return true;
     queue_.stream = created;
     level(created, path);
+    // Placed before it plays, so that nothing of the file's start is heard.
+    if (seconds > 0) seek(seconds);
+    playing_ = path;
     if (BASS_StreamPlay(bass_, queue_.stream, 0, 0) == 0) return true;
     const SYNCPROC end = [this](HSYNC sync, DWORD channel, DWORD data, DWORD user) {
         streamend(sync, channel, data, user);
@@ -53,7 +60,10 @@ bool Playback::playfrom(int row, int step, bool wrap) {
 
 void Playback::streamend(HSYNC, DWORD, DWORD, DWORD) {
     if (!playfrom(queue_.playlistpos + 1, +1, false)) return;
-    // Entries still on their way start where the queue now ends.
+    // The queue has played to its end: a taken-out file that played last is over too, so the
+    // keys count from the start of the queue again. Entries still on their way start where the
+    // queue now ends.
+    queue_.takenout.reset();
     queue_.playlistpos = queue_.growing ? queue_.playlistcount : 0;
     stop();
 }
@@ -84,6 +94,12 @@ double Playback::elapsed() {
 
 double Playback::length() {
     return bytestoseconds(bass_, queue_.stream, BASS_StreamGetLength(bass_, queue_.stream));
+}
+
+bool Playback::seek(double seconds) {
+    const QWORD bytes = BASS_ChannelSeconds2Bytes(bass_, queue_.stream, seconds);
+    if (bytes == static_cast<QWORD>(-1)) return false;
+    return BASS_ChannelSetPosition(bass_, queue_.stream, bytes, BASS_POS_BYTE) != 0;
 }
 
 void Playback::pause() {

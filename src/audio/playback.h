@@ -19,6 +19,9 @@ class Playback {
 
     // Starts a file; true when it could not be started.
     bool playfile(const std::string& path);
+    // Starts a file `seconds` into it (from its start when the file is shorter than that now);
+    // true when it could not be started.
+    bool playfileat(const std::string& path, double seconds);
     // Starts queue row `row`, and when it does not start the rows after it in direction `step`
     // (+1 or -1), going round the ends when `wrap`, until one starts or every row has been tried
     // once. playlistpos follows the rows tried and stays on the one that starts; when none
@@ -38,6 +41,11 @@ class Playback {
     // Seconds played, and the whole length in seconds.
     double elapsed();
     double length();
+    // Moves the stream created last to `seconds` into its file; it keeps its state (a playing
+    // one plays on from there, its end still advancing the queue). False when it could not: no
+    // stream, a place past the end, or the file no longer readable (the stream then plays on
+    // where it was).
+    bool seek(double seconds);
     void pause();
     void resume();
     void stop();
@@ -50,6 +58,8 @@ class Playback {
     void setlevelling(const LevelSettings& level) { level_ = level; }
     const LevelSettings& levelling() const { return level_; }
 
+    // The path of the file started last.
+    const std::string& playingpath() const { return playing_; }
     AudioLibrary& bass() { return bass_; }
     PlayQueue& queue() { return queue_; }
 
@@ -59,6 +69,7 @@ class Playback {
     AudioLibrary& bass_;
     PlayQueue& queue_;
     LevelSettings level_;
+    std::string playing_;
 };
 
 }  // namespace tunedeck

@@ -1,5 +1,7 @@
 #include "browse/browser.h"
 
+#include <memory>
+
 #include "browse/listing.h"
 #include "browse/names.h"
 #include "browse/playlist.h"
@@ -43,7 +45,7 @@ void loadplaylist(Browser& browser, const std::string& file) {
     loadplaylistfile(browser.queue, file, nameoptions(browser));
 }
 
-void scan(Browser& browser, const std::string& cdir) {
+void scan(Browser& browser, const std::string& cdir, ScanUse use) {
     if (browser.mode.mediamode == Mode::Cd) {
         browser.cd.stop();
         browser.cd.rewind();
@@ -52,7 +54,7 @@ void scan(Browser& browser, const std::string& cdir) {
     }
     browser.folders.setpath(cdir);
     browser.scanner.start(cdir, nameoptions(browser), ScanFormats(browser.settings.scanformats),
-                          true);
+                          use == ScanUse::QueueAndPlay);
 }
 
 }  // namespace tunedeck

@@ -41,10 +41,15 @@ void createletters(Browser& browser);
 std::string displayname(Browser& browser, std::string_view text);
 // Replaces the play queue by the files a playlist names; playlistpos becomes 0.
 void loadplaylist(Browser& browser, const std::string& file);
+// What a file-mode scan does with the files it finds: queue them and start playback, or only
+// walk the tree for the index (the queue and the player are left alone, as when a restored
+// queue plays).
+enum class ScanUse { QueueAndPlay, WalkOnly };
+
 // File mode: starts the scan of `cdir` in the background, which queues every music file of the
-// scanformats setting below it and starts playback; the current folder is set to `cdir` at
-// once. CD mode: restarts the disc from track 1.
-void scan(Browser& browser, const std::string& cdir);
+// scanformats setting below it and starts playback (unless `use` says WalkOnly); the current
+// folder is set to `cdir` at once. CD mode: restarts the disc from track 1.
+void scan(Browser& browser, const std::string& cdir, ScanUse use = ScanUse::QueueAndPlay);
 
 // The current folder (the path of Dirs).
 inline const std::string& currentfolder(const Browser& browser) {

@@ -58,6 +58,7 @@ constexpr SwitchSetting kSwitchSettings[] = {
     {&Settings::rendercover, "display", "rendercover"},
     {&Settings::showletters, "display", "showletters"},
     {&Settings::fixnames, "system", "fixnames"},
+    {&Settings::resume, "system", "resume"},
 };
 
 // A setting is a 16-bit whole number; text that is none leaves the default.

@@ -28,6 +28,9 @@ struct Settings {
     int coverx = 0;
     int covery = 0;
     int savertime = 0;  // ticks without a key before the screen blanks; 0 = never
+    // [system] resume: the queue, the place in it and the folder shown are saved as they change
+    // and restored at the next start in file mode.
+    bool resume = false;
     // [system] scanformats: the extensions of the music files the folder scan queues.
     std::string scanformats = "mp3 flac ogg oga opus m4a aac";
     // [audio] volume: 0 (silent) to 100 (full, the sound unchanged), kept across restarts.

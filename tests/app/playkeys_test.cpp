@@ -174,5 +174,27 @@ TEST(Road, RightOnAFileOfAnEmptyQueueQueuesPlaysAndEnds) {
     EXPECT_EQ(app.form().lblTrack.caption, "");
 }
 
+// The last entry, playing, is taken out and then ends: the queue has played to its end, so P
+// wraps from its start to the last entry, and the queue line counts from its first entry.
+TEST(QueueEnd, PreviousAfterATakenOutLastEntryEndedPlaysTheLastEntry) {
+    Harness h(true);
+    for (const char* name : {"a", "b", "c"}) h.tone(std::string(name) + ".mp3", 1.0);
+    h.writesettings("none");
+    Application& app = h.start();
+    ASSERT_TRUE(h.loaded) << app.endreason();
+    app.browse().row = 3;
+    h.press(SDLK_RETURN);
+    ASSERT_EQ(app.queue().playlistpos, 2);
+    h.press(SDLK_RIGHT);  // c taken out while it plays
+    ASSERT_EQ(app.queue().playlistcount, 2);
+    ASSERT_TRUE(h.waituntil([&] { return h.active() == BASS_ACTIVE_STOPPED; }));
+    app.Timer1_Timer();
+    EXPECT_EQ(app.form().lblPlaylist.caption, "Playlist Item 1 of 2 (Next: b)");
+    h.press(SDLK_p);
+    EXPECT_EQ(app.queue().playlistpos, 1);
+    app.Timer1_Timer();
+    EXPECT_EQ(app.form().lblTrack.caption, "b");
+}
+
 }  // namespace
 }  // namespace tunedeck::testing

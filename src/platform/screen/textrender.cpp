@@ -249,7 +249,9 @@ std::vector<std::span<const Glyph>> wrapline(std::span<const Glyph> glyphs, int 
     return lines;
 }
 
-// One line drawn: its runs in the order they are seen, on a common baseline.
+// One line drawn: its runs in the order they are seen, on the baseline of the label's own font,
+// so that a row drawn partly by a fallback font (whose ascent is often taller: CJK fonts) sits
+// exactly where a row in the label's font alone sits. Ink of a run above that ascent is cut.
 struct DrawnLine {
     std::vector<SdlSurface> pieces;
     std::vector<int> ascents;
@@ -270,7 +272,6 @@ DrawnLine drawline(std::span<const Glyph> glyphs, SDL_Color fg, TTF_Font* own) {
         SdlSurface piece(TTF_RenderUTF8_Blended(run.font, run.text.c_str(), fg));
         if (!piece) continue;
         const int ascent = TTF_FontAscent(run.font);
-        line.ascent = std::max(line.ascent, ascent);
         line.descent = std::max(line.descent, piece->h - ascent);
         line.width += piece->w;
         line.ascents.push_back(ascent);

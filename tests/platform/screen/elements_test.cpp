@@ -258,7 +258,7 @@ TtfFont expectedfont(const Script& script, int px) {
 // the baseline it shares with the label's own font.
 int differingpixels(SDL_Surface* want, SDL_Surface* frame, int top) {
     int best = INT32_MAX;
-    for (int dy = 0; dy <= 12; ++dy) {
+    for (int dy = -16; dy <= 12; ++dy) {
         int differing = 0;
         for (int y = 0; y < want->h; ++y)
             for (int x = 0; x < want->w; ++x) {
@@ -296,6 +296,34 @@ INSTANTIATE_TEST_SUITE_P(Names, OtherScripts,
                                            Script{"korean", "서울의 노래", U'서', nullptr},
                                            Script{"arabic", "مرحبا بالعالم", U'م', "Arab"}),
                          [](const auto& info) { return std::string(info.param.what); });
+
+// The lowest lit row of the first letter of a label at (0, top), counted from its top.
+int baselineof(SDL_Surface* frame, int top, int height) {
+    int lowest = -1;
+    for (int y = top; y < top + height; ++y)
+        for (int x = 0; x < 6; ++x)
+            if (redof(pixelat(frame, x, y)) > 128) lowest = y - top;
+    return lowest;
+}
+
+// A name drawn partly by a fallback font (Japanese here, whose font is taller) sits on the same
+// baseline as a name the label's own font draws alone: its Latin letters line up to the pixel.
+TEST(Labels, ARowWithFallbackTextSitsOnTheOwnFontsBaseline) {
+    Screen screen = Screen::offscreen(1920, 1080);
+    screen.setbackcolor(0x000000);
+    ElementProps latin = label("Hello", 15000, 1000);
+    latin.top = 1500;
+    ElementProps mixed = label("Hello 東京タワー", 15000, 1000);
+    mixed.top = 4500;
+    screen.add(latin);
+    screen.add(mixed);
+    SdlSurface frame = screen.capture();
+    const int top1 = screen.scale().px(1500), top2 = screen.scale().px(4500);
+    const int height = screen.scale().px(1000);
+    const int own = baselineof(frame.get(), top1, height);
+    ASSERT_GT(own, 0);
+    EXPECT_EQ(baselineof(frame.get(), top2, height), own);
+}
 
 }  // namespace
 }  // namespace tunedeck
