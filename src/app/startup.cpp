@@ -108,8 +108,7 @@ void Application::buildscreen() {
     folders_->setpath(reader_.rootpath());
     browse_->page = 1;
     browse_->row = 1;
-    queue_->playlistcount = 0;
-    queue_->playlistpos = 0;
+    queue_->clear();
     // The letter index sorts the music folders; a disc is always listed by its tracks, or the
     // tracks could never be reached.
     if (settings_.showletters && mode_.mediamode == Mode::File) {

@@ -6,6 +6,7 @@ namespace tunedeck {
 
 void PlayQueue::append(std::string name, std::string path) {
     const auto row = static_cast<std::size_t>(playlistcount);
+    firstrows_.try_emplace(path, playlistcount);  // an earlier row with this path stays first
     if (row < playlist.size()) {
         playlist[row] = {std::move(name), std::move(path)};
     } else {
@@ -14,7 +15,33 @@ void PlayQueue::append(std::string name, std::string path) {
     ++playlistcount;
 }
 
+void PlayQueue::erase(int row) {
+    if (row < 0 || row >= playlistcount) return;
+    const auto at = static_cast<std::size_t>(row);
+    const std::string path = std::move(playlist[at].path);
+    playlist.erase(playlist.begin() + static_cast<std::ptrdiff_t>(row));
+    --playlistcount;
+    // Rows after the taken-out one move up; the taken-out path's first row may be a later one.
+    for (auto& [p, first] : firstrows_)
+        if (first > row) --first;
+    auto it = firstrows_.find(path);
+    if (it == firstrows_.end() || it->second != row) return;
+    for (int r = row; r < playlistcount; ++r) {
+        if (playlist[static_cast<std::size_t>(r)].path == path) {
+            it->second = r;
+            return;
+        }
+    }
+    firstrows_.erase(it);
+}
+
+int PlayQueue::firstrow(const std::string& path) const {
+    const auto it = firstrows_.find(path);
+    return it == firstrows_.end() ? -1 : it->second;
+}
+
 void PlayQueue::clear() {
+    firstrows_.clear();
     playlist.clear();
     playlistcount = 0;
     playlistpos = 0;

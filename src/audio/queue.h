@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tunedeck {
@@ -17,7 +18,8 @@ struct QueueEntry {
 };
 
 // The queue holds as many entries as memory allows. `playlist` has at least `playlistcount` rows;
-// rows 0..playlistcount-1 are the queue.
+// rows 0..playlistcount-1 are the queue. Rows and the count change only through the member
+// functions, which keep the lookup from a path to its first row in step with them.
 struct PlayQueue {
     std::vector<QueueEntry> playlist;
     int playlistcount = 0;
@@ -38,12 +40,22 @@ struct PlayQueue {
 
     // Appends an entry after the last one.
     void append(std::string name, std::string path);
+    // Takes row `row` out, the rows after it moving up by one; a row outside the queue is
+    // ignored. The positions (playlistpos, takenout) are the caller's to adjust.
+    void erase(int row);
+    // The row of the first entry with this path, -1 when none has it. Costs one hash lookup,
+    // whatever the length of the queue.
+    int firstrow(const std::string& path) const;
     // Empties every row, sets both counters to 0 and starts a new generation, to which nothing
     // is on its way yet.
     void clear();
     // Display name of the entry that plays or played last: the taken-out one, or row
     // playlistpos (empty outside the queue's rows).
     const std::string& currentname() const;
+
+  private:
+    // Path -> its first row below playlistcount.
+    std::unordered_map<std::string, int> firstrows_;
 };
 
 }  // namespace tunedeck

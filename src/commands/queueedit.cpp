@@ -5,21 +5,16 @@
 namespace tunedeck {
 
 int findqueued(const PlayQueue& queue, const std::string& path) {
-    for (int i = 0; i < queue.playlistcount; ++i) {
-        if (queue.playlist[static_cast<std::size_t>(i)].path == path) return i;
-    }
-    return -1;
+    return queue.firstrow(path);
 }
 
 void removequeued(PlayQueue& queue, int f) {
     const int count = queue.playlistcount;
     if (f < 0 || f >= count) return;
     // The entry at playlistpos plays (or played last), unless that one was taken out already.
-    auto& rows = queue.playlist;
-    const auto removed = rows.begin() + f;
-    if (f == queue.playlistpos && !queue.takenout) queue.takenout = removed->name;
-    rows.erase(removed);
-    --queue.playlistcount;
+    if (f == queue.playlistpos && !queue.takenout)
+        queue.takenout = queue.playlist[static_cast<std::size_t>(f)].name;
+    queue.erase(f);
     if (f <= queue.playlistpos) --queue.playlistpos;
     if (queue.playlistpos >= queue.playlistcount)  // a position that was already past the queue
         queue.playlistpos = queue.playlistcount - 1;

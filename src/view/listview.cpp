@@ -35,9 +35,7 @@ std::optional<RowIcon> iconfor(ItemKind kind, bool queued) {
 
 // The 1-based position of the first queue entry with this path, 0 when it is not queued.
 int queueposition(const PlayQueue& q, const std::string& path) {
-    for (int j = 0; j < q.playlistcount; ++j)
-        if (q.playlist[static_cast<std::size_t>(j)].path == path) return j + 1;
-    return 0;
+    return q.firstrow(path) + 1;
 }
 
 // Draws row i showing item k. A row past the listing shows nothing: an empty caption and no

@@ -58,10 +58,24 @@ std::string queuecounters(Application& app) {
     return {};
 }
 
+// The queue's lookup from a path to its first row agrees with the rows (the first few thousand,
+// so that a check after every key stays cheap).
+std::string queuelookup(Application& app) {
+    const PlayQueue& q = app.queue();
+    const int rows = std::min(q.playlistcount, 5000);
+    for (int r = 0; r < rows; ++r) {
+        const std::string& path = q.playlist[static_cast<std::size_t>(r)].path;
+        const int first = q.firstrow(path);
+        if (first < 0 || first > r || q.playlist[static_cast<std::size_t>(first)].path != path)
+            return "queue lookup of row " + std::to_string(r) + " gives " + std::to_string(first);
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string checkstate(Application& app) {
-    for (const auto& check : {paging, rowlabels, queuecounters}) {
+    for (const auto& check : {paging, rowlabels, queuecounters, queuelookup}) {
         std::string wrong = check(app);
         if (!wrong.empty()) return wrong;
     }

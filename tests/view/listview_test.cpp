@@ -95,6 +95,56 @@ TEST(RenderItems, QueuedEntryShowsItsFirstQueuePosition) {
     EXPECT_EQ(f.lblItem.at(1).caption, "Item 1");
 }
 
+// A page of a queue of 200,000: each row's mark is its first position, also after entries
+// before it, its first copy, or its only copy were taken out, and after the queue was replaced.
+TEST(RenderItems, PageOfALargeQueueShowsFirstPositionsThroughRemovals) {
+    ViewBench b;
+    b.fill(33);
+    b.browse->page = 3;  // Items 23..33
+    PlayQueue& q = *b.queue;
+    for (int i = 0; i < 200000; ++i) {
+        std::string path = "/other/" + std::to_string(i);
+        if (i == 7) path = "/music/Item 25";
+        if (i == 150000 || i == 199999) path = "/music/Item 30";
+        if (i == 199998) path = "/music/Item 25";
+        q.append("n", std::move(path));
+    }
+    const auto captions = [&] {
+        renderitems(b.view, "");
+        std::vector<std::string> out;
+        for (int i = 1; i <= 11; ++i) out.push_back(b.form.lblItem.at(i).caption);
+        return out;
+    };
+    const auto plain = [](int n) { return "Item " + std::to_string(n); };
+    std::vector<std::string> expected;
+    for (int n = 23; n <= 33; ++n) expected.push_back(plain(n));
+    expected[2] = "Item 25 (8)";
+    expected[7] = "Item 30 (150001)";
+    EXPECT_EQ(captions(), expected);
+
+    q.erase(0);  // an entry before all of them: every mark moves up by one
+    expected[2] = "Item 25 (7)";
+    expected[7] = "Item 30 (150000)";
+    EXPECT_EQ(captions(), expected);
+
+    q.erase(q.firstrow("/music/Item 25"));  // its later copy becomes its mark
+    q.erase(q.firstrow("/music/Item 30"));
+    expected[2] = "Item 25 (199996)";
+    expected[7] = "Item 30 (199997)";
+    EXPECT_EQ(captions(), expected);
+
+    q.erase(q.firstrow("/music/Item 30"));  // its last copy: no mark
+    expected[7] = plain(30);
+    EXPECT_EQ(captions(), expected);
+    EXPECT_EQ(q.firstrow("/music/Item 30"), -1);
+
+    q.clear();
+    q.append("n", "/music/Item 33");
+    expected[2] = plain(25);
+    expected[10] = "Item 33 (1)";
+    EXPECT_EQ(captions(), expected);
+}
+
 TEST(RenderItems, IconsAreDistinctPictures) {
     ViewBench b;
     MainScreen& f = b.form;
