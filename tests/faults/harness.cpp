@@ -52,9 +52,10 @@ std::string queuecounters(Application& app) {
     }
     // Emptying the queue by playing an unqueued file keeps the position; it is unused until the
     // next entry is added, which sets it to 0. Taking out the first entry while it plays puts
-    // the position before the queue (-1).
-    if (q.playlistpos < -1 || (q.playlistcount > 0 && q.playlistpos >= q.playlistcount))
-        return counters;
+    // the position before the queue (-1). While the scan still adds entries, a queue that played
+    // to its end waits just past it, where the next entry will be.
+    const int last = q.growing ? q.playlistcount : q.playlistcount - 1;
+    if (q.playlistpos < -1 || (q.playlistcount > 0 && q.playlistpos > last)) return counters;
     return {};
 }
 
