@@ -34,8 +34,33 @@ bool take(std::string_view offered, auto& secret, Pairing::Clock::time_point now
 
 }  // namespace
 
-Pairing::Pairing(std::filesystem::path tokenfile)
-    : tokenfile_(std::move(tokenfile)), tokens_(readtokens(tokenfile_)) {}
+Pairing::Pairing(std::filesystem::path tokenfile) : tokenfile_(std::move(tokenfile)) {
+    readfile();
+}
+
+void Pairing::readfile() {
+    StoredTokens stored;
+    try {
+        stored = readtokens(tokenfile_);
+    } catch (const std::runtime_error& error) {
+        filereadable_ = false;
+        std::fprintf(stderr,
+                     "tunedeck: paired phones are not read, and new ones not saved over the file: "
+                     "%s\n",
+                     error.what());
+        return;
+    }
+    hashes_ = std::move(stored.hashes);
+    if (!stored.plain) return;
+    try {
+        writetokens(tokenfile_, hashes_);
+    } catch (const std::runtime_error& error) {
+        // The phones stay paired; the file keeps their tokens in plain text until it can be
+        // written.
+        std::fprintf(stderr, "tunedeck: the paired phones' tokens are not hashed: %s\n",
+                     error.what());
+    }
+}
 
 std::string Pairing::codetext(int32_t code) {
     char text[16];
@@ -44,9 +69,11 @@ std::string Pairing::codetext(int32_t code) {
 }
 
 bool Pairing::authorised(std::string_view token) const {
+    if (!istoken(token)) return false;
+    const std::string hash = tokenhash(token);
     std::lock_guard lock(mutex_);
     bool found = false;
-    for (const std::string& known : tokens_) found |= sametext(token, known);
+    for (const std::string& known : hashes_) found |= sametext(hash, known);
     return found;
 }
 
@@ -66,18 +93,27 @@ bool Pairing::limited(std::map<std::string, Times>& book, const std::string& add
     return false;
 }
 
+bool Pairing::hourfull(Times& times, std::size_t most, Clock::time_point now, bool count) {
+    while (!times.empty() && now - times.front() >= kLongWindow) times.pop_front();
+    if (times.size() >= most) return true;
+    if (count) times.push_back(now);
+    return false;
+}
+
 std::optional<int32_t> Pairing::requestcode(const std::string& address, Clock::time_point now) {
     const auto code = static_cast<int32_t>(randombelow(1000000));
     std::lock_guard lock(mutex_);
     if (limited(coderequests_, address, now, true)) return std::nullopt;
-    code_ = {codetext(code), now + kCodeLife, 0};
+    const bool othersgood = !code_.text.empty() && now < code_.until && code_.owner != address;
+    if (othersgood || hourfull(codesall_, kCodesPerHour, now, true)) return std::nullopt;
+    code_ = {codetext(code), now + kCodeLife, 0, address};
     return code;
 }
 
 std::string Pairing::onetimetoken(Clock::time_point now) {
     std::string token = randomhex(kOneTimeBytes);
     std::lock_guard lock(mutex_);
-    onetime_ = {token, now + kQrLife, 0};
+    onetime_ = {token, now + kQrLife, 0, {}};
     return token;
 }
 
@@ -86,10 +122,15 @@ Pairing::Result Pairing::redeem(std::string_view offered, const std::string& add
     std::string token = randomhex(kTokenBytes);
     std::lock_guard lock(mutex_);
     if (limited(wrongtries_, address, now, false)) return {Outcome::Limited, {}};
-    const bool right =
-        take(offered, code_, now, kWrongPerCode) || take(offered, onetime_, now, kWrongPerCode);
+    bool right = take(offered, onetime_, now, kWrongPerCode);
+    if (!right && hourfull(wrongall_, kWrongPerHour, now, false)) {
+        limited(wrongtries_, address, now, true);
+        return {Outcome::Limited, {}};
+    }
+    right = right || take(offered, code_, now, kWrongPerCode);
     if (!right) {
         limited(wrongtries_, address, now, true);
+        hourfull(wrongall_, kWrongPerHour, now, true);
         return {Outcome::Wrong, {}};
     }
     addtoken(token);
@@ -97,11 +138,16 @@ Pairing::Result Pairing::redeem(std::string_view offered, const std::string& add
 }
 
 void Pairing::addtoken(const std::string& token) {
-    tokens_.push_back(token);
-    if (tokens_.size() > kMaxTokens)
-        tokens_.erase(tokens_.begin(), tokens_.end() - static_cast<std::ptrdiff_t>(kMaxTokens));
+    hashes_.push_back(tokenhash(token));
+    if (hashes_.size() > kMaxTokens)
+        hashes_.erase(hashes_.begin(), hashes_.end() - static_cast<std::ptrdiff_t>(kMaxTokens));
+    if (!filereadable_) {
+        std::fprintf(stderr, "tunedeck: the paired phone is not kept: %s could not be read\n",
+                     tokenfile_.c_str());
+        return;
+    }
     try {
-        writetokens(tokenfile_, tokens_);
+        writetokens(tokenfile_, hashes_);
     } catch (const std::runtime_error& error) {
         // The phone stays paired until the jukebox ends; the owner learns why not for longer.
         std::fprintf(stderr, "tunedeck: the paired phone is not kept: %s\n", error.what());

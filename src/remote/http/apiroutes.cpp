@@ -12,6 +12,15 @@
 #include "remote/keynames.h"
 
 namespace tunedeck {
+
+std::string bearer(const httplib::Request& request) {
+    const std::string header = request.get_header_value("Authorization");
+    constexpr std::string_view kScheme = "Bearer ";
+    if (header.size() > kScheme.size() && header.compare(0, kScheme.size(), kScheme) == 0)
+        return header.substr(kScheme.size());
+    return request.get_param_value("token");
+}
+
 namespace {
 
 using Request = httplib::Request;
@@ -27,14 +36,6 @@ constexpr const char* kPagePolicy =
     "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
     "connect-src 'self'; img-src data:; base-uri 'none'; form-action 'none'; "
     "frame-ancestors 'none'";
-
-std::string bearer(const Request& request) {
-    const std::string header = request.get_header_value("Authorization");
-    constexpr std::string_view kScheme = "Bearer ";
-    if (header.size() > kScheme.size() && header.compare(0, kScheme.size(), kScheme) == 0)
-        return header.substr(kScheme.size());
-    return request.get_param_value("token");
-}
 
 void json(Response& response, int status, const nlohmann::json& body) {
     response.status = status;

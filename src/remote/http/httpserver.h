@@ -22,6 +22,8 @@ namespace tunedeck {
 class RemoteServer final : public HttpRemote {
   public:
     static constexpr std::size_t kClients = 16;  // served at once; more wait their turn
+    // Of those, how many may be requests without a paired token; the rest stay for paired phones.
+    static constexpr std::size_t kStrangers = 10;
 
     // All three must outlive the server.
     RemoteServer(StateHub& hub, Pairing& pairing, const UiEvents& events);
@@ -55,5 +57,8 @@ class RemoteServer final : public HttpRemote {
     std::atomic<const LibraryCatalog*> catalog_{nullptr};
     int port_ = 0;
 };
+
+// The token a request carries: its "Authorization: Bearer" header, else its `token` parameter.
+std::string bearer(const httplib::Request& request);
 
 }  // namespace tunedeck
