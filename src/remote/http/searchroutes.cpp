@@ -22,15 +22,6 @@ const char* kindname(IndexKind kind) {
     return kind == IndexKind::Folder ? "folder" : "file";
 }
 
-// The paired token of a request: its bearer header, else its `token` parameter.
-std::string bearer(const Request& request) {
-    const std::string header = request.get_header_value("Authorization");
-    constexpr std::string_view kScheme = "Bearer ";
-    if (header.size() > kScheme.size() && header.compare(0, kScheme.size(), kScheme) == 0)
-        return header.substr(kScheme.size());
-    return request.get_param_value("token");
-}
-
 void sendjson(Response& response, int status, const nlohmann::json& body) {
     response.status = status;
     response.set_content(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
