@@ -157,13 +157,19 @@ TEST(Levels, DepthAndSavedPositionsFollowTheFoldersAndDeepOnesShareTheLastRow) {
     EXPECT_EQ(folderdepth("/Rock", "/"), 0);
     EXPECT_EQ(folderdepth("/m/a/m/b", "/m"), 3);
 
-    // Folders deeper than the table share its last row.
+    // Folders deeper than the table save nothing: the deepest remembered row stays the one
+    // of the folder at that depth, to which Left comes back.
     std::string path = "/r";
+    for (int i = 0; i < kMaxDepths - 1; ++i) path += "/x";
+    state.row = 4;
+    recordlevel(state, path, "/r");
+    EXPECT_EQ(state.depth, kMaxDepths - 1);
+    EXPECT_EQ(state.levelstate[kMaxDepths - 1].row, 4);
     for (int i = 0; i < 300; ++i) path += "/x";
     state.row = 7;
     recordlevel(state, path, "/r");
     EXPECT_EQ(state.depth, kMaxDepths - 1);
-    EXPECT_EQ(state.levelstate[kMaxDepths - 1].row, 7);
+    EXPECT_EQ(state.levelstate[kMaxDepths - 1].row, 4);
 }
 
 struct NameCase {
