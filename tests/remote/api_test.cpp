@@ -144,15 +144,8 @@ bool hasentry(const std::string& metadata, const std::string& key, const std::st
 }
 
 TEST(Mpris, PlayerctlDrivesAndReadsTheJukebox) {
-    // A session bus of its own, ended with the test.
-    fixtures::TempDir busdir;
-    e2e::Child bus({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, {},
-                   busdir / "address", "/dev/null");
-    std::string address;
-    ASSERT_TRUE(e2e::waituntil(
-        [&] { return (address = e2e::readfile(busdir / "address")).ends_with('\n'); }, 10s));
-    address.pop_back();
-    ScopedEnv env("DBUS_SESSION_BUS_ADDRESS", address.c_str());
+    SessionBus bus;  // of its own, ended with the test
+    ASSERT_TRUE(bus.ready());
     RemoteJukebox box(4.0, "mpris=1\nenabled=0");
     ASSERT_TRUE(box.app->remote()->mprisrunning());
     ASSERT_TRUE(box.rununtil([&] { return box.state().state == "playing"; }));

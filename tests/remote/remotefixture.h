@@ -5,9 +5,13 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "app/harness.h"
+#include "e2e/process.h"
+#include "testenv.h"
+#include "tools/fixtures/fixtures.h"
 
 namespace tunedeck::testing {
 
@@ -41,5 +45,28 @@ int replystatus(const std::string& reply);
 // rawreply's status code.
 int rawstatus(int port, const std::string& bytes,
               std::chrono::milliseconds timeout = std::chrono::seconds(15));
+
+// A D-Bus session bus of its own, named in DBUS_SESSION_BUS_ADDRESS while it lives.
+class SessionBus {
+  public:
+    SessionBus()
+        : bus_({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, {}, dir_ / "address",
+               "/dev/null") {
+        std::string address;
+        if (!e2e::waituntil(
+                [&] { return (address = e2e::readfile(dir_ / "address")).ends_with('\n'); },
+                std::chrono::seconds(10)))
+            return;
+        address.pop_back();
+        env_.emplace("DBUS_SESSION_BUS_ADDRESS", address.c_str());
+    }
+    // True once the bus said its address.
+    bool ready() const { return env_.has_value(); }
+
+  private:
+    fixtures::TempDir dir_;
+    e2e::Child bus_;
+    std::optional<ScopedEnv> env_;
+};
 
 }  // namespace tunedeck::testing
