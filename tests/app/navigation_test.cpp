@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <string>
 #include <thread>
 
 #include "audio/mcireply.h"
@@ -58,8 +59,8 @@ TEST(Navigation, TheLastFileOfAFiveThousandFileFolderIsReachedWithDAndPlays) {
     Harness h;
     h.tone("s0000.mp3", 0.2, 440.0);
     for (int i = 1; i < 4999; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "s%04d.mp3", i);
+        std::string name = std::to_string(i);
+        name = "s" + std::string(4 - name.size(), '0') + name + ".mp3";
         std::filesystem::create_hard_link(h.root() / "s0000.mp3", h.root() / name);
     }
     h.tone("s4999.mp3", 0.4, 1000.0);
