@@ -1,5 +1,9 @@
 #include "app/application.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
 #include <utility>
 
 #include "commands/commands.h"
@@ -12,6 +16,17 @@
 namespace tunedeck {
 
 namespace {
+
+// Where covers embedded in music files are written for the desktop media controls: the
+// user's runtime folder, else the temporary one; a folder per process.
+std::filesystem::path artfolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::error_code ec;
+    const std::filesystem::path base = runtime != nullptr && runtime[0] == '/'
+                                           ? std::filesystem::path(runtime)
+                                           : std::filesystem::temp_directory_path(ec);
+    return base / ("tunedeck-" + std::to_string(getpid()));
+}
 
 std::unique_ptr<Screen> makescreen(const AppOptions& options) {
     return std::make_unique<Screen>(options.offscreen
@@ -83,11 +98,37 @@ void Application::keydown(int16_t keycode) {
     Form_KeyDown(*keys_, code, 0);
 }
 
+void Application::remoterequest(const UiEvents::Request& request) {
+    if (ended_) return;
+    saver_.idlecount = 0;  // a request from the phone is a key press as far as the saver goes
+    switch (request.kind) {
+        case UiEvents::Kind::Key:
+            keydown(static_cast<int16_t>(request.value));
+            return;
+        case UiEvents::Kind::Highlight:
+            highlightrow(*keys_, request.value);
+            return;
+        case UiEvents::Kind::QueueMove:
+            if (movequeueentry(*keys_, request.value, request.second)) showqueueline();
+            return;
+        case UiEvents::Kind::QueueRemove:
+            if (removequeueentry(*keys_, request.value)) showqueueline();
+            return;
+        case UiEvents::Kind::QueuePlay:
+            playqueueentry(*keys_, request.value);
+            return;
+        default:
+            return;
+    }
+}
+
 void Application::handleevent(const SDL_Event& event) {
     if (ended_) return;
     if (options_.onevent) options_.onevent(event);
     if (playback_->dispatch(event)) return;
-    if (remote_ && remote_->handleevent(event, [this](int16_t key) { keydown(key); })) return;
+    if (remote_ &&
+        remote_->handleevent(event, [this](const UiEvents::Request& r) { remoterequest(r); }))
+        return;
     switch (event.type) {
         case SDL_KEYDOWN:
             keydown(virtualkey(event.key.keysym.sym));
@@ -133,6 +174,7 @@ int Application::run() {
 
 void Application::startremote() {
     if (!options_.remote) return;
+    nowplaying_ = std::make_unique<NowPlaying>(artfolder());
     remote_ = std::make_unique<RemoteLink>(loadremotesettings(reader_),
                                            options_.appfolder / "remote.tokens", *form_);
     remote_->start();

@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 
+#include "app/nowplaying.h"
 #include "app/remotelink.h"
 #include "app/saver.h"
 #include "audio/cdcontrol.h"
@@ -125,10 +126,16 @@ class Application {
     void ticksaver();
 
     void startremote();
+    // A request of the phone remote or the media controls, on the UI thread.
+    void remoterequest(const UiEvents::Request& request);
+    // The queue line at once, after the queue changed between ticks.
+    void showqueueline();
     // After events or a tick: the remote's view of the state, published when it changed.
     void publishremote();
     void fileplayback(RemoteState& state);
     void cdplayback(RemoteState& state);
+    void queueentries(RemoteState& state);
+    void tagsandcover(RemoteState& state, const std::string& musicfile);
 
     AppOptions options_;
     SdlInit events_;  // SDL's event queue and timer, for the application's lifetime
@@ -165,6 +172,7 @@ class Application {
     bool ended_ = false;
     int exitstatus_ = 0;
     std::string endreason_;
+    std::unique_ptr<NowPlaying> nowplaying_;  // with the remote only
     // Last: its threads stop before anything they reach goes.
     std::unique_ptr<RemoteLink> remote_;
 };

@@ -55,16 +55,27 @@ void RemoteLink::stop() noexcept {
     server_.reset();
 }
 
-bool RemoteLink::handleevent(const SDL_Event& event, const std::function<void(int16_t)>& keydown) {
+bool RemoteLink::handleevent(const SDL_Event& event,
+                             const std::function<void(const UiEvents::Request&)>& act) {
     const auto request = events_.decode(event);
     if (!request) return false;
     switch (request->kind) {
-        case UiEvents::Kind::Key:
-            keydown(static_cast<int16_t>(request->value));
-            break;
         case UiEvents::Kind::PairingCode:
             showpairingcode(view_, Pairing::codetext(request->value));
             codeuntil_ = Clock::now() + Pairing::kCodeLife;
+            break;
+        case UiEvents::Kind::Paired:
+            // A code or QR code is good once: shown any longer it would only cover the screen.
+            if (request->value != 0) {
+                hidepairingcode(view_);
+                codeuntil_.reset();
+            } else {
+                hidepairingqr(view_);
+                qruntil_.reset();
+            }
+            break;
+        default:
+            act(*request);
             break;
     }
     return true;

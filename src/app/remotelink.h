@@ -42,9 +42,10 @@ class RemoteLink {
     void start();
     void stop() noexcept;
 
-    // Handles a request posted by the remote's threads (keys go to `keydown`); false for any
-    // other event.
-    bool handleevent(const SDL_Event& event, const std::function<void(int16_t)>& keydown);
+    // Handles a request posted by the remote's threads: pairing is shown here, every other
+    // request (keys, rows, queue entries, seeking) goes to `act`. False for any other event.
+    bool handleevent(const SDL_Event& event,
+                     const std::function<void(const UiEvents::Request&)>& act);
     // Shows the QR code of the page's address with a new one-time pairing token, for 30 s.
     void showqr();
     // Hides what has been shown long enough and keeps the rest in front; then publishes.

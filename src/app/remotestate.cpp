@@ -1,6 +1,7 @@
 // What the remote sees: the list page as the television shows it, and what plays, read the
 // way the tick reads it but at once, so that a change shows on the phone without waiting for
 // the next tick. It reads the shared state and changes nothing.
+#include <algorithm>
 #include <array>
 
 #include "app/application.h"
@@ -21,12 +22,25 @@ void Application::fileplayback(RemoteState& state) {
         state.track = pos;
         state.position = wholeseconds(playback.elapsed());
         state.length = wholeseconds(playback.length());
+        state.canseek = true;
+        tagsandcover(state, playback.path());
     }
     // N and P step through the queue; L resumes, pauses, or plays the highlighted file.
     state.cannext = state.canprevious = queue_->playlistcount > 0;
     state.canpause = played != PlayState::Stopped;
     const Item* item = highlighted_item(*keys_);
     state.canplay = state.canpause || (item != nullptr && item->kind == ItemKind::Playable);
+}
+
+void Application::tagsandcover(RemoteState& state, const std::string& musicfile) {
+    if (!nowplaying_) return;
+    nowplaying_->follow(musicfile);
+    const FileTags& tags = nowplaying_->tags();
+    state.tagtitle = tags.title;
+    state.tagartist = tags.artist;
+    state.tagalbum = tags.album;
+    state.tracknumber = tags.track;
+    state.cover = nowplaying_->cover();
 }
 
 void Application::cdplayback(RemoteState& state) {
@@ -50,6 +64,18 @@ void Application::cdplayback(RemoteState& state) {
     state.canpause = state.state != "stopped";
 }
 
+void Application::queueentries(RemoteState& state) {
+    const PlayQueue& queue = *queue_;
+    const int count = std::min(queue.playlistcount, kQueueRows);
+    state.queuenames.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i)
+        state.queuenames.push_back(queue.playlist[static_cast<std::size_t>(i)].name);
+    // A file taken out of the queue plays on, but it is no entry of it.
+    const bool plays = mode_.mediamode == Mode::File && state.state != "stopped";
+    if (plays && !queue.takenout && queue.playlistpos >= 0 && queue.playlistpos < count)
+        state.queueplaying = queue.playlistpos;
+}
+
 RemoteState Application::remotestate() {
     RemoteState state;
     state.mode = mode_.mediamode == Mode::Cd ? "cd" : "file";
@@ -65,6 +91,7 @@ RemoteState Application::remotestate() {
     else
         fileplayback(state);
     state.queue = queueline(*queue_);
+    queueentries(state);
     return state;
 }
 

@@ -7,9 +7,11 @@ namespace tunedeck {
 bool Playback::playfile(const std::string& path) {
     queue_.takenout.reset();  // what it named stops here
     BASS_StreamFree(bass_, queue_.stream);
+    path_.clear();
     const HSTREAM created = BASS_StreamCreateFile(bass_, 0, path.c_str(), 0, 0, 0);
     if (created == 0) return true;
     queue_.stream = created;
+    path_ = path;
     if (BASS_StreamPlay(bass_, queue_.stream, 0, 0) == 0) return true;
     const SYNCPROC end = [this](HSYNC sync, DWORD channel, DWORD data, DWORD user) {
         streamend(sync, channel, data, user);

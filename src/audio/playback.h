@@ -44,12 +44,16 @@ class Playback {
     // in CD mode the library was never started.
     void shutdown();
 
+    // The file of the stream created last; empty when none was.
+    const std::string& path() const { return path_; }
+
     AudioLibrary& bass() { return bass_; }
     PlayQueue& queue() { return queue_; }
 
   private:
     AudioLibrary& bass_;
     PlayQueue& queue_;
+    std::string path_;
 };
 
 }  // namespace tunedeck

@@ -16,6 +16,9 @@ void Form_KeyDown(KeyContext& context, int16_t& KeyCode, int16_t Shift);
 const Item* highlighted_item(KeyContext& context);
 
 // Navigation.
+// Puts the highlight on row `row` (1-based) of the page or grid shown, with the cue and redraw
+// of a step; false, changing nothing, for a row that is not shown or is empty.
+bool highlightrow(KeyContext& context, int row);
 void movedown(KeyContext& context);
 void moveup(KeyContext& context);
 void moveleft(KeyContext& context);
@@ -38,5 +41,10 @@ void seek(KeyContext& context, int32_t milliseconds);
 void playeverything(KeyContext& context);
 void queueall(KeyContext& context);
 void clearqueue(KeyContext& context);
+// Queue rows are 0-based; each is false, changing nothing, for a row outside the queue (or in
+// CD mode, which has no queue).
+bool movequeueentry(KeyContext& context, int from, int to);
+bool removequeueentry(KeyContext& context, int row);
+bool playqueueentry(KeyContext& context, int row);
 
 }  // namespace tunedeck

@@ -205,4 +205,33 @@ void clearqueue(KeyContext& context) {
     redrawqueuemarks(context);
 }
 
+namespace {
+
+bool inqueue(KeyContext& context, int row) {
+    const PlayQueue& queue = context.queue();
+    return !context.cdmode() && row >= 0 && row < queue.playlistcount && row < kQueueRows;
+}
+
+}  // namespace
+
+bool movequeueentry(KeyContext& context, int from, int to) {
+    if (!inqueue(context, from) || !inqueue(context, to)) return false;
+    movequeued(context.queue(), from, to);
+    redrawqueuemarks(context);
+    return true;
+}
+
+bool removequeueentry(KeyContext& context, int row) {
+    if (!inqueue(context, row)) return false;
+    removequeued(context.queue(), row);
+    redrawqueuemarks(context);
+    return true;
+}
+
+bool playqueueentry(KeyContext& context, int row) {
+    if (!inqueue(context, row)) return false;
+    playrow(context, row);
+    return true;
+}
+
 }  // namespace tunedeck

@@ -86,7 +86,10 @@ void MprisService::signalchanges() {
     const RemoteState now = current();
     std::vector<const char*> names;
     if (now.state != told_.state) names.push_back("PlaybackStatus");
-    if (now.playing != told_.playing || now.track != told_.track || now.length != told_.length)
+    if (now.playing != told_.playing || now.track != told_.track || now.length != told_.length ||
+        now.tagtitle != told_.tagtitle || now.tagartist != told_.tagartist ||
+        now.tagalbum != told_.tagalbum || now.tracknumber != told_.tracknumber ||
+        now.cover != told_.cover)
         names.push_back("Metadata");
     if (now.cannext != told_.cannext) names.push_back("CanGoNext");
     if (now.canprevious != told_.canprevious) names.push_back("CanGoPrevious");

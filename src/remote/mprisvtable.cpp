@@ -118,16 +118,45 @@ int entry(sd_bus_message* reply, const char* key, const char* type, T value) {
     return rc;
 }
 
+// The artists entry: a list of one name.
+int artists(sd_bus_message* reply, const std::string& artist) {
+    int rc = sd_bus_message_open_container(reply, 'e', "sv");
+    if (rc >= 0) rc = sd_bus_message_append(reply, "s", "xesam:artist");
+    if (rc >= 0) rc = sd_bus_message_open_container(reply, 'v', "as");
+    if (rc >= 0) rc = sd_bus_message_append(reply, "as", 1, artist.c_str());
+    if (rc >= 0) rc = sd_bus_message_close_container(reply);
+    if (rc >= 0) rc = sd_bus_message_close_container(reply);
+    return rc;
+}
+
+// The tags' entries, each only when the file has it.
+int tagentries(sd_bus_message* reply, const RemoteState& now) {
+    int rc = 0;
+    if (rc >= 0 && !now.tagartist.empty()) rc = artists(reply, now.tagartist);
+    if (rc >= 0 && !now.tagalbum.empty())
+        rc = entry(reply, "xesam:album", "s", now.tagalbum.c_str());
+    if (rc >= 0 && now.tracknumber > 0)
+        rc = entry(reply, "xesam:trackNumber", "i", now.tracknumber);
+    if (rc >= 0 && now.cover && !now.cover->arturl.empty())
+        rc = entry(reply, "mpris:artUrl", "s", now.cover->arturl.c_str());
+    return rc;
+}
+
+std::string trackid(const RemoteState& now) {
+    return "/org/tunedeck/track/" + std::to_string(now.track);
+}
+
 int metadata(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* u,
              sd_bus_error*) {
     const RemoteState now = service(u).current();
     const bool playing = now.state != "stopped" && !now.playing.empty();
-    const std::string track =
-        playing ? "/org/tunedeck/track/" + std::to_string(now.track) : kNoTrack;
+    const std::string track = playing ? trackid(now) : kNoTrack;
+    const std::string& title = now.tagtitle.empty() ? now.playing : now.tagtitle;
     int rc = sd_bus_message_open_container(reply, 'a', "{sv}");
     if (rc >= 0) rc = entry(reply, "mpris:trackid", "o", track.c_str());
-    if (rc >= 0 && playing) rc = entry(reply, "xesam:title", "s", now.playing.c_str());
+    if (rc >= 0 && playing) rc = entry(reply, "xesam:title", "s", title.c_str());
     if (rc >= 0 && playing) rc = entry(reply, "mpris:length", "x", now.length * kMicro);
+    if (rc >= 0 && playing) rc = tagentries(reply, now);
     if (rc >= 0) rc = sd_bus_message_close_container(reply);
     return rc;
 }

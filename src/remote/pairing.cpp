@@ -1,5 +1,6 @@
 #include "remote/pairing.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <stdexcept>
@@ -86,25 +87,41 @@ Pairing::Result Pairing::redeem(std::string_view offered, const std::string& add
     std::string token = randomhex(kTokenBytes);
     std::lock_guard lock(mutex_);
     if (limited(wrongtries_, address, now, false)) return {Outcome::Limited, {}};
-    const bool right =
-        take(offered, code_, now, kWrongPerCode) || take(offered, onetime_, now, kWrongPerCode);
-    if (!right) {
+    const bool bycode = take(offered, code_, now, kWrongPerCode);
+    if (!bycode && !take(offered, onetime_, now, kWrongPerCode)) {
         limited(wrongtries_, address, now, true);
-        return {Outcome::Wrong, {}};
+        const auto tried = wrongtries_.find(address);
+        const std::size_t used = tried == wrongtries_.end() ? 0 : tried->second.size();
+        const bool live = !code_.text.empty() && now < code_.until;
+        return {Outcome::Wrong, {}, false, kTriesPerWindow - std::min(used, kTriesPerWindow), live};
     }
     addtoken(token);
-    return {Outcome::Paired, token};
+    return {Outcome::Paired, token, bycode};
+}
+
+bool Pairing::revoke(std::string_view token) {
+    std::lock_guard lock(mutex_);
+    const auto known = std::find_if(tokens_.begin(), tokens_.end(),
+                                    [&](const std::string& t) { return sametext(token, t); });
+    if (token.empty() || known == tokens_.end()) return false;
+    tokens_.erase(known);
+    savetokens();
+    return true;
 }
 
 void Pairing::addtoken(const std::string& token) {
     tokens_.push_back(token);
     if (tokens_.size() > kMaxTokens)
         tokens_.erase(tokens_.begin(), tokens_.end() - static_cast<std::ptrdiff_t>(kMaxTokens));
+    savetokens();
+}
+
+void Pairing::savetokens() {
     try {
         writetokens(tokenfile_, tokens_);
     } catch (const std::runtime_error& error) {
-        // The phone stays paired until the jukebox ends; the owner learns why not for longer.
-        std::fprintf(stderr, "tunedeck: the paired phone is not kept: %s\n", error.what());
+        // The pairings hold until the jukebox ends; the owner learns why not for longer.
+        std::fprintf(stderr, "tunedeck: the paired phones are not kept: %s\n", error.what());
     }
 }
 

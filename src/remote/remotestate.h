@@ -2,11 +2,21 @@
 // controls see it. The UI thread fills one after each change; other threads read copies.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace tunedeck {
+
+// The cover of what plays, held in memory for the remote to serve.
+struct CoverPicture {
+    std::string id;      // names these bytes: equal bytes, equal id
+    std::string type;    // "image/jpeg", "image/png", ...
+    std::string bytes;   // the encoded picture
+    std::string arturl;  // a file:// address of the same picture, for the media controls
+};
 
 struct RemoteState {
     std::string mode = "file";  // "file" or "cd"
@@ -22,7 +32,16 @@ struct RemoteState {
     int64_t length = 0;             // seconds
     std::string state = "stopped";  // "playing", "paused" or "stopped"
     std::string queue;              // the queue line
-    int track = 0;                  // queue row (file mode) or disc track (CD mode) of what plays
+    std::vector<std::string> queuenames;  // display names of the queue's entries, in play order
+    int queueplaying = -1;                // the 0-based entry that plays; -1 when none of them
+    // The tags of the file that plays ("" for what they do not say), and its cover.
+    std::string tagtitle;
+    std::string tagartist;
+    std::string tagalbum;
+    int tracknumber = 0;
+    std::shared_ptr<const CoverPicture> cover;  // null when there is none
+    bool canseek = false;                       // a file plays or is paused
+    int track = 0;  // queue row (file mode) or disc track (CD mode) of what plays
     // What the playback keys would do now.
     bool cannext = false;
     bool canprevious = false;
@@ -34,5 +53,9 @@ struct RemoteState {
 
 // The JSON object of the API: one line, UTF-8 (invalid bytes shown as U+FFFD).
 std::string statejson(const RemoteState& state);
+
+// One page of the queue as JSON: `limit` entries from the 0-based `offset` (fewer at the end),
+// each with its position, display name and whether it plays, and the queue's total.
+std::string queuejson(const RemoteState& state, std::size_t offset, std::size_t limit);
 
 }  // namespace tunedeck

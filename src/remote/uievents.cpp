@@ -4,16 +4,28 @@
 #include <stdexcept>
 
 namespace tunedeck {
+namespace {
+
+void* carry(int32_t value) {
+    return reinterpret_cast<void*>(static_cast<intptr_t>(value));
+}
+
+int32_t carried(void* data) {
+    return static_cast<int32_t>(reinterpret_cast<intptr_t>(data));
+}
+
+}  // namespace
 
 UiEvents::UiEvents() : type_(SDL_RegisterEvents(1)) {
     if (type_ == static_cast<uint32_t>(-1)) throw std::runtime_error("no SDL event type left");
 }
 
-bool UiEvents::post(Kind kind, int32_t value) const {
+bool UiEvents::post(Kind kind, int32_t value, int32_t second) const {
     SDL_Event event{};
     event.type = type_;
     event.user.code = static_cast<int32_t>(kind);
-    event.user.data1 = reinterpret_cast<void*>(static_cast<intptr_t>(value));
+    event.user.data1 = carry(value);
+    event.user.data2 = carry(second);
     return SDL_PushEvent(&event) == 1;
 }
 
@@ -25,14 +37,45 @@ bool UiEvents::postpairingcode(int32_t code) const {
     return post(Kind::PairingCode, code);
 }
 
+bool UiEvents::posthighlight(int32_t row) const {
+    return post(Kind::Highlight, row);
+}
+
+bool UiEvents::postqueuemove(int32_t from, int32_t to) const {
+    return post(Kind::QueueMove, from, to);
+}
+
+bool UiEvents::postqueueremove(int32_t row) const {
+    return post(Kind::QueueRemove, row);
+}
+
+bool UiEvents::postqueueplay(int32_t row) const {
+    return post(Kind::QueuePlay, row);
+}
+
+bool UiEvents::postseek(int32_t milliseconds, bool fromstart) const {
+    return post(Kind::Seek, milliseconds, fromstart ? 1 : 0);
+}
+
+bool UiEvents::postpaired(bool bycode) const {
+    return post(Kind::Paired, bycode ? 1 : 0);
+}
+
 std::optional<UiEvents::Request> UiEvents::decode(const SDL_Event& event) const {
     if (event.type != type_) return std::nullopt;
-    const auto value = static_cast<int32_t>(reinterpret_cast<intptr_t>(event.user.data1));
-    switch (static_cast<Kind>(event.user.code)) {
+    const int32_t value = carried(event.user.data1);
+    const int32_t second = carried(event.user.data2);
+    const auto kind = static_cast<Kind>(event.user.code);
+    switch (kind) {
         case Kind::Key:
-            return Request{Kind::Key, value};
         case Kind::PairingCode:
-            return Request{Kind::PairingCode, value};
+        case Kind::Highlight:
+        case Kind::QueueMove:
+        case Kind::QueueRemove:
+        case Kind::QueuePlay:
+        case Kind::Seek:
+        case Kind::Paired:
+            return Request{kind, value, second};
     }
     return std::nullopt;
 }

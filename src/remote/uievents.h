@@ -1,5 +1,6 @@
 // What the remote's threads ask of the UI thread, carried by one SDL user event registered per
-// application: a key to hand to the key handler, or a pairing code to show.
+// application: a key to hand to the key handler, a pairing code to show, or one of the requests
+// that say more than a key can (a row, a queue entry, a place in the file).
 // The constructor and decode() on the UI thread; the post functions from any thread.
 #pragma once
 
@@ -15,21 +16,37 @@ class UiEvents {
     // Registers the event type; SDL's event queue must be initialised.
     UiEvents();
 
-    enum class Kind : int32_t { Key = 1, PairingCode = 2 };
+    enum class Kind : int32_t {
+        Key = 1,
+        PairingCode = 2,
+        Highlight = 3,    // value: the 1-based row of the list page
+        QueueMove = 4,    // value: from, second: to (0-based queue rows)
+        QueueRemove = 5,  // value: the 0-based queue row
+        QueuePlay = 6,    // value: the 0-based queue row
+        Seek = 7,         // value: milliseconds; second: 1 from the start of the file, 0 relative
+        Paired = 8,       // value: 1 by the six-digit code, 0 by the QR code's one-time token
+    };
     struct Request {
         Kind kind;
-        int32_t value;  // the key code, or the six-digit code
+        int32_t value;       // the key code, the six-digit code, or the request's first number
+        int32_t second = 0;  // the request's second number, where it has one
     };
 
-    // False when the event queue is full or gone; nothing was posted then.
+    // Each is false when the event queue is full or gone; nothing was posted then.
     bool postkey(int16_t keycode) const;
     bool postpairingcode(int32_t code) const;
+    bool posthighlight(int32_t row) const;
+    bool postqueuemove(int32_t from, int32_t to) const;
+    bool postqueueremove(int32_t row) const;
+    bool postqueueplay(int32_t row) const;
+    bool postseek(int32_t milliseconds, bool fromstart) const;
+    bool postpaired(bool bycode) const;
 
     // The request an event carries, or empty for any other event.
     std::optional<Request> decode(const SDL_Event& event) const;
 
   private:
-    bool post(Kind kind, int32_t value) const;
+    bool post(Kind kind, int32_t value, int32_t second = 0) const;
 
     uint32_t type_ = 0;
 };

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "remote/http/guardedserver.h"
+#include "remote/http/routeutil.h"
 #include "remote/httpremote.h"
 #include "remote/pairing.h"
 #include "remote/statehub.h"
@@ -34,11 +35,16 @@ class RemoteServer final : public HttpRemote {
 
   private:
     void addroutes();
+    // The routes beyond keys and pairing: rows, the queue, seeking, covers, forgetting a token.
+    void addcontrolroutes();
+    // The web app's manifest and icons.
+    void addassetroutes();
 
     StateHub& hub_;
     Pairing& pairing_;
     const UiEvents& events_;
     GuardedServer server_;
+    BodilessRoutes bodiless_;
     std::unique_ptr<WorkerPool> pool_;
     std::thread listener_;
     std::atomic<bool> listenended_{false};
