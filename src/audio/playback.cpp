@@ -71,6 +71,12 @@ double Playback::length() {
     return bytestoseconds(bass_, queue_.stream, BASS_StreamGetLength(bass_, queue_.stream));
 }
 
+bool Playback::seek(double seconds) {
+    const QWORD bytes = BASS_ChannelSeconds2Bytes(bass_, queue_.stream, seconds);
+    if (bytes == static_cast<QWORD>(-1)) return false;
+    return BASS_ChannelSetPosition(bass_, queue_.stream, bytes, BASS_POS_BYTE) != 0;
+}
+
 void Playback::pause() {
     BASS_ChannelPause(bass_, queue_.stream);
 }

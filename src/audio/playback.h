@@ -36,6 +36,11 @@ class Playback {
     // Seconds played, and the whole length in seconds.
     double elapsed();
     double length();
+    // Moves the stream created last to `seconds` into its file; it keeps its state (a playing
+    // one plays on from there, its end still advancing the queue). False when it could not: no
+    // stream, a place past the end, or the file no longer readable (the stream then plays on
+    // where it was).
+    bool seek(double seconds);
     void pause();
     void resume();
     void stop();

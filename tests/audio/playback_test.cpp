@@ -59,6 +59,23 @@ TEST_F(PlaybackTest, UnplayableFilesReportTrueAndALoneFileStopsAtItsEnd) {
     EXPECT_EQ(queue_.stream, lone);
 }
 
+// Seeking moves the stream created last and keeps its state; it fails with no stream, or past
+// the end. A stream moved near its end still advances the queue when it ends.
+TEST_F(PlaybackTest, SeekMovesTheStreamCreatedLastAndItsEndStillAdvancesTheQueue) {
+    EXPECT_FALSE(playback_.seek(0.5));
+    queue_.append("a", tone("a.mp3", 2.0));
+    queue_.append("b", tone("b.wav", 0.3));
+    ASSERT_FALSE(playback_.playfrom(0, +1, false));
+    playback_.pause();
+    EXPECT_FALSE(playback_.seek(2.5));
+    ASSERT_TRUE(playback_.seek(1.75));
+    EXPECT_DOUBLE_EQ(playback_.elapsed(), 1.75);
+    EXPECT_EQ(playback_.state(), PlayState::Paused);
+    playback_.resume();
+    ASSERT_TRUE(pumpuntil(bass_, [&] { return queue_.playlistpos == 1; }));
+    EXPECT_NEAR(playback_.length(), 0.3, 0.001);
+}
+
 TEST(PlayQueue, FullQueueTakesNothingMore) {
     auto queue = std::make_unique<PlayQueue>();
     for (int i = 0; i < kQueueRows; ++i) ASSERT_TRUE(queue->append("n", std::to_string(i)));

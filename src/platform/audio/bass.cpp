@@ -78,6 +78,14 @@ QWORD BASS_ChannelGetPosition(AudioLibrary& bass, DWORD handle) {
     return bass.engine().position(handle);
 }
 
+BOOL BASS_ChannelSetPosition(AudioLibrary& bass, DWORD handle, QWORD pos, DWORD mode) {
+    return bass.engine().setposition(handle, pos, mode);
+}
+
+QWORD BASS_ChannelSeconds2Bytes(AudioLibrary& bass, DWORD handle, double pos) {
+    return bass.engine().bytes(handle, pos);
+}
+
 QWORD BASS_StreamGetLength(AudioLibrary& bass, HSTREAM handle) {
     return bass.engine().length(handle);
 }

@@ -26,6 +26,7 @@ inline constexpr DWORD BASS_SYNC_END = 2;
 inline constexpr DWORD BASS_ACTIVE_STOPPED = 0;
 inline constexpr DWORD BASS_ACTIVE_PLAYING = 1;
 inline constexpr DWORD BASS_ACTIVE_PAUSED = 3;
+inline constexpr DWORD BASS_POS_BYTE = 0;
 
 // The sync procedure: sync handle, channel, data, user value. Always run on the UI thread.
 using SYNCPROC = std::function<void(HSYNC, DWORD, DWORD, DWORD)>;
@@ -65,6 +66,10 @@ BOOL BASS_ChannelPause(AudioLibrary& bass, DWORD handle);
 BOOL BASS_ChannelResume(AudioLibrary& bass, DWORD handle);
 BOOL BASS_ChannelStop(AudioLibrary& bass, DWORD handle);
 QWORD BASS_ChannelGetPosition(AudioLibrary& bass, DWORD handle);
+// Moves a stream to `pos` bytes into its file (BASS_POS_BYTE only). Codes: 5 no such stream, 7
+// past the end, 37 another mode, 2 or 6 the file cannot be read again.
+BOOL BASS_ChannelSetPosition(AudioLibrary& bass, DWORD handle, QWORD pos, DWORD mode);
+QWORD BASS_ChannelSeconds2Bytes(AudioLibrary& bass, DWORD handle, double pos);
 QWORD BASS_StreamGetLength(AudioLibrary& bass, HSTREAM handle);
 float BASS_ChannelBytes2Seconds(AudioLibrary& bass, DWORD handle, QWORD pos);
 int BASS_ErrorGetCode(AudioLibrary& bass);

@@ -20,22 +20,44 @@ HSTREAM AudioEngine::createfile(const char* path) {
     poll();
     if (!path) return fail(BASS_ERROR_FILEOPEN);
     try {
-        auto decoder = std::make_unique<Decoder>(path);
-        const HSTREAM handle = nexthandle_++;
-        if (nexthandle_ == 0) nexthandle_ = 1;
-        auto onending = [engine = static_cast<const void*>(this), token = token_, handle] {
-            postevent(engine, token, handle);
-        };
-        channels_[handle].stream =
-            std::make_unique<Stream>(std::move(decoder), bufferbytes_, std::move(onending));
+        const HSTREAM handle = nexthandle_;
+        auto stream = openstream(path, handle, 0);
+        nexthandle_ = nexthandle_ + 1 == 0 ? 1 : nexthandle_ + 1;
+        Channel& channel = channels_[handle];
+        channel.path = path;
+        channel.stream = std::move(stream);
         ok();
         return handle;
+    } catch (...) {
+        return openfailed(std::current_exception());
+    }
+}
+
+// A stream of the file at `path` under `handle`, decoding from `start` bytes on. Throws what
+// the decoder throws.
+std::unique_ptr<Stream> AudioEngine::openstream(const std::string& path, HSTREAM handle,
+                                                uint64_t start) {
+    auto decoder = std::make_unique<Decoder>(path);
+    if (start > 0 && !decoder->seek(start)) {
+        decoder = std::make_unique<Decoder>(path);
+        decoder->skip(start);
+    }
+    auto onending = [engine = static_cast<const void*>(this), token = token_, handle] {
+        postevent(engine, token, handle);
+    };
+    return std::make_unique<Stream>(std::move(decoder), bufferbytes_, std::move(onending), start);
+}
+
+// The library's code for a file that could not be opened as a stream.
+BOOL AudioEngine::openfailed(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
     } catch (const DecoderOpenError& e) {
         return fail(e.kind() == DecoderOpenError::Kind::File ? BASS_ERROR_FILEOPEN
                                                              : BASS_ERROR_FORMAT);
     } catch (const std::bad_alloc&) {
         return fail(BASS_ERROR_MEM);
-    } catch (const std::exception&) {
+    } catch (...) {
         return fail(BASS_ERROR_UNKNOWN);
     }
 }

@@ -55,6 +55,7 @@ Decoder::Decoder(const std::string& path) {
     packet_ = Packet(av_packet_alloc());
     if (!frame_ || !packet_) throw std::bad_alloc();
     const uint64_t exact = exact_length(path);
+    exactBytes_ = exact;
     trim_ = Trim(exact);
     lengthBytes_ = exact > 0 ? exact : expectedlength();
 }
@@ -141,20 +142,111 @@ uint64_t Decoder::expectedlength() const {
 }
 
 bool Decoder::decode(std::vector<uint8_t>& out) {
+    while (held_ || receive()) {
+        held_ = false;
+        Trim::Span span = trim_.keep(*frame_.get());
+        dropfrom(span);
+        convert(*frame_.get(), span, out);
+        av_frame_unref(frame_.get());
+        if (!out.empty()) return true;
+    }
+    return flushresampler(out);
+}
+
+// Fetches the next decoded frame into frame_; false at the end of the data, or on a decoder
+// failure, which ends the stream like its end.
+bool Decoder::receive() {
     while (!finished_) {
         const int received = avcodec_receive_frame(codec_.get(), frame_.get());
         if (received == 0) {
             errorsInRow_ = 0;
-            convert(*frame_.get(), trim_.keep(*frame_.get()), out);
-            av_frame_unref(frame_.get());
-            if (!out.empty()) return true;
-        } else if (received == AVERROR(EAGAIN) && !draining_) {
+            return true;
+        }
+        if (received == AVERROR(EAGAIN) && !draining_) {
             feed();
-        } else {  // end of data, or a decoder failure that ends the stream like its end
+        } else {
             finished_ = true;
         }
     }
-    return flushresampler(out);
+    return false;
+}
+
+// Takes what is still to be dropped before the sound's start off the front of a frame's span.
+void Decoder::dropfrom(Trim::Span& span) {
+    const int64_t taken = std::min<int64_t>(drop_, std::max(span.count, 0));
+    span.first += static_cast<int>(taken);
+    span.count -= static_cast<int>(taken);
+    drop_ -= taken;
+}
+
+// FFmpeg's Ogg reader gives FLAC packets found by a seek timestamps that are not theirs
+// (measured: the sound lands about 0.4 s early), so such files are decoded from the start.
+bool Decoder::untimedafterseek() const {
+    return std::string_view(format_->iformat->name) == "ogg" &&
+           codec_->codec_id == AV_CODEC_ID_FLAC;
+}
+
+int64_t Decoder::inputsamples(uint64_t bytes) const {
+    return av_rescale(static_cast<int64_t>(bytes / kBytesPerFrame), codec_->sample_rate,
+                      kOutputRate);
+}
+
+// The stream's timestamp, in input samples, of the first sample that plays: what encoder delay
+// and priming put ahead of it is no part of the sound. Decodes from the start to find it.
+std::optional<int64_t> Decoder::firstkeptsample() {
+    const AVRational base = format_->streams[streamIndex_]->time_base;
+    while (receive()) {
+        const Trim::Span span = trim_.keep(*frame_.get());
+        const int64_t stamp = frame_->best_effort_timestamp;
+        av_frame_unref(frame_.get());
+        if (span.count <= 0) continue;
+        if (stamp == AV_NOPTS_VALUE) return std::nullopt;
+        return av_rescale_q(stamp, base, AVRational{1, codec_->sample_rate}) + span.first;
+    }
+    return std::nullopt;
+}
+
+bool Decoder::seek(uint64_t bytes) {
+    const int rate = codec_->sample_rate;
+    if (rate <= 0 || untimedafterseek()) return false;
+    // At the end nothing is left to find (and Ogg's search for its last page can go astray).
+    if (lengthBytes_ > 0 && bytes >= lengthBytes_) {
+        finished_ = true;
+        return true;
+    }
+    const std::optional<int64_t> origin = firstkeptsample();
+    if (!origin) return false;
+    const AVStream* stream = format_->streams[streamIndex_];
+    const AVRational samples{1, rate};
+    const int64_t target = inputsamples(bytes);
+    // Landing this far ahead gives the codec its preroll (MP3's bit reservoir, Opus) before
+    // the place, and the timestamps drop it again.
+    const int64_t preroll = rate / 2;
+    const int64_t aim = std::max<int64_t>(target - preroll, 0) + *origin;
+    watch_.arm(kIoLimit);
+    if (av_seek_frame(format_.get(), streamIndex_, av_rescale_q(aim, samples, stream->time_base),
+                      AVSEEK_FLAG_BACKWARD) < 0) {
+        return false;
+    }
+    avcodec_flush_buffers(codec_.get());
+    draining_ = finished_ = false;
+    errorsInRow_ = 0;
+    resampler_.reset();
+    trim_ = Trim(exactBytes_);
+    trim_.startat(bytes, Trim::Start::ByTimestamps);
+    if (!receive()) return false;
+    const int64_t stamp = frame_->best_effort_timestamp;
+    if (stamp == AV_NOPTS_VALUE) return false;
+    const int64_t landed = av_rescale_q(stamp, stream->time_base, samples) - *origin;
+    if (landed > target) return false;
+    drop_ = target - landed;
+    held_ = true;
+    return true;
+}
+
+void Decoder::skip(uint64_t bytes) {
+    trim_.startat(bytes, Trim::Start::FromTheStart);
+    drop_ = inputsamples(bytes);
 }
 
 // Reads one packet into the decoder; at the end of the input (or a read failure, stall or

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,6 +46,15 @@ class Decoder {
     // Appends the next decoded block to `out`; false once the end is reached (end of file, a
     // fatal read or decode error, too many bad packets in a row, a stalled read, or abort).
     bool decode(std::vector<uint8_t>& out);
+    // Before the first decode(): the sound is to begin `bytes` output bytes into the file. The
+    // container's own seeking goes near the place and the decoded timestamps find the exact
+    // sample. False when that cannot be trusted (no timestamps, a landing past the place, a
+    // container that cannot seek): the decoder is then spent, and the caller opens the file
+    // anew and skip()s instead.
+    bool seek(uint64_t bytes);
+    // Before the first decode(): the first `bytes` output bytes are decoded and dropped. Exact
+    // for every file, but it costs the decoding of everything before the place.
+    void skip(uint64_t bytes);
     // Expected length in output bytes from the container: exact for WAV, LAME-tagged MP3, FLAC,
     // Ogg and MP4; estimated for the others.
     uint64_t lengthbytes() const { return lengthBytes_; }
@@ -56,6 +66,11 @@ class Decoder {
     uint64_t expectedlength() const;
     uint64_t exact_length(const std::string& path) const;
     void feed();
+    bool receive();
+    std::optional<int64_t> firstkeptsample();
+    int64_t inputsamples(uint64_t bytes) const;
+    bool untimedafterseek() const;
+    void dropfrom(Trim::Span& span);
     void point_planes(const AVFrame& frame, int first);
     void convert(const AVFrame& frame, const Trim::Span& span, std::vector<uint8_t>& out);
     void configureresampler(const AVFrame& frame);
@@ -75,7 +90,10 @@ class Decoder {
     bool draining_ = false;
     bool finished_ = false;
     uint64_t lengthBytes_ = 0;
+    uint64_t exactBytes_ = 0;
     Trim trim_{0};
+    int64_t drop_ = 0;                    // input samples still to drop before the sound starts
+    bool held_ = false;                   // frame_ holds a frame that decode() has yet to use
     std::vector<const uint8_t*> planes_;  // where each plane's kept samples begin
 };
 

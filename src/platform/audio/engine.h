@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <exception>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,6 +26,7 @@ enum BassError : int {
     BASS_ERROR_FILEOPEN = 2,
     BASS_ERROR_DRIVER = 3,
     BASS_ERROR_HANDLE = 5,
+    BASS_ERROR_POSITION = 7,
     BASS_ERROR_FORMAT = 6,
     BASS_ERROR_INIT = 8,
     BASS_ERROR_START = 9,
@@ -35,6 +37,7 @@ enum BassError : int {
     BASS_ERROR_ILLPARAM = 20,
     BASS_ERROR_DEVICE = 23,
     BASS_ERROR_NOPLAY = 24,
+    BASS_ERROR_NOTAVAIL = 37,
     BASS_ERROR_UNKNOWN = -1,
 };
 
@@ -67,8 +70,13 @@ class AudioEngine {
     void freestream(HSTREAM handle);
     DWORD active(DWORD handle);
     QWORD position(DWORD handle);
+    // Moves a stream to `bytes` into its file (a frame's bytes: 4), whatever its state; a
+    // playing stream goes on from there at the next period, its end notification armed anew.
+    BOOL setposition(DWORD handle, QWORD bytes, DWORD mode);
     QWORD length(DWORD handle);
     float seconds(DWORD handle, QWORD bytes);
+    // Whole frames in `seconds` (negative or not a number: 0); -1 for a bad handle.
+    QWORD bytes(DWORD handle, double seconds);
     HSYNC setsync(DWORD handle, DWORD type, SYNCPROC proc, DWORD user);
 
     // Runs the end-of-stream procedures an engine event names; true for any engine event.
@@ -84,6 +92,7 @@ class AudioEngine {
         DWORD user;
     };
     struct Channel {
+        std::string path;
         std::unique_ptr<Stream> stream;
         State state = State::Stopped;
         std::vector<Sync> syncs;
@@ -92,6 +101,8 @@ class AudioEngine {
 
     BOOL ok();
     Channel* find(DWORD handle);
+    std::unique_ptr<Stream> openstream(const std::string& path, HSTREAM handle, uint64_t start);
+    BOOL openfailed(const std::exception_ptr& failure);
     void poll();
     void devicelost();
     bool ensureoutput();

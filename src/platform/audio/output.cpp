@@ -41,6 +41,14 @@ void Output::remove(Stream* stream) {
     order_[--count_] = nullptr;
 }
 
+bool Output::replace(Stream* stream, Stream* replacement) {
+    OutputLock lock(device_.get());
+    const std::size_t at = find(stream);
+    if (at >= count_) return false;
+    order_[at] = replacement;
+    return true;
+}
+
 bool Output::contains(const Stream* stream) const {
     OutputLock lock(device_.get());
     return find(stream) < count_;

@@ -40,6 +40,8 @@ class Output : private SampleSource {
     // The play order. append() is false when the order is full.
     bool append(Stream* stream);
     void remove(Stream* stream);
+    // Puts `replacement` in the place of `stream` in the order; false when `stream` is not in it.
+    bool replace(Stream* stream, Stream* replacement);
     bool contains(const Stream* stream) const;
     void clear();
 

@@ -25,11 +25,13 @@ constexpr auto kEndingPoll = std::chrono::milliseconds(2);
 }  // namespace
 
 Stream::Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferbytes,
-               std::function<void()> onending)
+               std::function<void()> onending, uint64_t start)
     : decoder_(std::move(decoder)),
       ring_(bufferbytes),
       onending_(std::move(onending)),
-      expected_(decoder_->lengthbytes()) {
+      expected_(decoder_->lengthbytes()),
+      position_(start),
+      produced_(start) {
     prefill();
     thread_ = std::thread([this] { run(); });
 }

@@ -23,9 +23,10 @@ class Stream {
     // Starts decoding at once. `onending` runs once on the decoder thread when decoding has
     // reached the end and the output has begun playing the stream, so that what is left of it
     // is at most the ring's length (not when the stream is destroyed first). It must only post
-    // a message.
+    // a message. `start`: where in the file the decoder begins (output bytes), so that
+    // positions and the length count from the file's start.
     Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferbytes,
-           std::function<void()> onending);
+           std::function<void()> onending, uint64_t start = 0);
     // Stops the decoder thread (interrupting a pending read) and waits for it.
     ~Stream();
     Stream(const Stream&) = delete;

@@ -45,7 +45,8 @@ bool AudioEngine::dispatch(const SDL_Event& event) {
     const auto it = channels_.find(handle);
     if (it == channels_.end()) return true;
     Channel& channel = it->second;
-    if (channel.endfired || channel.state != State::Playing || !channel.stream->decoded()) {
+    // A stream moved within its file since the event was posted has not reached its end.
+    if (channel.endfired || channel.state != State::Playing || !channel.stream->endingraised()) {
         return true;
     }
     channel.endfired = true;

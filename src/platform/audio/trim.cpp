@@ -25,13 +25,20 @@ Reported reported(const AVFrame& frame) {
 
 }  // namespace
 
+void Trim::startat(uint64_t bytes, Start start) {
+    passed_ = bytes;
+    stamped_ = start == Start::ByTimestamps;
+}
+
 Trim::Span Trim::keep(const AVFrame& frame) {
-    const Reported r = reported(frame);
+    Reported r = reported(frame);
+    if (stamped_) r.skip = 0;
     skip_ = std::min<int64_t>(skip_ + r.skip, INT32_MAX);  // a damaged figure stays bounded
     const int64_t samples = std::max(frame.nb_samples, 0);
     const int64_t skipped = std::min(skip_, samples);
     skip_ -= skipped;
-    if (frame.flags & AV_FRAME_FLAG_DISCARD) return {};  // priming that is no part of the sound
+    if ((frame.flags & AV_FRAME_FLAG_DISCARD) && !stamped_)
+        return {};  // priming that is no part of the sound
     int64_t count = samples - skipped;
     // Padding as FFmpeg applies it (only when it lies within the frame), unless the frame ends
     // the declared length, where the limit does better. Far before that end it marks where a

@@ -38,6 +38,14 @@ class Trim {
     // `exact_bytes`: the container's sample-exact length in output bytes; 0 when it has none.
     explicit Trim(uint64_t exact_bytes) : exact_(exact_bytes) {}
 
+    // How the decoding that follows startat() reaches the place: from the file's start, with
+    // its encoder delay and priming to take off as usual; or from a seek, whose timestamps
+    // already place every frame, so that what the start of the file reports no longer applies.
+    enum class Start { FromTheStart, ByTimestamps };
+    // The sound passed on begins `bytes` output bytes into the file (the end limit counts from
+    // there).
+    void startat(uint64_t bytes, Start start);
+
     Span keep(const AVFrame& frame);
     // Passes the output bytes from `from` to the end of `out` through the end limit; bytes
     // past it leave `out`.
@@ -50,6 +58,7 @@ class Trim {
     uint64_t passed_ = 0;    // output bytes let through
     int64_t skip_ = 0;       // start samples still to take off
     bool released_ = false;  // the container's length proved wrong
+    bool stamped_ = false;   // placed by timestamps: start skip and priming marks are ignored
     std::vector<uint8_t> held_;
 };
 
