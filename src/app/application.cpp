@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <system_error>
 #include <utility>
@@ -117,9 +118,22 @@ void Application::remoterequest(const UiEvents::Request& request) {
         case UiEvents::Kind::QueuePlay:
             playqueueentry(*keys_, request.value);
             return;
+        case UiEvents::Kind::Seek:
+            seekplaying(request.value, request.second != 0);
+            return;
         default:
             return;
     }
+}
+
+void Application::seekplaying(int32_t milliseconds, bool fromstart) {
+    if (mode_.mediamode == Mode::Cd) {
+        if (!fromstart) seek(*keys_, milliseconds);  // as E and Z do
+        return;
+    }
+    const double seconds = milliseconds / 1000.0;
+    const double place = fromstart ? seconds : std::max(0.0, playback_->elapsed() + seconds);
+    if (seekfile(*keys_, place)) ++seeks_;
 }
 
 void Application::handleevent(const SDL_Event& event) {

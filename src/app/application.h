@@ -130,6 +130,8 @@ class Application {
     void remoterequest(const UiEvents::Request& request);
     // The queue line at once, after the queue changed between ticks.
     void showqueueline();
+    // Moves what plays: to `milliseconds` into the file (fromstart), or by them.
+    void seekplaying(int32_t milliseconds, bool fromstart);
     // After events or a tick: the remote's view of the state, published when it changed.
     void publishremote();
     void fileplayback(RemoteState& state);
@@ -173,6 +175,7 @@ class Application {
     int exitstatus_ = 0;
     std::string endreason_;
     std::unique_ptr<NowPlaying> nowplaying_;  // with the remote only
+    uint32_t seeks_ = 0;                      // seeks made for the remote, counted
     // Last: its threads stop before anything they reach goes.
     std::unique_ptr<RemoteLink> remote_;
 };

@@ -92,6 +92,7 @@ RemoteState Application::remotestate() {
         fileplayback(state);
     state.queue = queueline(*queue_);
     queueentries(state);
+    state.seeks = seeks_;
     return state;
 }
 

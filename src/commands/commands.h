@@ -38,6 +38,9 @@ void stopplayback(KeyContext& context);
 void nextentry(KeyContext& context);
 void previousentry(KeyContext& context);
 void seek(KeyContext& context, int32_t milliseconds);
+// Moves the file that plays or is paused to `seconds` into it (a place past its end is its end);
+// false, changing nothing, in CD mode, when no file plays, or when the file could not be moved.
+bool seekfile(KeyContext& context, double seconds);
 void playeverything(KeyContext& context);
 void queueall(KeyContext& context);
 void clearqueue(KeyContext& context);

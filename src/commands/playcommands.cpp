@@ -1,5 +1,6 @@
 // Playback and queue commands. File mode acts on the play queue and the player; CD mode on the
 // disc through its deck.
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -177,6 +178,12 @@ void previousentry(KeyContext& context) {
 
 void seek(KeyContext& context, int32_t milliseconds) {
     context.cd().seek(milliseconds);
+}
+
+bool seekfile(KeyContext& context, double seconds) {
+    Playback& playback = context.playback();
+    if (context.cdmode() || !playback.active() || !(seconds >= 0)) return false;
+    return playback.seek(std::min(seconds, playback.length()));
 }
 
 namespace {

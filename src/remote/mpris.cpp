@@ -95,6 +95,11 @@ void MprisService::signalchanges() {
     if (now.canprevious != told_.canprevious) names.push_back("CanGoPrevious");
     if (now.canplay != told_.canplay) names.push_back("CanPlay");
     if (now.canpause != told_.canpause) names.push_back("CanPause");
+    if (now.canseek != told_.canseek) names.push_back("CanSeek");
+    // A seek the jukebox made says where it landed; the steady advance is never signalled.
+    if (now.seeks != told_.seeks)
+        sd_bus_emit_signal(bus_, kMprisPath, kPlayerInterface, "Seeked", "x",
+                           static_cast<int64_t>(now.position) * 1000000);
     told_ = now;
     if (names.empty()) return;
     names.push_back(nullptr);

@@ -1,6 +1,6 @@
 // The desktop media controls: org.mpris.MediaPlayer2.tunedeck on the session bus (sd-bus).
-// Its methods post the keys L, S, N and P to the UI thread; its properties are read from the
-// state the UI thread publishes, and PropertiesChanged signals follow each change.
+// Its methods post the keys L, S, N and P and seeks to the UI thread; its properties are read
+// from the state the UI thread publishes, and PropertiesChanged signals follow each change.
 // start(), stop() and notify() on the UI thread; the bus itself only on the service's thread.
 #pragma once
 
@@ -33,6 +33,9 @@ class MprisService {
     // Called by the bus's callbacks on the service's thread.
     RemoteState current() const { return hub_.latest().state; }
     void press(int16_t keycode) const { events_.postkey(keycode); }
+    void seek(int32_t milliseconds, bool fromstart) const {
+        events_.postseek(milliseconds, fromstart);
+    }
 
   private:
     void run() noexcept;

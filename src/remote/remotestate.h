@@ -41,6 +41,7 @@ struct RemoteState {
     int tracknumber = 0;
     std::shared_ptr<const CoverPicture> cover;  // null when there is none
     bool canseek = false;                       // a file plays or is paused
+    uint32_t seeks = 0;                         // counts the seeks the remote asked for
     int track = 0;  // queue row (file mode) or disc track (CD mode) of what plays
     // What the playback keys would do now.
     bool cannext = false;

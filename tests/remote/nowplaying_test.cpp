@@ -1,12 +1,15 @@
 // What plays as the phone and the desktop media controls see it: the file's tags, its cover
-// served from memory, and the same in the MPRIS metadata read with playerctl.
+// served from memory, and the same in the MPRIS metadata read with playerctl; and moving
+// within the file from both.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <regex>
 
+#include "commands/keycodes.h"
 #include "e2e/process.h"
 #include "remotefixture.h"
 #include "testenv.h"
@@ -131,6 +134,64 @@ TEST(RemoteNowPlaying, EmbeddedCoverIsServedAndWrittenForTheMediaControls) {
         EXPECT_EQ(served->body, cover->bytes);
     }
     EXPECT_FALSE(fs::exists(artfile));
+}
+
+// The first tone heard at about `frequency` (within 3 %) lasting `seconds`; null when none.
+const fixtures::ToneSegment* firsttone(const std::vector<fixtures::ToneSegment>& tones,
+                                       double frequency, double seconds) {
+    for (const auto& t : tones)
+        if (std::abs(t.frequency - frequency) <= frequency * 0.03 && t.seconds >= seconds)
+            return &t;
+    return nullptr;
+}
+
+// A 40-second file whose tone rises from 440 to 660 Hz at 20 s: the tone heard tells where in
+// the file the sound comes from. Moved by the media controls and by the phone, the position
+// and the sound follow at once, and what cannot be moved says so.
+TEST(RemoteSeek, MediaControlsAndPhoneMoveInTheFileAndTheSoundFollows) {
+    SessionBus bus;
+    RemoteJukebox box(4.0, "mpris=1", [](const fs::path& root) {
+        fixtures::writetone(
+            root / "01.mp3", fixtures::AudioFormat::Mp3,
+            {.frequency = 440.0, .seconds = 40.0, .laterfrequency = 660.0, .changeat = 20.0});
+    });
+    const std::string token = box.pair();
+    ASSERT_FALSE(token.empty());
+    ASSERT_TRUE(box.rununtil([&] { return box.state().playing == "01"; }));
+    EXPECT_TRUE(box.state().canseek);
+
+    // SetPosition, as playerctl sends it with the track's id.
+    playerctl(box, {"position", "30"});
+    ASSERT_TRUE(box.rununtil([&] { return box.state().position >= 30; }, 5));
+    EXPECT_LT(box.state().position, 34);
+    ASSERT_TRUE(box.rununtil([&] { return firsttone(box.heard(), 660.0, 0.5) != nullptr; }, 5));
+    // Heard long before the tone's own change at 20 s.
+    EXPECT_LT(firsttone(box.heard(), 660.0, 0.5)->start, 10.0);
+    EXPECT_EQ(std::stoi(playerctl(box, {"position"})), box.state().position);
+
+    // Seek, relative: back by 25 s, into the lower tone again.
+    playerctl(box, {"position", "25-"});
+    ASSERT_TRUE(box.rununtil([&] { return box.state().position < 20; }, 5));
+    EXPECT_GE(box.state().position, 4);
+
+    // The phone's position bar sends a place from the start of the file.
+    auto c = box.client();
+    const auto seek = [&](const std::string& body) {
+        const auto r = c.Post("/api/seek", bearer(token), body, "application/json");
+        return r ? r->status : 0;
+    };
+    EXPECT_EQ(seek(R"({"position":21.5})"), 204);
+    ASSERT_TRUE(box.rununtil([&] { return box.state().position >= 21; }, 5));
+    EXPECT_LT(box.state().position, 25);
+    EXPECT_EQ(seek(R"({"offset":-3})"), 204);
+    ASSERT_TRUE(box.rununtil([&] { return box.state().position < 21; }, 5));
+    for (const char* bad : {R"({"position":-1})", R"({"offset":"x"})", R"({})", "[1]"})
+        EXPECT_EQ(seek(bad), 400) << bad;
+    EXPECT_EQ(c.Post("/api/seek", R"({"position":1})", "application/json")->status, 401);
+    box.key(kKeyS);
+    ASSERT_TRUE(box.rununtil([&] { return box.state().state == "stopped"; }));
+    EXPECT_FALSE(box.state().canseek);
+    EXPECT_EQ(seek(R"({"position":1})"), 409);
 }
 
 }  // namespace

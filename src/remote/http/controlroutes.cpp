@@ -1,7 +1,10 @@
-// The routes that say more than a key can: a row of the list, the queue's entries, the cover of
-// what plays, and forgetting this phone. Each request becomes one request posted to the UI thread;
-// the state the UI thread published answers what can be answered here (which rows and entries
-// exist). Handlers run on the worker threads.
+// The routes that say more than a key can: a row of the list, the queue's entries, a place in
+// the file, the cover of what plays, and forgetting this phone. Each request becomes one request
+// posted to the UI thread; the state the UI thread published answers what can be answered here
+// (which rows and entries exist). Handlers run on the worker threads.
+#include <algorithm>
+#include <cmath>
+
 #include "remote/http/httpserver.h"
 #include "remote/http/routeutil.h"
 
@@ -10,6 +13,7 @@ namespace {
 
 constexpr std::size_t kQueuePage = 100;     // entries of a queue page unless asked otherwise
 constexpr std::size_t kMaxQueuePage = 500;  // entries of a queue page at most
+constexpr double kMaxSeekMs = 2.0e9;        // what one request may ask for, within an int32
 
 struct ControlRoutes {
     StateHub& hub;
@@ -89,6 +93,24 @@ struct ControlRoutes {
         if (row >= 0) posted(response, events.postqueueplay(row));
     }
 
+    // Moves what plays: {"position": seconds into the file} or {"offset": seconds from here}.
+    void seek(const Request& request, Response& response) const {
+        if (!admit(request, response)) return;
+        const auto body = nlohmann::json::parse(request.body, nullptr, false);
+        const bool absolute = body.is_object() && body.contains("position");
+        const char* key = absolute ? "position" : "offset";
+        if (!body.is_object() || !body.contains(key) || !body[key].is_number())
+            return error(response, 400, "expected {\"position\":seconds} or {\"offset\":seconds}");
+        const double seconds = body[key].get<double>();
+        if (!std::isfinite(seconds) || (absolute && seconds < 0))
+            return error(response, 400, "no such place");
+        const RemoteState now = hub.latest().state;
+        if (!now.canseek && !(now.mode == "cd" && !absolute && now.state != "stopped"))
+            return error(response, 409, "nothing to move in");
+        const double ms = std::clamp(seconds * 1000.0, -kMaxSeekMs, kMaxSeekMs);
+        posted(response, events.postseek(static_cast<int32_t>(std::lround(ms)), absolute));
+    }
+
     // The cover of what plays, from memory; its address names its bytes, so the browser may
     // keep it as long as it likes. An address of another picture gets 404.
     void cover(const Request& request, Response& response, const std::string& id) const {
@@ -116,6 +138,7 @@ void RemoteServer::addcontrolroutes() {
                   [routes](const Request& q, Response& r, const std::smatch& m) {
                       routes.highlight(q, r, m[1]);
                   });
+    server_.Post("/api/seek", [routes](const Request& q, Response& r) { routes.seek(q, r); });
     server_.Get("/api/queue", [routes](const Request& q, Response& r) { routes.queue(q, r); });
     server_.Get("/api/cover/([0-9a-f]{16})",
                 [routes](const Request& q, Response& r) { routes.cover(q, r, q.matches[1]); });

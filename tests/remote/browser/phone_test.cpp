@@ -30,6 +30,8 @@ struct PhoneRemote : ::testing::Test {
         fs::create_directories(dir / "music");
         for (int i = 0; i < 3; ++i) {
             fixtures::Tone tone{.frequency = hz[i], .seconds = 30.0};
+            // The first file rises to 880 Hz at 15 s, so that a seek can be heard.
+            if (i == 0) tone.laterfrequency = 880.0, tone.changeat = 15.0;
             if (i == 0)
                 tone.tags = {
                     {"title", "First Light"}, {"artist", "The Testers"}, {"album", "Tones"}};
@@ -141,6 +143,16 @@ TEST_F(PhoneRemote, TapsQueueCoverAwayAndForget) {
         page.waitfor("/First Light/.test(document.getElementById('announce').textContent)", 5s));
     EXPECT_EQ(page.script("return document.querySelectorAll('[aria-live]').length;"), 1);
     screenshot(page, box, "remote-phone.png");
+
+    // The position bar: let go at 20 s, the position and the sound move there.
+    ASSERT_TRUE(page.waitfor("!document.getElementById('seek').disabled", 5s));
+    page.script(
+        "const bar = document.getElementById('seek'); bar.value = '20';"
+        "bar.dispatchEvent(new Event('input')); bar.dispatchEvent(new Event('change'));");
+    EXPECT_TRUE(
+        page.waitfor("/^00:2[0-4] /.test(document.getElementById('times').textContent)", 10s))
+        << page.script("return document.getElementById('times').textContent;");
+    EXPECT_TRUE(waituntil([&] { return findtone(box.tones(), 880.0, 0.5) >= 0; }, 15s));
 
     // Leave asks first; its dialog takes the focus. Leaving ends the jukebox: the page says it
     // is away and its buttons show they will not act.
