@@ -109,6 +109,10 @@ TEST_F(PhoneRemote, TapsQueueCoverAwayAndForget) {
     EXPECT_TRUE(page.waitfor("document.getElementById('playing').textContent === '02'", 10s));
     EXPECT_TRUE(page.waitfor(
         "document.getElementById('playpause').getAttribute('aria-label') === 'Pause'", 5s));
+    // Each button sends one thing of its own.
+    EXPECT_EQ(page.script("const keys = [...document.querySelectorAll('button[data-key]')]"
+                          ".map(b => b.dataset.key); return keys.length === new Set(keys).size;"),
+              true);
 
     // The queue panel: 01 moved below 02, so 01 follows what plays; the marks follow.
     ASSERT_TRUE(page.waitfor("document.querySelectorAll('#entries li').length === 3", 10s));
@@ -190,6 +194,14 @@ TEST_F(PhoneRemote, TapsQueueCoverAwayAndForget) {
     const auto refused = c.Get("/api/state", {{"Authorization", "Bearer " + token}});
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->status, 401);
+
+    // A QR link opened in this tab, which already shows the page, pairs it (here it cannot:
+    // the token is made up, and the page says so).
+    page.script("location.hash = '#pair=0123456789abcdef0123456789abcdef';");
+    EXPECT_TRUE(
+        page.waitfor("/not right/.test(document.getElementById('message').textContent)", 10s))
+        << page.script("return document.getElementById('message').textContent;");
+    EXPECT_EQ(page.script("return location.hash;"), "");
     EXPECT_EQ(box.messages(), "");
 }
 
