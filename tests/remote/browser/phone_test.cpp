@@ -177,6 +177,7 @@ TEST_F(PhoneRemote, TapsQueueCoverAwayAndForget) {
     std::printf("the page said the jukebox was away %lld ms after Leave was tapped\n",
                 static_cast<long long>(said - left));
     EXPECT_EQ(page.script("return document.querySelector('button[data-key=n]').disabled;"), true);
+    EXPECT_EQ(page.script("return document.getElementById('times').textContent;"), "");
     screenshot(page, box, "remote-away.png");
 
     // Back again: the page comes back by itself.
