@@ -160,10 +160,21 @@ TEST(RemoteSeek, MediaControlsAndPhoneMoveInTheFileAndTheSoundFollows) {
     ASSERT_TRUE(box.rununtil([&] { return box.state().playing == "01"; }));
     EXPECT_TRUE(box.state().canseek);
 
-    // SetPosition, as playerctl sends it with the track's id.
+    // SetPosition, as playerctl sends it with the track's id; Seeked says where it landed.
+    e2e::Child monitor({"dbus-monitor", "--session", "type='signal',member='Seeked'"}, {},
+                       box.dir / "seeked.txt", "/dev/null");
+    box.rununtil([] { return false; }, 0.5);  // the monitor is listening
     playerctl(box, {"position", "30"});
     ASSERT_TRUE(box.rununtil([&] { return box.state().position >= 30; }, 5));
     EXPECT_LT(box.state().position, 34);
+    EXPECT_TRUE(box.rununtil(
+        [&] {
+            return std::regex_search(e2e::readfile(box.dir / "seeked.txt"),
+                                     std::regex("member=Seeked[^\\n]*\\n +int64 3[0-3]000000"));
+        },
+        5))
+        << e2e::readfile(box.dir / "seeked.txt");
+    monitor.end();
     ASSERT_TRUE(box.rununtil([&] { return firsttone(box.heard(), 660.0, 0.5) != nullptr; }, 5));
     // Heard long before the tone's own change at 20 s.
     EXPECT_LT(firsttone(box.heard(), 660.0, 0.5)->start, 10.0);
