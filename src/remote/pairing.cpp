@@ -35,8 +35,33 @@ bool take(std::string_view offered, auto& secret, Pairing::Clock::time_point now
 
 }  // namespace
 
-Pairing::Pairing(std::filesystem::path tokenfile)
-    : tokenfile_(std::move(tokenfile)), tokens_(readtokens(tokenfile_)) {}
+Pairing::Pairing(std::filesystem::path tokenfile) : tokenfile_(std::move(tokenfile)) {
+    readfile();
+}
+
+void Pairing::readfile() {
+    StoredTokens stored;
+    try {
+        stored = readtokens(tokenfile_);
+    } catch (const std::runtime_error& error) {
+        filereadable_ = false;
+        std::fprintf(stderr,
+                     "tunedeck: paired phones are not read, and new ones not saved over the file: "
+                     "%s\n",
+                     error.what());
+        return;
+    }
+    hashes_ = std::move(stored.hashes);
+    if (!stored.plain) return;
+    try {
+        writetokens(tokenfile_, hashes_);
+    } catch (const std::runtime_error& error) {
+        // The phones stay paired; the file keeps their tokens in plain text until it can be
+        // written.
+        std::fprintf(stderr, "tunedeck: the paired phones' tokens are not hashed: %s\n",
+                     error.what());
+    }
+}
 
 std::string Pairing::codetext(int32_t code) {
     char text[16];
@@ -45,9 +70,11 @@ std::string Pairing::codetext(int32_t code) {
 }
 
 bool Pairing::authorised(std::string_view token) const {
+    if (!istoken(token)) return false;
+    const std::string hash = tokenhash(token);
     std::lock_guard lock(mutex_);
     bool found = false;
-    for (const std::string& known : tokens_) found |= sametext(token, known);
+    for (const std::string& known : hashes_) found |= sametext(hash, known);
     return found;
 }
 
@@ -67,18 +94,27 @@ bool Pairing::limited(std::map<std::string, Times>& book, const std::string& add
     return false;
 }
 
+bool Pairing::hourfull(Times& times, std::size_t most, Clock::time_point now, bool count) {
+    while (!times.empty() && now - times.front() >= kLongWindow) times.pop_front();
+    if (times.size() >= most) return true;
+    if (count) times.push_back(now);
+    return false;
+}
+
 std::optional<int32_t> Pairing::requestcode(const std::string& address, Clock::time_point now) {
     const auto code = static_cast<int32_t>(randombelow(1000000));
     std::lock_guard lock(mutex_);
     if (limited(coderequests_, address, now, true)) return std::nullopt;
-    code_ = {codetext(code), now + kCodeLife, 0};
+    const bool othersgood = !code_.text.empty() && now < code_.until && code_.owner != address;
+    if (othersgood || hourfull(codesall_, kCodesPerHour, now, true)) return std::nullopt;
+    code_ = {codetext(code), now + kCodeLife, 0, address};
     return code;
 }
 
 std::string Pairing::onetimetoken(Clock::time_point now) {
     std::string token = randomhex(kOneTimeBytes);
     std::lock_guard lock(mutex_);
-    onetime_ = {token, now + kQrLife, 0};
+    onetime_ = {token, now + kQrLife, 0, {}};
     return token;
 }
 
@@ -87,38 +123,57 @@ Pairing::Result Pairing::redeem(std::string_view offered, const std::string& add
     std::string token = randomhex(kTokenBytes);
     std::lock_guard lock(mutex_);
     if (limited(wrongtries_, address, now, false)) return {Outcome::Limited, {}};
-    const bool bycode = take(offered, code_, now, kWrongPerCode);
-    if (!bycode && !take(offered, onetime_, now, kWrongPerCode)) {
+    const bool byqr = take(offered, onetime_, now, kWrongPerCode);
+    if (!byqr && hourfull(wrongall_, kWrongPerHour, now, false)) {
         limited(wrongtries_, address, now, true);
-        const auto tried = wrongtries_.find(address);
-        const std::size_t used = tried == wrongtries_.end() ? 0 : tried->second.size();
-        const bool live = !code_.text.empty() && now < code_.until;
-        return {Outcome::Wrong, {}, false, kTriesPerWindow - std::min(used, kTriesPerWindow), live};
+        return {Outcome::Limited, {}};
+    }
+    const bool bycode = !byqr && take(offered, code_, now, kWrongPerCode);
+    if (!byqr && !bycode) {
+        limited(wrongtries_, address, now, true);
+        hourfull(wrongall_, kWrongPerHour, now, true);
+        return wrong(address, now);
     }
     addtoken(token);
     return {Outcome::Paired, token, bycode};
 }
 
+Pairing::Result Pairing::wrong(const std::string& address, Clock::time_point now) const {
+    const auto tried = wrongtries_.find(address);
+    const std::size_t used = tried == wrongtries_.end() ? 0 : tried->second.size();
+    const std::size_t minuteleft = kTriesPerWindow - std::min(used, kTriesPerWindow);
+    const std::size_t hourleft = kWrongPerHour - std::min(wrongall_.size(), kWrongPerHour);
+    const bool live = !code_.text.empty() && now < code_.until;
+    return {Outcome::Wrong, {}, false, std::min(minuteleft, hourleft), live};
+}
+
 bool Pairing::revoke(std::string_view token) {
+    if (!istoken(token)) return false;
+    const std::string hash = tokenhash(token);
     std::lock_guard lock(mutex_);
-    const auto known = std::find_if(tokens_.begin(), tokens_.end(),
-                                    [&](const std::string& t) { return sametext(token, t); });
-    if (token.empty() || known == tokens_.end()) return false;
-    tokens_.erase(known);
+    const auto known = std::find_if(hashes_.begin(), hashes_.end(),
+                                    [&](const std::string& h) { return sametext(hash, h); });
+    if (known == hashes_.end()) return false;
+    hashes_.erase(known);
     savetokens();
     return true;
 }
 
 void Pairing::addtoken(const std::string& token) {
-    tokens_.push_back(token);
-    if (tokens_.size() > kMaxTokens)
-        tokens_.erase(tokens_.begin(), tokens_.end() - static_cast<std::ptrdiff_t>(kMaxTokens));
+    hashes_.push_back(tokenhash(token));
+    if (hashes_.size() > kMaxTokens)
+        hashes_.erase(hashes_.begin(), hashes_.end() - static_cast<std::ptrdiff_t>(kMaxTokens));
     savetokens();
 }
 
 void Pairing::savetokens() {
+    if (!filereadable_) {
+        std::fprintf(stderr, "tunedeck: the paired phones are not kept: %s could not be read\n",
+                     tokenfile_.c_str());
+        return;
+    }
     try {
-        writetokens(tokenfile_, tokens_);
+        writetokens(tokenfile_, hashes_);
     } catch (const std::runtime_error& error) {
         // The pairings hold until the jukebox ends; the owner learns why not for longer.
         std::fprintf(stderr, "tunedeck: the paired phones are not kept: %s\n", error.what());

@@ -64,7 +64,7 @@ httplib::Headers bearer(const std::string& token) {
     return {{"Authorization", "Bearer " + token}};
 }
 
-int rawstatus(int port, const std::string& bytes, std::chrono::milliseconds timeout) {
+std::string rawreply(int port, const std::string& bytes, std::chrono::milliseconds timeout) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return 0;
     sockaddr_in address{};
@@ -86,9 +86,17 @@ int rawstatus(int port, const std::string& bytes, std::chrono::milliseconds time
         }
     }
     close(fd);
+    return reply;
+}
+
+int replystatus(const std::string& reply) {
     std::smatch status;
     if (!std::regex_search(reply, status, std::regex("^HTTP/1\\.1 ([0-9]{3})"))) return 0;
     return std::stoi(status[1]);
+}
+
+int rawstatus(int port, const std::string& bytes, std::chrono::milliseconds timeout) {
+    return replystatus(rawreply(port, bytes, timeout));
 }
 
 }  // namespace tunedeck::testing

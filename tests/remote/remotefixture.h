@@ -35,7 +35,12 @@ class RemoteJukebox : public Harness {
 httplib::Headers bearer(const std::string& token);
 
 // Sends raw bytes to the port and returns what comes back until the server closes (at most
-// `timeout`); the status code of the reply, or 0 when none came.
+// `timeout`).
+std::string rawreply(int port, const std::string& bytes,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(15));
+// The status code of a reply, or 0 when it has none.
+int replystatus(const std::string& reply);
+// rawreply's status code.
 int rawstatus(int port, const std::string& bytes,
               std::chrono::milliseconds timeout = std::chrono::seconds(15));
 

@@ -11,6 +11,7 @@
 #include "remote/keynames.h"
 
 namespace tunedeck {
+
 namespace {
 
 // How long an event stream stays silent before it sends a sign of life. The page counts on one

@@ -34,23 +34,47 @@ void addressof(const sockaddr_storage& address, socklen_t length, std::string& i
     port = std::atoi(service);
 }
 
+// The status line of a refusal.
+std::string statusline(int status) {
+    switch (status) {
+        case 413:
+            return "413 Payload Too Large";
+        case 421:
+            return "421 Misdirected Request";
+        case 431:
+            return "431 Request Header Fields Too Large";
+        case 503:
+            return "503 Service Unavailable";
+        default:
+            return std::to_string(status) + " Refused";
+    }
+}
+
 }  // namespace
 
 BoundedStream::BoundedStream(int fd, StreamLimits limits)
-    : fd_(fd), limits_(limits), headerdeadline_(Clock::now() + limits.idle) {}
+    : fd_(fd),
+      limits_(limits),
+      requestdeadline_(Clock::now() + limits.request),
+      headerdeadline_(requestdeadline_) {}
+
+void BoundedStream::limitheadertime(std::chrono::milliseconds time) {
+    headerdeadline_ = std::min(requestdeadline_, Clock::now() + time);
+}
 
 int BoundedStream::readwait() const {
-    auto wait = limits_.idle;
-    if (!headersdone_) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(headerdeadline_ - Clock::now());
-        wait = std::clamp(left, std::chrono::milliseconds(0), wait);
-    }
-    return static_cast<int>(wait.count());
+    const auto deadline = headersdone_ ? requestdeadline_ : headerdeadline_;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    // Past the deadline a read fails even when a byte happens to be waiting.
+    return static_cast<int>(std::clamp(left, std::chrono::milliseconds(-1), limits_.idle).count());
 }
 
 bool BoundedStream::is_readable() const {
-    return refusal_ == 0 && (begin_ < end_ || waitfor(fd_, POLLIN, readwait()));
+    if (refusal_ != 0) return false;
+    if (begin_ < end_) return true;
+    const int wait = readwait();
+    return wait >= 0 && waitfor(fd_, POLLIN, wait);
 }
 
 bool BoundedStream::is_writable() const {
@@ -89,7 +113,8 @@ ssize_t BoundedStream::deliver(char* ptr, size_t size) {
 ssize_t BoundedStream::read(char* ptr, size_t size) {
     if (refusal_ != 0) return -1;
     if (begin_ == end_) {
-        if (!waitfor(fd_, POLLIN, readwait())) return -1;  // idle too long
+        const int wait = readwait();
+        if (wait < 0 || !waitfor(fd_, POLLIN, wait)) return -1;  // idle or past the deadline
         ssize_t got;
         do {
             got = ::recv(fd_, buffer_.data(), buffer_.size(), MSG_DONTWAIT);
@@ -115,8 +140,7 @@ ssize_t BoundedStream::write(const char* ptr, size_t size) {
 }
 
 void BoundedStream::sendrefusal() {
-    const std::string text =
-        refusal_ == 431 ? "431 Request Header Fields Too Large" : "413 Payload Too Large";
+    const std::string text = statusline(refusal_);
     const std::string response =
         "HTTP/1.1 " + text + "\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
     refusal_ = 0;

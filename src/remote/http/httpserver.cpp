@@ -28,7 +28,12 @@ class PoolQueue : public httplib::TaskQueue {
 }  // namespace
 
 RemoteServer::RemoteServer(StateHub& hub, Pairing& pairing, const UiEvents& events)
-    : hub_(hub), pairing_(pairing), events_(events), server_(StreamLimits{}) {
+    : hub_(hub),
+      pairing_(pairing),
+      events_(events),
+      server_(StreamLimits{}, kStrangers, [&pairing](const httplib::Request& request) {
+          return pairing.authorised(bearer(request));
+      }) {
     addroutes();
 }
 

@@ -22,6 +22,8 @@ namespace tunedeck {
 class RemoteServer final : public HttpRemote {
   public:
     static constexpr std::size_t kClients = 16;  // served at once; more wait their turn
+    // Of those, how many may be requests without a paired token; the rest stay for paired phones.
+    static constexpr std::size_t kStrangers = 10;
 
     // All three must outlive the server.
     RemoteServer(StateHub& hub, Pairing& pairing, const UiEvents& events);
