@@ -66,7 +66,7 @@ httplib::Headers bearer(const std::string& token) {
 
 std::string rawreply(int port, const std::string& bytes, std::chrono::milliseconds timeout) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return 0;
+    if (fd < 0) return {};
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
