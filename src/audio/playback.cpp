@@ -12,6 +12,7 @@ bool Playback::playfile(const std::string& path) {
 bool Playback::playfileat(const std::string& path, double seconds) {
     queue_.takenout.reset();  // what it named stops here
     BASS_StreamFree(bass_, queue_.stream);
+    playing_.clear();  // until the new one plays, no file does
     const HSTREAM created = BASS_StreamCreateFile(bass_, 0, path.c_str(), 0, 0, 0);
     if (created == 0) return true;
     queue_.stream = created;
