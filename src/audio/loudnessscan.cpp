@@ -31,10 +31,14 @@ LoudnessScan::LoudnessScan(std::filesystem::path cachefile, bool measure, FileEx
     : cachefile_(std::move(cachefile)),
       measure_(measure),
       examine_(std::move(examine)),
-      levels_(measure ? readlevelcache(cachefile_, kMaxLevels) : LevelTable{}),
-      savedat_(std::chrono::steady_clock::now()),
-      thread_([this] { run(); }) {
-    for (const auto& [path, level] : levels_) order_ = std::max(order_, level.order);
+      own_(measure ? readlevelcache(cachefile_, kMaxLevels) : LevelTable{}),
+      savedat_(std::chrono::steady_clock::now()) {
+    for (const auto& [path, level] : own_) {
+        order_ = std::max(order_, level.order);
+        byorder_.emplace(level.order, path);
+    }
+    levels_ = own_;
+    thread_ = std::thread([this] { run(); });
 }
 
 LoudnessScan::~LoudnessScan() {
@@ -95,8 +99,7 @@ bool LoudnessScan::waitidle(std::chrono::milliseconds limit) {
 }
 
 std::size_t LoudnessScan::measuredcount() const {
-    const std::lock_guard lock(mutex_);
-    return measuredcount_;
+    return measuredcount_.load();
 }
 
 void LoudnessScan::run() noexcept {
@@ -144,65 +147,68 @@ void LoudnessScan::work() {
     }
 }
 
-// Whether nothing is left to learn of the file as it is now. Under the lock.
+// Whether nothing is left to learn of the file as it is now. Worker.
 bool LoudnessScan::settled(const std::string& path, const FileKey& key, bool measure) const {
     if (const auto it = settled_.find(path); it != settled_.end() && it->second == key) return true;
-    if (const auto it = levels_.find(path);
-        it != levels_.end() && FileKey{it->second.size, it->second.mtime} == key)
+    if (const auto it = own_.find(path);
+        it != own_.end() && FileKey{it->second.size, it->second.mtime} == key)
         return true;
+    if (measure) return false;
     // Tags only: known once its album is.
-    return !measure && albums_.contains(path);
+    const std::lock_guard lock(mutex_);
+    return albums_.contains(path);
 }
 
 void LoudnessScan::examine(const Job& job) {
     const auto key = filekey(job.path);
-    if (!key) return;
-    {
-        const std::lock_guard lock(mutex_);
-        if (settled(job.path, *key, job.measure)) return;
-    }
+    if (!key || settled(job.path, *key, job.measure)) return;
     const FileLoudness found = examine_(job.path, measure_ && job.measure, stopping_);
     // A file changed while it was measured is measured again when it next comes up.
     if (filekey(job.path) != key) return;
-    const std::lock_guard lock(mutex_);
     record(job.path, *key, found);
 }
 
-// Under the lock.
+// Worker. The lock is held only for a few lookups at a time: this thread runs at the lowest
+// priority, and the UI thread must never wait long for it to get the processor back.
 void LoudnessScan::record(const std::string& path, const FileKey& key, const FileLoudness& found) {
-    if (!found.readable) {
-        if (settled_.size() >= kMaxKnown) settled_.clear();
-        settled_.insert_or_assign(path, key);
-        return;
+    if (found.readable) {
+        const std::lock_guard lock(mutex_);
+        remember(path, found.tags.album);
     }
-    remember(path, found.tags.album);
-    if (hasgain(found.tags) || !measure_) {
+    if (!found.readable || hasgain(found.tags) || !measure_) {
         if (settled_.size() >= kMaxKnown) settled_.clear();
         settled_.insert_or_assign(path, key);
         return;
     }
     if (!found.measured) return;  // tags only, or stopped
     MeasuredLevel level{key.size, key.mtime, gainof(found), found.peak, found.tags.album, ++order_};
-    levels_.insert_or_assign(path, std::move(level));
-    trimlevels(levels_, kMaxLevels);
+    if (const auto old = own_.find(path); old != own_.end()) byorder_.erase(old->second.order);
+    byorder_.emplace(level.order, path);
+    own_.insert_or_assign(path, level);
+    std::optional<std::string> dropped;
+    if (own_.size() > kMaxLevels) {
+        dropped = std::move(byorder_.begin()->second);
+        byorder_.erase(byorder_.begin());
+        own_.erase(*dropped);
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        levels_.insert_or_assign(path, std::move(level));
+        if (dropped) levels_.erase(*dropped);
+    }
     if (unsaved_++ == 0) savedat_ = std::chrono::steady_clock::now();
-    ++measuredcount_;
+    measuredcount_.fetch_add(1);
 }
 
 // Worker: writes the cache when enough is new (or `always`, when anything is).
 void LoudnessScan::save(bool always) {
-    LevelTable copy;
-    {
-        const std::lock_guard lock(mutex_);
-        if (!measure_ || unsaved_ == 0) return;
-        const bool due =
-            unsaved_ >= kSaveEvery || std::chrono::steady_clock::now() - savedat_ >= kSaveAfter;
-        if (!always && !due) return;
-        copy = levels_;
-        unsaved_ = 0;
-    }
+    if (!measure_ || unsaved_ == 0) return;
+    const bool due =
+        unsaved_ >= kSaveEvery || std::chrono::steady_clock::now() - savedat_ >= kSaveAfter;
+    if (!always && !due) return;
+    unsaved_ = 0;
     // A cache that cannot be written costs only measuring again after a restart.
-    (void)writelevelcache(cachefile_, copy);
+    (void)writelevelcache(cachefile_, own_);
 }
 
 }  // namespace tunedeck

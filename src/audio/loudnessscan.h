@@ -12,6 +12,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -87,21 +88,24 @@ class LoudnessScan {
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable idle_;
+    // Shared with the UI thread, under the lock.
     std::deque<Job> jobs_;
     bool busy_ = false;  // a job is being done
-    LevelTable levels_;
+    LevelTable levels_;  // what lookups see
     std::unordered_map<std::string, std::string> albums_;
+
+    // The worker's own, used without the lock (set before it starts).
+    LevelTable own_;                           // the cache as written
+    std::map<uint64_t, std::string> byorder_;  // own_'s paths, oldest measured first
     // Files looked at that need no measuring (tagged, not audio, or measuring off), by key.
     std::unordered_map<std::string, FileKey> settled_;
     uint64_t order_ = 0;       // of the newest measurement
     std::size_t unsaved_ = 0;  // measurements since the cache was last written
-    std::size_t measuredcount_ = 0;
-
-    // Worker only.
     std::chrono::steady_clock::time_point savedat_;
 
+    std::atomic<std::size_t> measuredcount_{0};
     std::atomic<bool> stopping_{false};
-    std::thread thread_;  // last: starts after everything it uses
+    std::thread thread_;  // started by the constructor once everything it uses is set
 };
 
 }  // namespace tunedeck
