@@ -246,6 +246,10 @@ std::filesystem::path Application::statefile() const {
     return options_.statefolder / "resume.state";
 }
 
+std::filesystem::path Application::loudnessfile() const {
+    return options_.statefolder / "loudness.cache";
+}
+
 void Application::startremote() {
     if (!options_.remote) return;
     nowplaying_ = std::make_unique<NowPlaying>(artfolder());

@@ -152,6 +152,8 @@ class Application {
 
     // Where resume keeps the saved state: in the state folder, beside the paired phones.
     std::filesystem::path statefile() const;
+    // Where the background measurement keeps the loudness of untagged files: beside it.
+    std::filesystem::path loudnessfile() const;
 
     // Resume: the saved state read at start-up (nothing when resume is off, there is none, or
     // none of its files is left), put back, and kept up to date as the state changes.

@@ -146,6 +146,7 @@ bool Application::Form_Load() {
     buildscreen();
     applyvolume();
     playback_->setlevelling(reader_.levelsettings());
+    if (mode_.mediamode == Mode::File) playback_->measure(loudnessfile());
     queue_->clear();
     const std::optional<SavedState> saved = loadstate();
     // A restored queue is not replaced: the scan then only walks the tree.

@@ -67,6 +67,8 @@ void Application::Timer1_Timer() {
         }
     } else {
         status = filestatus();
+        // Entries the scan added, or a key moved to, are measured from the next one on.
+        playback_->followqueue();
     }
     status.playlist = queueline(*queue_);
     status.clock = clocktext(std::time(nullptr));

@@ -35,18 +35,36 @@ float levelgain(const LoudnessTags& tags, bool album, const LevelSettings& level
     return linear;
 }
 
+bool samealbum(const std::string& path, const LoudnessTags& tags, const std::string& other,
+               const AlbumLookup& albumof) {
+    if (folderof(other) == folderof(path)) return true;
+    return !tags.album.empty() && albumof && albumof(other) == tags.album;
+}
+
 bool albumrun(const PlayQueue& queue, int row, const LoudnessTags& tags,
-              std::string (*albumof)(const std::string& path)) {
+              const AlbumLookup& albumof) {
     if (row < 0 || row >= queue.playlistcount) return false;
     const std::string& path = queue.playlist[static_cast<std::size_t>(row)].path;
-    const std::string folder = folderof(path);
     for (const int neighbour : {row - 1, row + 1}) {
         if (neighbour < 0 || neighbour >= queue.playlistcount) continue;
         const std::string& other = queue.playlist[static_cast<std::size_t>(neighbour)].path;
-        if (folderof(other) == folder) return true;
-        if (!tags.album.empty() && albumof != nullptr && albumof(other) == tags.album) return true;
+        if (samealbum(path, tags, other, albumof)) return true;
     }
     return false;
+}
+
+std::vector<std::string> upcomingpaths(const PlayQueue& queue, std::size_t limit) {
+    std::vector<std::string> paths;
+    const int count = queue.playlistcount;
+    if (count <= 0) return paths;
+    const int current = std::clamp(queue.playlistpos, -1, count - 1);
+    const std::size_t wanted = std::min(limit, static_cast<std::size_t>(count));
+    paths.reserve(wanted);
+    for (int i = 1; paths.size() < wanted; ++i) {
+        const int row = (current + i) % count;
+        paths.push_back(queue.playlist[static_cast<std::size_t>(row)].path);
+    }
+    return paths;
 }
 
 }  // namespace tunedeck

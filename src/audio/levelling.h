@@ -2,8 +2,11 @@
 // measured loudness), the levelling mode and the pre-amplification. UI thread only.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "audio/queue.h"
 #include "platform/audio/loudnesstags.h"
@@ -20,8 +23,17 @@ float levelgain(const LoudnessTags& tags, bool album, const LevelSettings& level
 
 // Whether queue row `row` plays as part of an album: with `auto` levelling, while the row before
 // or after it comes from the same album (the same folder, or the same album tag).
-// `tags` are the row's own; `albumof` reads another row's album tag when the folders differ.
+// `tags` are the row's own; `albumof` gives another row's album tag when the folders differ
+// (empty when it is not known).
+using AlbumLookup = std::function<std::string(const std::string& path)>;
 bool albumrun(const PlayQueue& queue, int row, const LoudnessTags& tags,
-              std::string (*albumof)(const std::string& path));
+              const AlbumLookup& albumof);
+// Whether the file at `other` is of the same album as the one at `path` with `tags`.
+bool samealbum(const std::string& path, const LoudnessTags& tags, const std::string& other,
+               const AlbumLookup& albumof);
+
+// The paths of the queue's entries in the order they play from the one after playlistpos on,
+// round to the one playing last; at most `limit` of them.
+std::vector<std::string> upcomingpaths(const PlayQueue& queue, std::size_t limit);
 
 }  // namespace tunedeck

@@ -1,7 +1,6 @@
 #include "audio/playback.h"
 
 #include "audio/bassutil.h"
-#include "audio/levelling.h"
 
 namespace tunedeck {
 
@@ -21,24 +20,11 @@ bool Playback::playfileat(const std::string& path, double seconds) {
     if (seconds > 0) seek(seconds);
     playing_ = path;
     if (BASS_StreamPlay(bass_, queue_.stream, 0, 0) == 0) return true;
+    followqueue();  // what plays next is measured next
     const SYNCPROC end = [this](HSYNC sync, DWORD channel, DWORD data, DWORD user) {
         streamend(sync, channel, data, user);
     };
     return setsync(queue_.stream, BASS_SYNC_END, 0, end, 0) == 0;
-}
-
-// Sets the stream's gain before it plays: its first sample already sounds at its level.
-void Playback::level(HSTREAM stream, const std::string& path) {
-    if (level_.mode == GainMode::Off) return;
-    LoudnessTags tags;
-    if (!BASS_ChannelGetLoudnessTags(bass_, stream, &tags)) return;
-    const int row = queue_.playlistpos;
-    const bool queued = row >= 0 && row < queue_.playlistcount &&
-                        queue_.playlist[static_cast<std::size_t>(row)].path == path;
-    const auto albumof = [](const std::string& other) { return readfileloudnesstags(other).album; };
-    const bool album =
-        queued && level_.mode == GainMode::Auto && albumrun(queue_, row, tags, albumof);
-    BASS_ChannelSetAttribute(bass_, stream, BASS_ATTRIB_VOL, levelgain(tags, album, level_));
 }
 
 bool Playback::playfrom(int row, int step, bool wrap) {

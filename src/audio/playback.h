@@ -3,8 +3,12 @@
 // UI thread only.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <string>
 
+#include "audio/loudnessscan.h"
 #include "audio/queue.h"
 #include "platform/audio/bass.h"
 #include "settings/settings.h"
@@ -57,6 +61,14 @@ class Playback {
     // How files are levelled from the next one started on.
     void setlevelling(const LevelSettings& level) { level_ = level; }
     const LevelSettings& levelling() const { return level_; }
+    // Starts the background measurement of loudness with its cache at `cachefile` (as
+    // levelling().measure says), or puts `scan` in its place (tests).
+    void measure(const std::filesystem::path& cachefile);
+    void measure(std::unique_ptr<LoudnessScan> scan);
+    LoudnessScan* loudnessscan() { return levels_.get(); }
+    // Hands the background measurement the queue from the entry after the one playing on,
+    // when it changed since last time. Cheap when it did not: for each start and each tick.
+    void followqueue();
 
     // The path of the file started last.
     const std::string& playingpath() const { return playing_; }
@@ -64,12 +76,26 @@ class Playback {
     PlayQueue& queue() { return queue_; }
 
   private:
+    // Where the queue stood when it was last handed to the measurement.
+    struct Followed {
+        uint64_t generation = 0;
+        int count = -1;
+        int pos = 0;
+        bool operator==(const Followed&) const = default;
+    };
+
     void level(HSTREAM stream, const std::string& path);
+    float unmeasuredgain(const std::string& path, int row, const LoudnessTags& tags) const;
 
     AudioLibrary& bass_;
     PlayQueue& queue_;
     LevelSettings level_;
     std::string playing_;
+    // The file levelled last and its gain: a file not yet measured on the same album plays at it.
+    std::string levelledpath_;
+    float levelledgain_ = 1.0f;
+    Followed followed_;
+    std::unique_ptr<LoudnessScan> levels_;
 };
 
 }  // namespace tunedeck

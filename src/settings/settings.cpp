@@ -159,6 +159,7 @@ LevelSettings SettingsReader::levelsettings() {
     if (mode == "off") level.mode = GainMode::Off;
     const auto preamp = decimalnumber(readsetting({}, "audio", "preamp", "0"));
     if (preamp) level.preampdb = std::clamp(*preamp, -kMaxPreampDb, kMaxPreampDb);
+    level.measure = readnumber(*this, "audio", "measure", 1) == 1;
     return level;
 }
 

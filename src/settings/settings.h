@@ -37,11 +37,13 @@ struct Settings {
     int volume = 100;
 };
 
-// How files are levelled to an even loudness: [audio] replaygain and [audio] preamp.
+// How files are levelled to an even loudness: [audio] replaygain, preamp and measure.
 enum class GainMode { Auto, Track, Album, Off };
 struct LevelSettings {
     GainMode mode = GainMode::Auto;
     double preampdb = 0;  // added to every gain the tags give, -15..+15 dB
+    // [audio] measure: files without tags are measured in the background and levelled by it.
+    bool measure = true;
 };
 
 // Folder of the running executable (from /proc/self/exe), never the working directory.
@@ -70,7 +72,8 @@ class SettingsReader {
     // taken from the application folder, in the folder list's normal form. Empty when the
     // setting is present but empty: no music folder.
     std::string rootpath();
-    // [audio] replaygain (auto, track, album or off; anything else is auto) and [audio] preamp.
+    // [audio] replaygain (auto, track, album or off; anything else is auto), [audio] preamp and
+    // [audio] measure (1 on, the default; 0 off).
     LevelSettings levelsettings();
     // Writes [audio] volume, so that the next start plays as loud. False when it failed.
     bool savevolume(int volume);

@@ -1,6 +1,8 @@
 // The scheduling weight of the calling thread.
 #pragma once
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -11,6 +13,15 @@ namespace tunedeck {
 // core. Best effort: a refusal changes nothing.
 inline void lowerthreadpriority() {
     (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+}
+
+// Lets the calling thread run only when nothing else wants the processor (SCHED_IDLE), for work
+// that may take any time as long as it never holds anything else up; where that is refused, the
+// lowest nice level. Best effort.
+inline void idlethreadpriority() {
+    const sched_param param{};
+    if (::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &param) == 0) return;
+    (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
 }
 
 }  // namespace tunedeck
