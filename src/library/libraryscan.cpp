@@ -16,10 +16,33 @@ using Clock = std::chrono::steady_clock;
 // most this many: the UI thread takes a batch in a fraction of a frame.
 constexpr auto kBatchInterval = std::chrono::milliseconds(25);
 constexpr std::size_t kBatchEntries = 4096;
+// A walk that queues keeps the process's own priority until it has handed its first entries
+// over, or for at most this long: the first sound waits for them, and a lowered thread on a
+// busy machine waits behind every other program. Then it yields to the event loop and the
+// audio for the rest of the walk.
+constexpr auto kEagerWalk = std::chrono::milliseconds(100);
+
+// Lowers the worker's priority once the first entries are out or the eager span is over.
+class WalkPriority {
+  public:
+    explicit WalkPriority(bool eager) : eager_(eager), begun_(Clock::now()) {
+        if (!eager_) lowerthreadpriority();
+    }
+    void update(bool handed, Clock::time_point now) {
+        if (!eager_ || (!handed && now - begun_ < kEagerWalk)) return;
+        eager_ = false;
+        lowerthreadpriority();
+    }
+
+  private:
+    bool eager_;
+    Clock::time_point begun_;
+};
 
 struct WalkJob {
     std::shared_ptr<ScanChannel> channel;
     std::shared_ptr<LibraryIndex> index;  // null: none is kept
+    FolderLists lists;  // the worker's own; standing in `root` when the caller had read it
     std::string root;
     NameOptions names;
     ScanFormats formats;
@@ -45,12 +68,13 @@ bool handover(ScanChannel& channel, std::vector<QueueEntry>& entries, bool music
 }
 
 // The worker's walk, handing entries over as the batch rules say.
-void walk(const WalkJob& job) {
+void walk(WalkJob& job) {
     ScanChannel& channel = *job.channel;
-    FolderLists folders;
+    FolderLists& folders = job.lists;
     std::vector<QueueEntry> found;
     bool music = false;
     bool handed = false;  // something was handed over already
+    WalkPriority priority(channel.queueing);
     auto last = Clock::now();
     const uint32_t indexwalk =
         job.index ? job.index->begin(normalfolderpath(job.root), job.names) : 0;
@@ -63,10 +87,14 @@ void walk(const WalkJob& job) {
         const auto now = Clock::now();
         const bool due = (!handed && !found.empty()) || newmusic || found.size() >= kBatchEntries ||
                          (!found.empty() && now - last >= kBatchInterval);
-        if (!due) return true;
-        handed = handed || !found.empty();
-        last = now;
-        return handover(channel, found, music, false);
+        bool more = true;
+        if (due) {
+            handed = handed || !found.empty();
+            last = now;
+            more = handover(channel, found, music, false);
+        }
+        priority.update(handed, now);
+        return more;
     });
     const bool handed_all = handover(channel, found, music, true);
     // The queue is whole before the index is ranked: until then a search orders its matches
@@ -76,8 +104,7 @@ void walk(const WalkJob& job) {
 
 // The worker thread's entry: it never lets an exception out, and a failure ends the walk as
 // if the tree ended there.
-void runworker(const WalkJob& job) {
-    lowerthreadpriority();
+void runworker(WalkJob job) {
     try {
         walk(job);
     } catch (...) {
@@ -99,7 +126,17 @@ LibraryScan::~LibraryScan() {
     stop();
 }
 
+void LibraryScan::start(const FolderLists& listed, const NameOptions& names,
+                        const ScanFormats& formats, bool queue) {
+    begin(listed, listed.Dirs().path(), names, formats, queue);
+}
+
 void LibraryScan::start(const std::string& cdir, const NameOptions& names,
+                        const ScanFormats& formats, bool queue) {
+    begin(FolderLists{}, cdir, names, formats, queue);
+}
+
+void LibraryScan::begin(FolderLists lists, std::string root, const NameOptions& names,
                         const ScanFormats& formats, bool queue) {
     stop();
     channel_ = std::make_shared<ScanChannel>();
@@ -111,7 +148,9 @@ void LibraryScan::start(const std::string& cdir, const NameOptions& names,
     finished_ = false;
     if (queue) queue_.growing = true;
     // Detached: the channel it shares lives as long as either side needs it.
-    std::thread(runworker, WalkJob{channel_, index_, cdir, names, formats}).detach();
+    std::thread(runworker,
+                WalkJob{channel_, index_, std::move(lists), std::move(root), names, formats})
+        .detach();
 }
 
 void LibraryScan::stop() {

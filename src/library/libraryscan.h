@@ -61,8 +61,11 @@ class LibraryScan : public FolderScan {
     LibraryScan(const LibraryScan&) = delete;
     LibraryScan& operator=(const LibraryScan&) = delete;
 
-    void start(const std::string& cdir, const NameOptions& names, const ScanFormats& formats,
+    void start(const FolderLists& listed, const NameOptions& names, const ScanFormats& formats,
                bool queue) override;
+    // The same for `cdir`, which the worker reads first.
+    void start(const std::string& cdir, const NameOptions& names, const ScanFormats& formats,
+               bool queue);
     // Ends the walk that runs, if any: nothing it finds afterwards is handed over.
     void stop();
     // Takes what the worker handed over since the last take (see the top of this file).
@@ -77,6 +80,8 @@ class LibraryScan : public FolderScan {
     bool queueing() const { return running() && channel_->queueing.load(); }
 
   private:
+    void begin(FolderLists lists, std::string root, const NameOptions& names,
+               const ScanFormats& formats, bool queue);
     void endqueueing();
     void finish();
 
