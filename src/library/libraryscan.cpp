@@ -1,5 +1,6 @@
 #include "library/libraryscan.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <utility>
@@ -16,6 +17,10 @@ using Clock = std::chrono::steady_clock;
 // most this many: the UI thread takes a batch in a fraction of a frame.
 constexpr auto kBatchInterval = std::chrono::milliseconds(25);
 constexpr std::size_t kBatchEntries = 4096;
+// The UI thread appends at most this many entries per turn of its event loop (about a
+// millisecond of work, a growth of the queue's tables aside), so that a key waits for no more
+// even when the worker found far more since the last turn, as on a single busy core.
+constexpr std::size_t kTakeEntries = 1024;
 // A walk that queues keeps the process's own priority until it has handed its first entries
 // over, or for at most this long: the first sound waits for them, and a lowered thread on a
 // busy machine waits behind every other program. Then it yields to the event loop and the
@@ -48,22 +53,26 @@ struct WalkJob {
     ScanFormats formats;
 };
 
-// Hands the worker's entries over; false when the UI thread ended the walk.
+// Hands the worker's entries over; false when the UI thread ended the walk. The lock is held
+// only to move the batch as a whole: the worker runs at a lower priority, and the UI thread
+// must never wait long for it.
 bool handover(ScanChannel& channel, std::vector<QueueEntry>& entries, bool music, bool done) {
-    std::lock_guard<std::mutex> guard(channel.lock);
-    if (channel.stopped) return false;
-    if (channel.queueing) {
-        if (channel.entries.empty()) {
-            channel.entries.swap(entries);
-        } else {
-            for (QueueEntry& entry : entries) channel.entries.push_back(std::move(entry));
-        }
+    bool post = false;
+    {
+        std::lock_guard<std::mutex> guard(channel.lock);
+        if (channel.stopped) return false;
+        if (channel.queueing && !entries.empty()) channel.batches.push_back(std::move(entries));
+        channel.music = channel.music || music;
+        channel.done = done;
+        post = !channel.posted && channel.wake;
+        channel.posted = channel.posted || post;
+        channel.changed.notify_all();
     }
-    entries.clear();
-    channel.music = channel.music || music;
-    channel.done = done;
-    if (!channel.posted && channel.wake) channel.posted = channel.wake();
-    channel.changed.notify_all();
+    entries = {};
+    if (post && !channel.wake()) {
+        std::lock_guard<std::mutex> guard(channel.lock);
+        channel.posted = false;
+    }
     return true;
 }
 
@@ -105,6 +114,7 @@ void walk(WalkJob& job) {
 // The worker thread's entry: it never lets an exception out, and a failure ends the walk as
 // if the tree ended there.
 void runworker(WalkJob job) {
+    namethread("libraryscan");
     try {
         walk(job);
     } catch (...) {
@@ -158,8 +168,9 @@ void LibraryScan::stop() {
     {
         std::lock_guard<std::mutex> guard(channel_->lock);
         channel_->stopped = true;
-        channel_->entries.clear();
+        channel_->batches.clear();
     }
+    dropbacklog();
     endqueueing();
     finished_ = true;
 }
@@ -175,28 +186,49 @@ void LibraryScan::endqueueing() {
         queue_.playlistpos = 0;
 }
 
-ScanProgress LibraryScan::take() {
-    ScanProgress progress;
-    if (channel_ == nullptr || finished_) return progress;
-    std::vector<QueueEntry> entries;
-    bool done = false;
+// Moves what the worker handed over behind the entries still waiting on the UI thread.
+void LibraryScan::collect(bool& done) {
+    std::vector<std::vector<QueueEntry>> batches;
     {
         std::lock_guard<std::mutex> guard(channel_->lock);
-        entries.swap(channel_->entries);
+        batches.swap(channel_->batches);
         music_ = music_ || channel_->music;
         done = channel_->done;
         channel_->posted = false;
     }
+    for (auto& batch : batches) backlog_.push_back(std::move(batch));
+}
+
+// Appends up to `limit` waiting entries to the queue; the number appended.
+std::size_t LibraryScan::appendbacklog(std::size_t limit) {
+    std::size_t count = 0;
+    while (count < limit && !backlog_.empty()) {
+        std::vector<QueueEntry>& batch = backlog_.front();
+        for (; backlogfirst_ < batch.size() && count < limit; ++backlogfirst_, ++count)
+            queue_.append(std::move(batch[backlogfirst_].name),
+                          std::move(batch[backlogfirst_].path));
+        if (backlogfirst_ == batch.size()) {
+            backlog_.pop_front();
+            backlogfirst_ = 0;
+        }
+    }
+    return count;
+}
+
+ScanProgress LibraryScan::take() {
+    ScanProgress progress;
+    if (channel_ == nullptr || finished_) return progress;
+    bool done = false;
+    collect(done);
     // The queue was cleared or replaced: the rest of the walk does not belong to it.
     if (channel_->queueing && queue_.generation != generation_) {
         channel_->queueing = false;
-        entries.clear();
+        dropbacklog();
     }
-    if (!entries.empty()) {
-        const int before = queue_.playlistcount;
-        for (QueueEntry& entry : entries)
-            queue_.append(std::move(entry.name), std::move(entry.path));
-        progress.queued = static_cast<int>(entries.size());
+    const int before = queue_.playlistcount;
+    const std::size_t count = appendbacklog(kTakeEntries);
+    if (count > 0) {
+        progress.queued = static_cast<int>(count);
         // Playback starts with the first entry that starts, and again when the entry playing
         // ended while the next ones were still awaited (playlistpos then stands past them).
         // Once something plays, a user's stop is not undone by the entries that follow.
@@ -204,10 +236,20 @@ ScanProgress LibraryScan::take() {
         if (!started_ || awaited) startifidle(queue_, player_);
         started_ = started_ || player_.active();
     }
-    if (done) finish();
+    if (!backlog_.empty()) {
+        // The rest joins on the next turn of the event loop, after the keys that came first.
+        if (wake_) wake_();
+    } else if (done) {
+        finish();
+    }
     progress.music = music_;
     progress.running = !finished_;
     return progress;
+}
+
+void LibraryScan::dropbacklog() {
+    backlog_.clear();
+    backlogfirst_ = 0;
 }
 
 void LibraryScan::finish() {

@@ -1,6 +1,7 @@
-// The scheduling weight of the calling thread.
+// The scheduling weight and the name of the calling thread.
 #pragma once
 
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -11,6 +12,11 @@ namespace tunedeck {
 // core. Best effort: a refusal changes nothing.
 inline void lowerthreadpriority() {
     (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+}
+
+// Names the calling thread (at most 15 bytes) as tools such as top, perf and /proc show it.
+inline void namethread(const char* name) {
+    (void)::pthread_setname_np(::pthread_self(), name);
 }
 
 }  // namespace tunedeck
