@@ -54,25 +54,20 @@ struct WalkJob {
 };
 
 // Hands the worker's entries over; false when the UI thread ended the walk. The lock is held
-// only to move the batch as a whole: the worker runs at a lower priority, and the UI thread
-// must never wait long for it.
+// only to move the batch as a whole and post the wake-up (never after a stop: what the wake-up
+// reaches may be gone by then): the worker runs at a lower priority, and the UI thread must
+// never wait long for it.
 bool handover(ScanChannel& channel, std::vector<QueueEntry>& entries, bool music, bool done) {
-    bool post = false;
     {
         std::lock_guard<std::mutex> guard(channel.lock);
         if (channel.stopped) return false;
         if (channel.queueing && !entries.empty()) channel.batches.push_back(std::move(entries));
         channel.music = channel.music || music;
         channel.done = done;
-        post = !channel.posted && channel.wake;
-        channel.posted = channel.posted || post;
+        if (!channel.posted && channel.wake) channel.posted = channel.wake();
         channel.changed.notify_all();
     }
     entries = {};
-    if (post && !channel.wake()) {
-        std::lock_guard<std::mutex> guard(channel.lock);
-        channel.posted = false;
-    }
     return true;
 }
 
