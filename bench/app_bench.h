@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +31,7 @@
 #include <vector>
 
 #include "platform/audio/format.h"
+#include "tools/fixtures/fixtures.h"
 
 extern char** environ;
 
@@ -318,6 +320,28 @@ inline void drainrealtime(const fs::path& fifo, const std::atomic<bool>& stop) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     close(fd);
+}
+
+// The machine's load average, printed beside the figures: other programs on the same cores
+// make every timing noisier.
+inline void printload(const char* when) {
+    std::ifstream in("/proc/loadavg");
+    double one = -1, five = -1, fifteen = -1;
+    in >> one >> five >> fifteen;
+    std::printf("load average %s: %.2f %.2f %.2f (%u cores)\n", when, one, five, fifteen,
+                std::thread::hardware_concurrency());
+}
+
+// A household's 200,000 files (5,000 artists of 4 albums of 10 tracks, hard links to one tone
+// of `seconds`): the tree scripts/run-bench made once for the whole run (TUNEDECK_BENCH_LIBRARY,
+// its tone 90 s long), or a new one in `tmp`.
+inline fs::path bigtree(const fixtures::TempDir& tmp, double seconds) {
+    const char* shared = std::getenv("TUNEDECK_BENCH_LIBRARY");
+    if (shared != nullptr && *shared != '\0' && fs::is_directory(shared)) return shared;
+    std::printf("building the tree of 200,000 files...\n");
+    fixtures::writetone(tmp / "library-tone.mp3", fixtures::AudioFormat::Mp3, {440.0, seconds});
+    fixtures::linklibrary(tmp / "library", tmp / "library-tone.mp3", {5000, 4, 10, 0});
+    return tmp / "library";
 }
 
 inline void goal(const char* what, bool met) {

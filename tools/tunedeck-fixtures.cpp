@@ -28,6 +28,8 @@ constexpr const char* kUsageText =
     "           (a track HZ of \"data\" or --data-track N makes a Mode 1 data track,\n"
     "            \"data2\" a Mode 2 one as on a Video CD)\n"
     "  demo FOLDER\n"
+    "  library FOLDER [--seconds S] [--artists N] [--albums N] [--tracks N] [--singles N]\n"
+    "           (hard links to one MP3 tone of S seconds, written beside FOLDER)\n"
     "  measure FILE                      (prints frequency, length and start of the tone)\n"
     "  findtones RAW [--rate HZ] [--channels N]   (segments of 16-bit PCM)\n";
 
@@ -175,6 +177,22 @@ void demo(const Arguments& args) {
     writedemolibrary(args.words[0]);
 }
 
+// A household's library of hard links to one tone (ONE.mp3 beside FOLDER): 5,000 artists of
+// 4 albums of 10 tracks by default.
+void library(const Arguments& args) {
+    expectwords(args, 1);
+    const fs::path root = fs::absolute(args.words[0]);
+    const fs::path tone = root.parent_path() / (root.filename().string() + "-tone.mp3");
+    fs::create_directories(root.parent_path());
+    writetone(tone, AudioFormat::Mp3,
+              {440.0, number<double>(args.option("seconds", "90"), "--seconds")});
+    linklibrary(root, tone,
+                {number<int>(args.option("artists", "5000"), "--artists"),
+                 number<int>(args.option("albums", "4"), "--albums"),
+                 number<int>(args.option("tracks", "10"), "--tracks"),
+                 number<int>(args.option("singles", "0"), "--singles")});
+}
+
 void print(const ToneSegment& s) {
     std::printf("%.3f Hz  %.4f s  from %.4f s\n", s.frequency, s.seconds, s.start);
 }
@@ -196,8 +214,9 @@ using Command = void (*)(const Arguments&);
 
 Command commandnamed(const std::string& name) {
     static const std::map<std::string, Command> kCommands = {
-        {"tone", tone},       {"picture", picture}, {"random", random},   {"truncate", truncate},
-        {"cdimage", cdimage}, {"demo", demo},       {"measure", measure}, {"findtones", segments}};
+        {"tone", tone},         {"picture", picture},    {"random", random},
+        {"truncate", truncate}, {"cdimage", cdimage},    {"demo", demo},
+        {"measure", measure},   {"findtones", segments}, {"library", library}};
     const auto it = kCommands.find(name);
     if (it == kCommands.end()) throw UsageError("unknown command: " + name);
     return it->second;

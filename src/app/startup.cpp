@@ -149,8 +149,10 @@ bool Application::Form_Load() {
     if (mode_.mediamode == Mode::File) playback_->measure(loudnessfile());
     queue_->clear();
     const std::optional<SavedState> saved = loadstate();
-    // A restored queue is not replaced: the scan then only walks the tree.
-    scan(*browser_, reader_.rootpath(), saved ? ScanUse::WalkOnly : ScanUse::QueueAndPlay);
+    // A restored queue is not replaced: the scan then only walks the tree. The root was listed
+    // for the first screen just now: the walk starts from that listing, so the first file is
+    // found without reading the root again.
+    scanlisted(*browser_, saved ? ScanUse::WalkOnly : ScanUse::QueueAndPlay);
     if (saved) restoreplayback(*saved);
     // A library whose music the scan leaves out (WAV or WMA only, or formats outside
     // scanformats) starts in the list with nothing playing: the user can still choose it. The

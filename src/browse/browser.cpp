@@ -46,15 +46,19 @@ void loadplaylist(Browser& browser, const std::string& file) {
 }
 
 void scan(Browser& browser, const std::string& cdir, ScanUse use) {
+    if (browser.mode.mediamode == Mode::File) browser.folders.setpath(cdir);
+    scanlisted(browser, use);
+}
+
+void scanlisted(Browser& browser, ScanUse use) {
     if (browser.mode.mediamode == Mode::Cd) {
         browser.cd.stop();
         browser.cd.rewind();
         browser.cd.resume();
         return;
     }
-    browser.folders.setpath(cdir);
-    browser.scanner.start(cdir, nameoptions(browser), ScanFormats(browser.settings.scanformats),
-                          use == ScanUse::QueueAndPlay);
+    browser.scanner.start(browser.folders, nameoptions(browser),
+                          ScanFormats(browser.settings.scanformats), use == ScanUse::QueueAndPlay);
 }
 
 }  // namespace tunedeck

@@ -50,6 +50,9 @@ enum class ScanUse { QueueAndPlay, WalkOnly };
 // scanformats setting below it and starts playback (unless `use` says WalkOnly); the current
 // folder is set to `cdir` at once. CD mode: restarts the disc from track 1.
 void scan(Browser& browser, const std::string& cdir, ScanUse use = ScanUse::QueueAndPlay);
+// The same for a caller whose current folder is the one to scan, listed just now: the walk
+// starts from that listing instead of reading the folder again.
+void scanlisted(Browser& browser, ScanUse use);
 
 // The current folder (the path of Dirs).
 inline const std::string& currentfolder(const Browser& browser) {

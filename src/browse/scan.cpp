@@ -33,8 +33,8 @@ struct Frame {
     std::vector<std::string> files;
 };
 
-Frame enterfolder(FolderLists& folders, const std::string& path, const FolderId& id) {
-    folders.setpath(path);
+// The frame of the folder the lists stand in.
+Frame listedfolder(const FolderLists& folders, const FolderId& id) {
     Frame frame{folders.Dirs().path(), id, {}, 0, {}};
     const DirListBox& dirs = folders.Dirs();
     frame.subfolders.reserve(static_cast<std::size_t>(dirs.listcount()));
@@ -43,6 +43,11 @@ Frame enterfolder(FolderLists& folders, const std::string& path, const FolderId&
     frame.files.reserve(static_cast<std::size_t>(files.listcount()));
     for (int i = 0; i < files.listcount(); ++i) frame.files.push_back(files.list(i));
     return frame;
+}
+
+Frame enterfolder(FolderLists& folders, const std::string& path, const FolderId& id) {
+    folders.setpath(path);
+    return listedfolder(folders, id);
 }
 
 bool onwalkpath(const std::vector<Frame>& stack, const FolderId& id) {
@@ -55,8 +60,11 @@ bool walkfolders(FolderLists& folders, const std::string& cdir,
                  const std::function<bool(const WalkedFolder&)>& visit) {
     std::vector<Frame> stack;
     FolderId rootid;
-    if (folderid(normalfolderpath(cdir), rootid))
-        stack.push_back(enterfolder(folders, cdir, rootid));
+    const std::string root = normalfolderpath(cdir);
+    if (folderid(root, rootid)) {
+        stack.push_back(folders.Dirs().path() == root ? listedfolder(folders, rootid)
+                                                      : enterfolder(folders, root, rootid));
+    }
     while (!stack.empty()) {
         Frame& top = stack.back();
         if (top.next < top.subfolders.size()) {

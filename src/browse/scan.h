@@ -31,9 +31,10 @@ struct WalkedFolder {
 
 // Walks `cdir` with its own stack and reports every folder after its subfolders. A folder that
 // is already on the walk path (same device and inode: a loop of links) is skipped, and so is one
-// that cannot be read or vanished. `visit` returns false to end the walk at once. Leaves
-// `folders` on the last folder listed. Thread: any, with `folders` its own. False when `visit`
-// ended the walk.
+// that cannot be read or vanished. When `folders` already stands in `cdir` the walk starts from
+// its lists as they stand, without reading that folder again. `visit` returns false to end the
+// walk at once. Leaves `folders` on the last folder listed. Thread: any, with `folders` its own.
+// False when `visit` ended the walk.
 bool walkfolders(FolderLists& folders, const std::string& cdir,
                  const std::function<bool(const WalkedFolder&)>& visit);
 
@@ -61,11 +62,12 @@ bool scanfolders(FolderLists& folders, PlayQueue& queue, const std::string& cdir
 class FolderScan {
   public:
     virtual ~FolderScan() = default;
-    // Stops the scan that runs, if any, and starts walking `cdir`: its music of `formats` joins
-    // the queue of the generation now current, in walk order, and playback starts as soon as
-    // something is queued while nothing plays. With `queue` false the walk only feeds the
-    // index and the queue is left alone.
-    virtual void start(const std::string& cdir, const NameOptions& names,
+    // Stops the scan that runs, if any, and starts walking the folder `listed` stands in, from
+    // its lists as they stand (the caller has just read them: the walk does not read that
+    // folder again): its music of `formats` joins the queue of the generation now current, in
+    // walk order, and playback starts as soon as something is queued while nothing plays.
+    // With `queue` false the walk only feeds the index and the queue is left alone.
+    virtual void start(const FolderLists& listed, const NameOptions& names,
                        const ScanFormats& formats, bool queue) = 0;
 };
 

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -35,10 +36,10 @@ struct ScanChannel {
     std::atomic<bool> queueing{false};  // the UI thread still takes queue entries
     std::mutex lock;
     std::condition_variable changed;
-    std::vector<QueueEntry> entries;  // found, not yet taken
-    bool music = false;               // the walk met a music file of any format
-    bool done = false;                // the walk ended
-    bool posted = false;              // a wake-up is on its way to the UI thread
+    std::vector<std::vector<QueueEntry>> batches;  // found, not yet taken, in walk order
+    bool music = false;                            // the walk met a music file of any format
+    bool done = false;                             // the walk ended
+    bool posted = false;                           // a wake-up is on its way to the UI thread
     // Asks the UI thread to take what was found; false when the request could not be posted.
     std::function<bool()> wake;
 };
@@ -61,11 +62,15 @@ class LibraryScan : public FolderScan {
     LibraryScan(const LibraryScan&) = delete;
     LibraryScan& operator=(const LibraryScan&) = delete;
 
-    void start(const std::string& cdir, const NameOptions& names, const ScanFormats& formats,
+    void start(const FolderLists& listed, const NameOptions& names, const ScanFormats& formats,
                bool queue) override;
+    // The same for `cdir`, which the worker reads first.
+    void start(const std::string& cdir, const NameOptions& names, const ScanFormats& formats,
+               bool queue);
     // Ends the walk that runs, if any: nothing it finds afterwards is handed over.
     void stop();
-    // Takes what the worker handed over since the last take (see the top of this file).
+    // Takes what the worker handed over since the last take (see the top of this file), a
+    // bounded share at a time: while more waits, the wake-up is posted again.
     ScanProgress take();
     // Blocks until the walk met a music file of any format or ended, at most `limit`, then takes
     // what was handed over. True when music was met, false when the walk ended without; empty
@@ -77,6 +82,11 @@ class LibraryScan : public FolderScan {
     bool queueing() const { return running() && channel_->queueing.load(); }
 
   private:
+    void begin(FolderLists lists, std::string root, const NameOptions& names,
+               const ScanFormats& formats, bool queue);
+    void collect(bool& done);
+    std::size_t appendbacklog(std::size_t limit);
+    void dropbacklog();
     void endqueueing();
     void finish();
 
@@ -85,6 +95,10 @@ class LibraryScan : public FolderScan {
     std::function<bool()> wake_;
     std::shared_ptr<LibraryIndex> index_;
     std::shared_ptr<ScanChannel> channel_;
+    // Batches handed over and not yet in the queue: a take appends a share of them, from
+    // entry backlogfirst_ of the first batch on.
+    std::deque<std::vector<QueueEntry>> backlog_;
+    std::size_t backlogfirst_ = 0;
     uint64_t generation_ = 0;  // the queue generation the walk queues for
     bool started_ = false;     // the scan started an entry
     bool music_ = false;

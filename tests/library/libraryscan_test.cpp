@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -142,6 +143,30 @@ TEST_F(LibraryScanTest, StartingAgainEndsTheScanBeforeAndQueuesTheTreeOnce) {
     scanfolders(folders, reference, root(), {root(), 0}, ScanFormats("mp3 flac"),
                 refplayer.player());
     EXPECT_EQ(paths(queue), paths(reference));
+}
+
+// Started from the caller's lists, the walk takes the root as they list it (start-up has just
+// read it for the first screen) and reads every folder below it.
+TEST_F(LibraryScanTest, AWalkFromTheCallersListsTakesTheRootAsTheyListIt) {
+    maketree();
+    FolderLists listed;
+    listed.setpath(root());
+    touch(tmp / "aaa" / "later.mp3");             // a root folder the lists do not hold
+    touch(tmp / "artist0" / "album0" / "x.mp3");  // a file below the root, read by the walk
+    scan.start(listed, {root(), 0}, ScanFormats("mp3 flac"), true);
+    drain();
+    PlayQueue reference;
+    FolderLists folders;
+    FakePlayer refplayer;
+    scanfolders(folders, reference, root(), {root(), 0}, ScanFormats("mp3 flac"),
+                refplayer.player());
+    std::vector<std::string> expected = paths(reference);
+    ASSERT_EQ(expected.front(), (tmp / "aaa" / "later.mp3").string());
+    expected.erase(expected.begin());
+    EXPECT_EQ(paths(queue), expected);
+    EXPECT_NE(std::find(expected.begin(), expected.end(),
+                        (tmp / "artist0" / "album0" / "x.mp3").string()),
+              expected.end());
 }
 
 TEST_F(LibraryScanTest, AScanThatDoesNotQueueLeavesTheQueueAlone) {

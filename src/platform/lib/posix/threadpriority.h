@@ -1,4 +1,4 @@
-// The scheduling weight of the calling thread.
+// The scheduling weight and the name of the calling thread.
 #pragma once
 
 #include <pthread.h>
@@ -22,6 +22,11 @@ inline void idlethreadpriority() {
     const sched_param param{};
     if (::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &param) == 0) return;
     (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
+}
+
+// Names the calling thread (at most 15 bytes) as tools such as top, perf and /proc show it.
+inline void namethread(const char* name) {
+    (void)::pthread_setname_np(::pthread_self(), name);
 }
 
 }  // namespace tunedeck
