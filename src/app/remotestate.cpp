@@ -21,10 +21,11 @@ void Application::fileplayback(RemoteState& state) {
                                                 : "stopped";
     const int pos = queue_->playlistpos;
     if (played != PlayState::Stopped) {
-        state.playing = queue_->currentname();
+        const auto live = playback.livestatus();
+        state.playing = live ? stationtrack(*live, queue_->currentname()) : queue_->currentname();
         state.track = pos;
         state.position = wholeseconds(playback.elapsed());
-        state.length = wholeseconds(playback.length());
+        state.length = wholeseconds(playback.length());  // 0 for a station: it has none
     }
     // N and P step through the queue; L resumes, pauses, or plays the highlighted file.
     state.cannext = state.canprevious = queue_->playlistcount > 0;
