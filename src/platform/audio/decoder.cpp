@@ -97,8 +97,9 @@ void Decoder::openinput(const std::string& path) {
 }
 
 // Only the web's protocols (and what they run over) are opened: an address must not reach a
-// file or a device. The probing reads at most a second of sound, so that the first one plays
-// soon after the station answers.
+// file or a device. The container is told from the first 32 KiB (FFmpeg would otherwise wait
+// for up to a megabyte to be sure of an MP3 stream: a minute of a station's sound) and the
+// codec from at most half a second, so that sound starts soon after the station answers.
 void Decoder::openaddress(const NetworkInput& input) {
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw) throw std::bad_alloc();
@@ -107,8 +108,9 @@ void Decoder::openaddress(const NetworkInput& input) {
     av_dict_set(&options, "protocol_whitelist", "http,https,tcp,tls", 0);
     av_dict_set(&options, "icy", "1", 0);
     av_dict_set(&options, "user_agent", "Tunedeck", 0);
+    av_dict_set(&options, "formatprobesize", "32768", 0);
     av_dict_set(&options, "probesize", "32768", 0);
-    av_dict_set(&options, "analyzeduration", "1000000", 0);
+    av_dict_set(&options, "analyzeduration", "500000", 0);
     watch_.arm(input.limit);
     const int opened = avformat_open_input(&raw, input.url.c_str(), nullptr, &options);
     av_dict_free(&options);
