@@ -73,5 +73,33 @@ TEST_F(RadioKeys, StationsConnectPlayFollowTheirTitleAndReconnect) {
     EXPECT_TRUE(shows("Back Again", std::regex("\\d\\d:\\d\\d"), 40));
 }
 
+// A queue holding a station comes back with it after a restart, the station playing again from
+// the live sound (it has no place to resume at).
+TEST(RadioResume, StationsStayInTheSavedQueue) {
+    fx::SilentListener silent;
+    Harness h(true);
+    h.tone("a.mp3", 20.0);
+    std::ofstream(h.root() / "radio.pls")
+        << "[playlist]\nFile1=" << silent.url() << "\nTitle1=Quiet\nFile2=a.mp3\n";
+    h.writesettings("none", "showletters=0", "resume=1");
+    h.start();
+    ASSERT_TRUE(h.loaded) << h.app->endreason();
+    h.app->browse().row = 2;  // a.mp3, radio.pls
+    h.press(SDLK_RETURN);
+    ASSERT_EQ(h.app->queue().playlistcount, 2);
+    LiveStatus live;
+    ASSERT_TRUE(BASS_ChannelGetLiveStatus(h.app->bass(), h.app->queue().stream, &live));
+    h.app->pump();
+
+    h.app.reset();
+    h.start();
+    ASSERT_TRUE(h.loaded) << h.app->endreason();
+    const PlayQueue& queue = h.app->queue();
+    ASSERT_EQ(queue.playlistcount, 2);
+    EXPECT_EQ(queue.playlist[0], (QueueEntry{"Quiet", silent.url()}));
+    EXPECT_EQ(queue.playlistpos, 0);
+    EXPECT_TRUE(BASS_ChannelGetLiveStatus(h.app->bass(), queue.stream, &live));
+}
+
 }  // namespace
 }  // namespace tunedeck::testing
