@@ -1,6 +1,10 @@
 #include "app/application.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <system_error>
 #include <utility>
 
 #include "commands/commands.h"
@@ -27,6 +31,17 @@ std::unique_ptr<LibraryScan> makelibraryscan(PlayQueue& queue, Playback& playbac
     };
     return std::make_unique<LibraryScan>(queue, std::move(player), std::move(wake),
                                          std::move(index));
+}
+
+// Where covers embedded in music files are written for the desktop media controls: the
+// user's runtime folder, else the temporary one; a folder per process.
+std::filesystem::path artfolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::error_code ec;
+    const std::filesystem::path base = runtime != nullptr && runtime[0] == '/'
+                                           ? std::filesystem::path(runtime)
+                                           : std::filesystem::temp_directory_path(ec);
+    return base / ("tunedeck-" + std::to_string(getpid()));
 }
 
 std::unique_ptr<Screen> makescreen(const AppOptions& options) {
@@ -109,6 +124,49 @@ void Application::keydown(int16_t keycode) {
     Form_KeyDown(*keys_, code, 0);
 }
 
+void Application::remoterequest(const UiEvents::Request& request) {
+    if (ended_) return;
+    saver_.idlecount = 0;  // a request from the phone is a key press as far as the saver goes
+    switch (request.kind) {
+        case UiEvents::Kind::Key:
+            keydown(static_cast<int16_t>(request.value));
+            return;
+        case UiEvents::Kind::Open:
+            openmatch(request.id);
+            return;
+        case UiEvents::Kind::Volume:
+            setvolume(request.value);
+            return;
+        case UiEvents::Kind::Highlight:
+            highlightrow(*keys_, request.value);
+            return;
+        case UiEvents::Kind::QueueMove:
+            if (movequeueentry(*keys_, request.value, request.second)) showqueueline();
+            return;
+        case UiEvents::Kind::QueueRemove:
+            if (removequeueentry(*keys_, request.value)) showqueueline();
+            return;
+        case UiEvents::Kind::QueuePlay:
+            playqueueentry(*keys_, request.value);
+            return;
+        case UiEvents::Kind::Seek:
+            seekplaying(request.value, request.second != 0);
+            return;
+        default:
+            return;
+    }
+}
+
+void Application::seekplaying(int32_t milliseconds, bool fromstart) {
+    if (mode_.mediamode == Mode::Cd) {
+        if (!fromstart) seek(*keys_, milliseconds);  // as E and Z do
+        return;
+    }
+    const double seconds = milliseconds / 1000.0;
+    const double place = fromstart ? seconds : std::max(0.0, playback_->elapsed() + seconds);
+    if (seekfile(*keys_, place)) ++seeks_;
+}
+
 void Application::handleevent(const SDL_Event& event) {
     if (ended_) return;
     if (options_.onevent) options_.onevent(event);
@@ -117,7 +175,9 @@ void Application::handleevent(const SDL_Event& event) {
         takescan();
         return;
     }
-    if (remote_ && remote_->handleevent(event, remoteactions())) return;
+    if (remote_ &&
+        remote_->handleevent(event, [this](const UiEvents::Request& r) { remoterequest(r); }))
+        return;
     switch (event.type) {
         case SDL_KEYDOWN:
             keydown(virtualkey(event.key.keysym.sym));
@@ -165,11 +225,6 @@ int Application::run() {
     return exitstatus_;
 }
 
-RemoteLink::Actions Application::remoteactions() {
-    return {[this](int16_t key) { keydown(key); }, [this](int volume) { setvolume(volume); },
-            [this](uint64_t id) { openmatch(id); }};
-}
-
 // The volume of files and of the disc alike, kept in settings.ini for the next start.
 void Application::setvolume(int volume) {
     volume = std::clamp(volume, 0, kFullVolume);
@@ -193,6 +248,7 @@ std::filesystem::path Application::statefile() const {
 
 void Application::startremote() {
     if (!options_.remote) return;
+    nowplaying_ = std::make_unique<NowPlaying>(artfolder());
     remote_ = std::make_unique<RemoteLink>(loadremotesettings(reader_), tokenfile(), *form_);
     remote_->setlibrary(index_.get());
     remote_->start();

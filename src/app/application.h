@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 
+#include "app/nowplaying.h"
 #include "app/remotelink.h"
 #include "app/savedstate.h"
 #include "app/saver.h"
@@ -163,12 +164,19 @@ class Application {
     // The paired phones' file in the state folder, taken over once from the program's folder
     // where an older Tunedeck kept it.
     std::filesystem::path tokenfile();
-    RemoteLink::Actions remoteactions();
     void applyvolume();
+    // A request of the phone remote or the media controls, on the UI thread.
+    void remoterequest(const UiEvents::Request& request);
+    // The queue line at once, after the queue changed between ticks.
+    void showqueueline();
+    // Moves what plays: to `milliseconds` into the file (fromstart), or by them.
+    void seekplaying(int32_t milliseconds, bool fromstart);
     // After events or a tick: the remote's view of the state, published when it changed.
     void publishremote();
     void fileplayback(RemoteState& state);
     void cdplayback(RemoteState& state);
+    void queueentries(RemoteState& state);
+    void tagsandcover(RemoteState& state, const std::string& musicfile);
 
     AppOptions options_;
     SdlInit events_;  // SDL's event queue and timer, for the application's lifetime
@@ -215,6 +223,10 @@ class Application {
     bool ended_ = false;
     int exitstatus_ = 0;
     std::string endreason_;
+    std::unique_ptr<NowPlaying> nowplaying_;  // with the remote only
+    QueueNames queuenames_;                   // the queue's names as last published to the remote
+    uint64_t queuereshapes_ = 0;              // the queue's reshapes when they were taken
+    uint32_t seeks_ = 0;                      // seeks made for the remote, counted
     // Last: its threads stop before anything they reach goes.
     std::unique_ptr<RemoteLink> remote_;
 };

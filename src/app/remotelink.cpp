@@ -56,22 +56,27 @@ void RemoteLink::stop() noexcept {
     server_.reset();
 }
 
-bool RemoteLink::handleevent(const SDL_Event& event, const Actions& actions) {
+bool RemoteLink::handleevent(const SDL_Event& event,
+                             const std::function<void(const UiEvents::Request&)>& act) {
     const auto request = events_.decode(event);
     if (!request) return false;
     switch (request->kind) {
-        case UiEvents::Kind::Key:
-            actions.keydown(static_cast<int16_t>(request->value));
-            break;
         case UiEvents::Kind::PairingCode:
             showpairingcode(view_, Pairing::codetext(request->value));
             codeuntil_ = Clock::now() + Pairing::kCodeLife;
             break;
-        case UiEvents::Kind::Open:
-            actions.open(request->id);
+        case UiEvents::Kind::Paired:
+            // A code or QR code is good once: shown any longer it would only cover the screen.
+            if (request->value != 0) {
+                hidepairingcode(view_);
+                codeuntil_.reset();
+            } else {
+                hidepairingqr(view_);
+                qruntil_.reset();
+            }
             break;
-        case UiEvents::Kind::Volume:
-            actions.setvolume(request->value);
+        default:
+            act(*request);
             break;
     }
     return true;

@@ -44,14 +44,10 @@ class RemoteLink {
 
     // The library index the phone's search reads; before start(), and it must outlive this.
     void setlibrary(const LibraryCatalog* catalog) { catalog_ = catalog; }
-    // What the remote's requests do on the UI thread.
-    struct Actions {
-        std::function<void(int16_t)> keydown;
-        std::function<void(int)> setvolume;  // 0..100
-        std::function<void(uint64_t)> open;  // lists a search match by the library index's id
-    };
-    // Handles a request posted by the remote's threads; false for any other event.
-    bool handleevent(const SDL_Event& event, const Actions& actions);
+    // Handles a request posted by the remote's threads: pairing is shown here, every other
+    // request (keys, rows, queue entries, seeking) goes to `act`. False for any other event.
+    bool handleevent(const SDL_Event& event,
+                     const std::function<void(const UiEvents::Request&)>& act);
     // Shows the QR code of the page's address with a new one-time pairing token, for 30 s.
     void showqr();
     // Hides what has been shown long enough and keeps the rest in front; then publishes.

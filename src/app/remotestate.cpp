@@ -1,6 +1,7 @@
 // What the remote sees: the list page as the television shows it, and what plays, read the
 // way the tick reads it but at once, so that a change shows on the phone without waiting for
 // the next tick. It reads the shared state and changes nothing.
+#include <algorithm>
 #include <array>
 
 #include "app/application.h"
@@ -26,12 +27,31 @@ void Application::fileplayback(RemoteState& state) {
         state.track = pos;
         state.position = wholeseconds(playback.elapsed());
         state.length = wholeseconds(playback.length());  // 0 for a station: it has none
+        // A station cannot be wound, and has no file to read tags or a cover from: the title
+        // it sends stands for its tags.
+        state.canseek = !live;
+        if (live) {
+            state.tagtitle = live->title;
+        } else {
+            tagsandcover(state, playback.playingpath());
+        }
     }
     // N and P step through the queue; L resumes, pauses, or plays the highlighted file.
     state.cannext = state.canprevious = queue_->playlistcount > 0;
     state.canpause = played != PlayState::Stopped;
     const Item* item = highlighted_item(*keys_);
     state.canplay = state.canpause || (item != nullptr && item->kind == ItemKind::Playable);
+}
+
+void Application::tagsandcover(RemoteState& state, const std::string& musicfile) {
+    if (!nowplaying_) return;
+    nowplaying_->follow(musicfile);
+    const FileTags& tags = nowplaying_->tags();
+    state.tagtitle = tags.title;
+    state.tagartist = tags.artist;
+    state.tagalbum = tags.album;
+    state.tracknumber = tags.track;
+    state.cover = nowplaying_->cover();
 }
 
 void Application::cdplayback(RemoteState& state) {
@@ -55,6 +75,23 @@ void Application::cdplayback(RemoteState& state) {
     state.canpause = state.state != "stopped";
 }
 
+void Application::queueentries(RemoteState& state) {
+    const PlayQueue& queue = *queue_;
+    const int count = std::max(queue.playlistcount, 0);
+    if (queue.revision != queuenames_.revision() || queuenames_.size() != std::size_t(count)) {
+        const bool grown = queue.reshapes == queuereshapes_;
+        queuenames_ = QueueNames(
+            grown ? &queuenames_ : nullptr, static_cast<std::size_t>(count), queue.revision,
+            [&queue](std::size_t i) -> const std::string& { return queue.playlist[i].name; });
+        queuereshapes_ = queue.reshapes;
+    }
+    state.queuenames = queuenames_;
+    // A file taken out of the queue plays on, but it is no entry of it.
+    const bool plays = mode_.mediamode == Mode::File && state.state != "stopped";
+    if (plays && !queue.takenout && queue.playlistpos >= 0 && queue.playlistpos < count)
+        state.queueplaying = queue.playlistpos;
+}
+
 RemoteState Application::remotestate() {
     RemoteState state;
     state.mode = mode_.mediamode == Mode::Cd ? "cd" : "file";
@@ -71,6 +108,8 @@ RemoteState Application::remotestate() {
         fileplayback(state);
     state.queue = queueline(*queue_);
     state.volume = settings_.volume;
+    queueentries(state);
+    state.seeks = seeks_;
     return state;
 }
 

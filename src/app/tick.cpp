@@ -51,6 +51,14 @@ void Application::ticksaver() {
     }
 }
 
+void Application::showqueueline() {
+    if (mode_.mediamode == Mode::Cd) return;
+    StatusLines status = filestatus();
+    status.playlist = queueline(*queue_);
+    status.clock = clocktext(std::time(nullptr));
+    showstatus(*view_, status);
+}
+
 void Application::Timer1_Timer() {
     if (ended_) return;
     StatusLines status;

@@ -25,6 +25,7 @@ bool Playback::playfile(const std::string& path) {
 bool Playback::playfileat(const std::string& path, double seconds) {
     queue_.takenout.reset();  // what it named stops here
     BASS_StreamFree(bass_, queue_.stream);
+    playing_.clear();  // until the new one plays, no file does
     const bool station = isradioaddress(path);
     const HSTREAM created = station ? BASS_StreamCreateURL(bass_, path.c_str(), 0, 0)
                                     : BASS_StreamCreateFile(bass_, 0, path.c_str(), 0, 0, 0);

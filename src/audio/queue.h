@@ -37,12 +37,19 @@ struct PlayQueue {
     // More entries are on their way (a scan in the background adds them): when the entry playing
     // ends with no entry after it, the queue waits past its end instead of stopping at its start.
     bool growing = false;
+    // Count the changes of the rows: every one, and those that were not appends (an erase, a
+    // move, a clear), so that a copy of the names can tell whether it only needs the new rows.
+    uint64_t revision = 0;
+    uint64_t reshapes = 0;
 
     // Appends an entry after the last one.
     void append(std::string name, std::string path);
     // Takes row `row` out, the rows after it moving up by one; a row outside the queue is
     // ignored. The positions (playlistpos, takenout) are the caller's to adjust.
     void erase(int row);
+    // Moves row `from` to row `to`, the rows between shifting by one; rows outside the queue are
+    // ignored. The positions are the caller's to adjust, as with erase().
+    void move(int from, int to);
     // The row of the first entry with this path, -1 when none has it. Costs one hash lookup,
     // whatever the length of the queue.
     int firstrow(const std::string& path) const;

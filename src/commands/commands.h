@@ -17,6 +17,9 @@ void Form_KeyDown(KeyContext& context, int16_t& KeyCode, int16_t Shift);
 const Item* highlighted_item(KeyContext& context);
 
 // Navigation.
+// Puts the highlight on row `row` (1-based) of the page or grid shown, with the cue and redraw
+// of a step; false, changing nothing, for a row that is not shown or is empty.
+bool highlightrow(KeyContext& context, int row);
 void movedown(KeyContext& context);
 void moveup(KeyContext& context);
 void moveleft(KeyContext& context);
@@ -41,8 +44,16 @@ void stopplayback(KeyContext& context);
 void nextentry(KeyContext& context);
 void previousentry(KeyContext& context);
 void seek(KeyContext& context, int32_t milliseconds);
+// Moves the file that plays or is paused to `seconds` into it (a place past its end is its end);
+// false, changing nothing, in CD mode, when no file plays, or when the file could not be moved.
+bool seekfile(KeyContext& context, double seconds);
 void playeverything(KeyContext& context);
 void queueall(KeyContext& context);
 void clearqueue(KeyContext& context);
+// Queue rows are 0-based; each is false, changing nothing, for a row outside the queue (or in
+// CD mode, which has no queue).
+bool movequeueentry(KeyContext& context, int from, int to);
+bool removequeueentry(KeyContext& context, int row);
+bool playqueueentry(KeyContext& context, int row);
 
 }  // namespace tunedeck

@@ -103,6 +103,15 @@ const Item* highlighted_item(KeyContext& context) {
     return context.state().highlighted(perpageof(context));
 }
 
+bool highlightrow(KeyContext& context, int row) {
+    BrowseState& state = context.state();
+    const int rows = state.letterfocus ? state.itemcount() : perpageof(context);
+    if (row < 1 || row > rows || (!state.letterfocus && rowempty(context, row))) return false;
+    state.row = row;
+    accept(context, true);
+    return true;
+}
+
 void movedown(KeyContext& context) {
     BrowseState& state = context.state();
     if (state.letterfocus) {

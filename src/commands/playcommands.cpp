@@ -1,5 +1,6 @@
 // Playback and queue commands. File mode acts on the play queue and the player; CD mode on the
 // disc through its deck.
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -176,6 +177,12 @@ void seek(KeyContext& context, int32_t milliseconds) {
     context.cd().seek(milliseconds);
 }
 
+bool seekfile(KeyContext& context, double seconds) {
+    Playback& playback = context.playback();
+    if (context.cdmode() || !playback.active() || !(seconds >= 0)) return false;
+    return playback.seek(std::min(seconds, playback.length()));
+}
+
 namespace {
 
 // Redraws the list so its queue marks follow the queue. The letter grid shows no queue marks;
@@ -200,6 +207,35 @@ void queueall(KeyContext& context) {
 void clearqueue(KeyContext& context) {
     context.queue().clear();
     redrawqueuemarks(context);
+}
+
+namespace {
+
+bool inqueue(KeyContext& context, int row) {
+    const PlayQueue& queue = context.queue();
+    return !context.cdmode() && row >= 0 && row < queue.playlistcount;
+}
+
+}  // namespace
+
+bool movequeueentry(KeyContext& context, int from, int to) {
+    if (!inqueue(context, from) || !inqueue(context, to)) return false;
+    movequeued(context.queue(), from, to);
+    redrawqueuemarks(context);
+    return true;
+}
+
+bool removequeueentry(KeyContext& context, int row) {
+    if (!inqueue(context, row)) return false;
+    removequeued(context.queue(), row);
+    redrawqueuemarks(context);
+    return true;
+}
+
+bool playqueueentry(KeyContext& context, int row) {
+    if (!inqueue(context, row)) return false;
+    playrow(context, row);
+    return true;
 }
 
 }  // namespace tunedeck

@@ -20,6 +20,30 @@ void removequeued(PlayQueue& queue, int f) {
         queue.playlistpos = queue.playlistcount - 1;
 }
 
+namespace {
+
+// Where row `row` is after the entry at `from` moved to `to`.
+int aftermove(int row, int from, int to) {
+    if (row == from) return to;
+    if (from < row && row <= to) return row - 1;
+    if (to <= row && row < from) return row + 1;
+    return row;
+}
+
+}  // namespace
+
+void movequeued(PlayQueue& queue, int from, int to) {
+    const int count = queue.playlistcount;
+    if (from < 0 || from >= count || to < 0 || to >= count) return;
+    queue.move(from, to);
+    if (!queue.takenout) {
+        queue.playlistpos = aftermove(queue.playlistpos, from, to);
+    } else if (queue.playlistpos + 1 < count) {
+        // The entry after the gap is the one that follows what plays: the gap goes with it.
+        queue.playlistpos = aftermove(queue.playlistpos + 1, from, to) - 1;
+    }
+}
+
 int queuelisting(PlayQueue& queue, const BrowseState& browse) {
     const bool wasempty = queue.playlistcount == 0;
     int added = 0;

@@ -18,6 +18,11 @@ int findqueued(const PlayQueue& queue, const std::string& path);
 // it (-1 for the first), so that the queue goes on with the entry that followed it.
 void removequeued(PlayQueue& queue, int f);
 
+// Moves row `from` to row `to`, the rows between shifting by one. playlistpos follows its
+// entry, so what plays goes on and the queue goes on after it; when the entry playing was taken
+// out, playlistpos keeps standing just before the entry that was to follow it.
+void movequeued(PlayQueue& queue, int from, int to);
+
 // Appends every playable entry of the listing, in listing order, as far as the queue has room.
 // Returns the number appended. A queue that was empty starts at row 0.
 int queuelisting(PlayQueue& queue, const BrowseState& browse);

@@ -86,13 +86,21 @@ void MprisService::signalchanges() {
     const RemoteState now = current();
     std::vector<const char*> names;
     if (now.state != told_.state) names.push_back("PlaybackStatus");
-    if (now.playing != told_.playing || now.track != told_.track || now.length != told_.length)
+    if (now.playing != told_.playing || now.track != told_.track || now.length != told_.length ||
+        now.tagtitle != told_.tagtitle || now.tagartist != told_.tagartist ||
+        now.tagalbum != told_.tagalbum || now.tracknumber != told_.tracknumber ||
+        now.cover != told_.cover)
         names.push_back("Metadata");
     if (now.cannext != told_.cannext) names.push_back("CanGoNext");
     if (now.canprevious != told_.canprevious) names.push_back("CanGoPrevious");
     if (now.canplay != told_.canplay) names.push_back("CanPlay");
     if (now.canpause != told_.canpause) names.push_back("CanPause");
     if (now.volume != told_.volume) names.push_back("Volume");
+    if (now.canseek != told_.canseek) names.push_back("CanSeek");
+    // A seek the jukebox made says where it landed; the steady advance is never signalled.
+    if (now.seeks != told_.seeks)
+        sd_bus_emit_signal(bus_, kMprisPath, kPlayerInterface, "Seeked", "x",
+                           static_cast<int64_t>(now.position) * 1000000);
     told_ = now;
     if (names.empty()) return;
     names.push_back(nullptr);

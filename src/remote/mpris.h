@@ -1,7 +1,7 @@
 // The desktop media controls: org.mpris.MediaPlayer2.tunedeck on the session bus (sd-bus).
-// Its methods post the keys L, S, N and P to the UI thread, and a Volume set the volume; its
-// properties are read from the state the UI thread publishes, and PropertiesChanged signals
-// follow each change.
+// Its methods post the keys L, S, N and P and seeks to the UI thread, and a Volume set the
+// volume; its properties are read from the state the UI thread publishes, and PropertiesChanged
+// signals follow each change.
 // start(), stop() and notify() on the UI thread; the bus itself only on the service's thread.
 #pragma once
 
@@ -35,6 +35,9 @@ class MprisService {
     RemoteState current() const { return hub_.latest().state; }
     void press(int16_t keycode) const { events_.postkey(keycode); }
     void setvolume(int volume) const { events_.postvolume(volume); }
+    void seek(int32_t milliseconds, bool fromstart) const {
+        events_.postseek(milliseconds, fromstart);
+    }
 
   private:
     void run() noexcept;

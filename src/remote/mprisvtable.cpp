@@ -17,6 +17,10 @@ constexpr const char* kRootInterface = "org.mpris.MediaPlayer2";
 constexpr const char* kNoTrack = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
 constexpr int64_t kMicro = 1000000;
 
+std::string trackid(const RemoteState& now) {
+    return "/org/tunedeck/track/" + std::to_string(now.track);
+}
+
 MprisService& service(void* userdata) {
     return *static_cast<MprisService*>(userdata);
 }
@@ -56,7 +60,30 @@ int previous(sd_bus_message* m, void* u, sd_bus_error*) {
     return pressfor(m, u, kKeyP);
 }
 
-// Raise, Quit, Seek, SetPosition and OpenUri: their Can... properties say they do nothing.
+int seekby(sd_bus_message* m, void* u, sd_bus_error*) {
+    int64_t offset = 0;
+    const int rc = sd_bus_message_read(m, "x", &offset);
+    if (rc < 0) return rc;
+    // Beyond what a request carries (some 24 days), an offset means the start or the end.
+    const int64_t ms = std::clamp<int64_t>(offset / 1000, -2000000000, 2000000000);
+    if (service(u).current().canseek) service(u).seek(static_cast<int32_t>(ms), false);
+    return sd_bus_reply_method_return(m, "");
+}
+
+// Only for the track that plays; a place outside it is ignored, as the interface says.
+int setposition(sd_bus_message* m, void* u, sd_bus_error*) {
+    const char* track = nullptr;
+    int64_t place = 0;
+    const int rc = sd_bus_message_read(m, "ox", &track, &place);
+    if (rc < 0) return rc;
+    const RemoteState now = service(u).current();
+    if (now.canseek && track != nullptr && trackid(now) == track && place >= 0 &&
+        place <= now.length * kMicro)
+        service(u).seek(static_cast<int32_t>(place / 1000), true);
+    return sd_bus_reply_method_return(m, "");
+}
+
+// Raise, Quit and OpenUri: their Can... properties say they do nothing.
 int nothing(sd_bus_message* m, void*, sd_bus_error*) {
     return sd_bus_reply_method_return(m, "");
 }
@@ -137,16 +164,41 @@ int entry(sd_bus_message* reply, const char* key, const char* type, T value) {
     return rc;
 }
 
+// The artists entry: a list of one name.
+int artists(sd_bus_message* reply, const std::string& artist) {
+    int rc = sd_bus_message_open_container(reply, 'e', "sv");
+    if (rc >= 0) rc = sd_bus_message_append(reply, "s", "xesam:artist");
+    if (rc >= 0) rc = sd_bus_message_open_container(reply, 'v', "as");
+    if (rc >= 0) rc = sd_bus_message_append(reply, "as", 1, artist.c_str());
+    if (rc >= 0) rc = sd_bus_message_close_container(reply);
+    if (rc >= 0) rc = sd_bus_message_close_container(reply);
+    return rc;
+}
+
+// The tags' entries, each only when the file has it.
+int tagentries(sd_bus_message* reply, const RemoteState& now) {
+    int rc = 0;
+    if (rc >= 0 && !now.tagartist.empty()) rc = artists(reply, now.tagartist);
+    if (rc >= 0 && !now.tagalbum.empty())
+        rc = entry(reply, "xesam:album", "s", now.tagalbum.c_str());
+    if (rc >= 0 && now.tracknumber > 0)
+        rc = entry(reply, "xesam:trackNumber", "i", now.tracknumber);
+    if (rc >= 0 && now.cover && !now.cover->arturl.empty())
+        rc = entry(reply, "mpris:artUrl", "s", now.cover->arturl.c_str());
+    return rc;
+}
+
 int metadata(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* u,
              sd_bus_error*) {
     const RemoteState now = service(u).current();
     const bool playing = now.state != "stopped" && !now.playing.empty();
-    const std::string track =
-        playing ? "/org/tunedeck/track/" + std::to_string(now.track) : kNoTrack;
+    const std::string track = playing ? trackid(now) : kNoTrack;
+    const std::string& title = now.tagtitle.empty() ? now.playing : now.tagtitle;
     int rc = sd_bus_message_open_container(reply, 'a', "{sv}");
     if (rc >= 0) rc = entry(reply, "mpris:trackid", "o", track.c_str());
-    if (rc >= 0 && playing) rc = entry(reply, "xesam:title", "s", now.playing.c_str());
+    if (rc >= 0 && playing) rc = entry(reply, "xesam:title", "s", title.c_str());
     if (rc >= 0 && playing) rc = entry(reply, "mpris:length", "x", now.length * kMicro);
+    if (rc >= 0 && playing) rc = tagentries(reply, now);
     if (rc >= 0) rc = sd_bus_message_close_container(reply);
     return rc;
 }
@@ -183,8 +235,8 @@ const sd_bus_vtable kPlayerTable[] = {
     SD_BUS_METHOD("PlayPause", "", "", playpause, kMethod),
     SD_BUS_METHOD("Stop", "", "", stop, kMethod),
     SD_BUS_METHOD("Play", "", "", play, kMethod),
-    SD_BUS_METHOD("Seek", "x", "", nothing, kMethod),
-    SD_BUS_METHOD("SetPosition", "ox", "", nothing, kMethod),
+    SD_BUS_METHOD("Seek", "x", "", seekby, kMethod),
+    SD_BUS_METHOD("SetPosition", "ox", "", setposition, kMethod),
     SD_BUS_METHOD("OpenUri", "s", "", nothing, kMethod),
     SD_BUS_PROPERTY("PlaybackStatus", "s", playbackstatus, 0, kChanges),
     SD_BUS_PROPERTY("Rate", "d", oneprop, 0, kConst),
@@ -198,7 +250,7 @@ const sd_bus_vtable kPlayerTable[] = {
     SD_BUS_PROPERTY("CanGoPrevious", "b", can<&RemoteState::canprevious>, 0, kChanges),
     SD_BUS_PROPERTY("CanPlay", "b", can<&RemoteState::canplay>, 0, kChanges),
     SD_BUS_PROPERTY("CanPause", "b", can<&RemoteState::canpause>, 0, kChanges),
-    SD_BUS_PROPERTY("CanSeek", "b", falseprop, 0, kConst),
+    SD_BUS_PROPERTY("CanSeek", "b", can<&RemoteState::canseek>, 0, kChanges),
     SD_BUS_PROPERTY("CanControl", "b", trueprop, 0, kConst),
     SD_BUS_VTABLE_END,
 };

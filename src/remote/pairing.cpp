@@ -1,5 +1,6 @@
 #include "remote/pairing.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <stdexcept>
@@ -122,35 +123,60 @@ Pairing::Result Pairing::redeem(std::string_view offered, const std::string& add
     std::string token = randomhex(kTokenBytes);
     std::lock_guard lock(mutex_);
     if (limited(wrongtries_, address, now, false)) return {Outcome::Limited, {}};
-    bool right = take(offered, onetime_, now, kWrongPerCode);
-    if (!right && hourfull(wrongall_, kWrongPerHour, now, false)) {
+    const bool byqr = take(offered, onetime_, now, kWrongPerCode);
+    if (!byqr && hourfull(wrongall_, kWrongPerHour, now, false)) {
         limited(wrongtries_, address, now, true);
         return {Outcome::Limited, {}};
     }
-    right = right || take(offered, code_, now, kWrongPerCode);
-    if (!right) {
+    const bool bycode = !byqr && take(offered, code_, now, kWrongPerCode);
+    if (!byqr && !bycode) {
         limited(wrongtries_, address, now, true);
         hourfull(wrongall_, kWrongPerHour, now, true);
-        return {Outcome::Wrong, {}};
+        return wrong(address, now);
     }
     addtoken(token);
-    return {Outcome::Paired, token};
+    return {Outcome::Paired, token, bycode};
+}
+
+Pairing::Result Pairing::wrong(const std::string& address, Clock::time_point now) const {
+    const auto tried = wrongtries_.find(address);
+    const std::size_t used = tried == wrongtries_.end() ? 0 : tried->second.size();
+    const std::size_t minuteleft = kTriesPerWindow - std::min(used, kTriesPerWindow);
+    const std::size_t hourleft = kWrongPerHour - std::min(wrongall_.size(), kWrongPerHour);
+    const bool live = !code_.text.empty() && now < code_.until;
+    return {Outcome::Wrong, {}, false, std::min(minuteleft, hourleft), live};
+}
+
+bool Pairing::revoke(std::string_view token) {
+    if (!istoken(token)) return false;
+    const std::string hash = tokenhash(token);
+    std::lock_guard lock(mutex_);
+    const auto known = std::find_if(hashes_.begin(), hashes_.end(),
+                                    [&](const std::string& h) { return sametext(hash, h); });
+    if (known == hashes_.end()) return false;
+    hashes_.erase(known);
+    savetokens();
+    return true;
 }
 
 void Pairing::addtoken(const std::string& token) {
     hashes_.push_back(tokenhash(token));
     if (hashes_.size() > kMaxTokens)
         hashes_.erase(hashes_.begin(), hashes_.end() - static_cast<std::ptrdiff_t>(kMaxTokens));
+    savetokens();
+}
+
+void Pairing::savetokens() {
     if (!filereadable_) {
-        std::fprintf(stderr, "tunedeck: the paired phone is not kept: %s could not be read\n",
+        std::fprintf(stderr, "tunedeck: the paired phones are not kept: %s could not be read\n",
                      tokenfile_.c_str());
         return;
     }
     try {
         writetokens(tokenfile_, hashes_);
     } catch (const std::runtime_error& error) {
-        // The phone stays paired until the jukebox ends; the owner learns why not for longer.
-        std::fprintf(stderr, "tunedeck: the paired phone is not kept: %s\n", error.what());
+        // The pairings hold until the jukebox ends; the owner learns why not for longer.
+        std::fprintf(stderr, "tunedeck: the paired phones are not kept: %s\n", error.what());
     }
 }
 

@@ -58,10 +58,16 @@ class Pairing {
     enum class Outcome { Paired, Wrong, Limited };
     struct Result {
         Outcome outcome;
-        std::string token;  // the new token when paired
+        std::string token;          // the new token when paired
+        bool bycode = false;        // paired by the six-digit code, not the QR code's token
+        std::size_t triesleft = 0;  // when wrong: wrong codes `address` may still try this minute
+        bool codelive = false;      // when wrong: a six-digit code is still good
     };
     // A six-digit code or a one-time token offered by `address`. Each is good for one pairing.
     Result redeem(std::string_view offered, const std::string& address, Clock::time_point now);
+
+    // Takes back a paired token; false when it was not one.
+    bool revoke(std::string_view token);
 
     // Text of a six-digit code, with its leading zeros.
     static std::string codetext(int32_t code);
@@ -81,7 +87,11 @@ class Pairing {
     // True when `times` holds `most` times of the last hour; else counts `now` when `count`.
     static bool hourfull(Times& times, std::size_t most, Clock::time_point now, bool count);
     void addtoken(const std::string& token);  // expects mutex_
+    void savetokens();                        // expects mutex_
     void readfile();
+    // A wrong code's answer: the tries `address` has left under every limit, and whether a code
+    // is still on screen.
+    Result wrong(const std::string& address, Clock::time_point now) const;  // expects mutex_
 
     const std::filesystem::path tokenfile_;
     mutable std::mutex mutex_;

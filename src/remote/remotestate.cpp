@@ -2,7 +2,42 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <functional>
+
 namespace tunedeck {
+
+namespace {
+
+// The revision as text: a JSON number loses digits past 2^53 in a browser.
+std::string queuerevision(const RemoteState& state) {
+    return std::to_string(state.queuenames.revision());
+}
+
+}  // namespace
+
+QueueNames::QueueNames(const QueueNames* earlier, std::size_t count, uint64_t revision,
+                       const std::function<const std::string&(std::size_t)>& nameat)
+    : size_(count), revision_(revision) {
+    std::size_t kept = 0;  // names shared with the earlier copy, in whole chunks
+    if (earlier != nullptr && earlier->size_ <= count) {
+        const std::size_t full = earlier->size_ / kChunk;
+        chunks_.assign(earlier->chunks_.begin(),
+                       earlier->chunks_.begin() + static_cast<std::ptrdiff_t>(full));
+        kept = full * kChunk;
+    }
+    for (std::size_t first = kept; first < count; first += kChunk) {
+        auto chunk = std::make_shared<std::vector<std::string>>();
+        const std::size_t last = std::min(count, first + kChunk);
+        chunk->reserve(last - first);
+        for (std::size_t i = first; i < last; ++i) chunk->push_back(nameat(i));
+        chunks_.push_back(std::move(chunk));
+    }
+}
+
+const std::string& QueueNames::operator[](std::size_t i) const {
+    return (*chunks_[i / kChunk])[i % kChunk];
+}
 
 std::string statejson(const RemoteState& state) {
     const nlohmann::json json = {
@@ -19,8 +54,37 @@ std::string statejson(const RemoteState& state) {
         {"state", state.state},
         {"queue", state.queue},
         {"volume", state.volume},
+        {"queue_count", state.queuenames.size()},
+        {"queue_playing", state.queueplaying},
+        {"queue_revision", queuerevision(state)},
+        {"can_play", state.canplay},
+        {"can_pause", state.canpause},
+        {"can_seek", state.canseek},
+        {"tags",
+         {{"title", state.tagtitle},
+          {"artist", state.tagartist},
+          {"album", state.tagalbum},
+          {"track", state.tracknumber}}},
+        {"cover", state.cover ? "/api/cover/" + state.cover->id : ""},
     };
     // File names need not be UTF-8: their invalid bytes are replaced rather than refused.
+    return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string queuejson(const RemoteState& state, std::size_t offset, std::size_t limit) {
+    const std::size_t total = state.queuenames.size();
+    const std::size_t first = std::min(offset, total);
+    const std::size_t last = first + std::min(limit, total - first);
+    nlohmann::json entries = nlohmann::json::array();
+    for (std::size_t i = first; i < last; ++i)
+        entries.push_back({{"position", i},
+                           {"name", state.queuenames[i]},
+                           {"playing", static_cast<int>(i) == state.queueplaying}});
+    const nlohmann::json json = {{"total", total},
+                                 {"offset", first},
+                                 {"playing", state.queueplaying},
+                                 {"revision", queuerevision(state)},
+                                 {"entries", entries}};
     return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 

@@ -2,11 +2,49 @@
 // controls see it. The UI thread fills one after each change; other threads read copies.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace tunedeck {
+
+// The cover of what plays, held in memory for the remote to serve.
+struct CoverPicture {
+    std::string id;      // names these bytes: equal bytes, equal id
+    std::string type;    // "image/jpeg", "image/png", ...
+    std::string bytes;   // the encoded picture
+    std::string arturl;  // a file:// address of the same picture, for the media controls
+};
+
+// The queue's display names as the remote sees them, in play order. Copies share the names,
+// which never change once published: a new queue is published as a new QueueNames, and one that
+// only grew shares every full chunk of the one before, so publishing after each batch of a scan
+// copies only the new names.
+class QueueNames {
+  public:
+    // The names of `count` rows, `nameat(i)` giving row i's; `earlier` when the rows below its
+    // size are unchanged since it was made (only rows were appended), else empty.
+    QueueNames(const QueueNames* earlier, std::size_t count, uint64_t revision,
+               const std::function<const std::string&(std::size_t)>& nameat);
+    QueueNames() = default;
+
+    std::size_t size() const { return size_; }
+    const std::string& operator[](std::size_t i) const;
+    // Changes whenever the names do.
+    uint64_t revision() const { return revision_; }
+    bool operator==(const QueueNames& other) const {
+        return revision_ == other.revision_ && size_ == other.size_;
+    }
+
+  private:
+    static constexpr std::size_t kChunk = 4096;
+    std::vector<std::shared_ptr<const std::vector<std::string>>> chunks_;
+    std::size_t size_ = 0;
+    uint64_t revision_ = 0;
+};
 
 struct RemoteState {
     std::string mode = "file";  // "file" or "cd"
@@ -22,7 +60,17 @@ struct RemoteState {
     int64_t length = 0;             // seconds
     std::string state = "stopped";  // "playing", "paused" or "stopped"
     std::string queue;              // the queue line
-    int track = 0;                  // queue row (file mode) or disc track (CD mode) of what plays
+    QueueNames queuenames;          // display names of the queue's entries, in play order
+    int queueplaying = -1;          // the 0-based entry that plays; -1 when none of them
+    // The tags of the file that plays ("" for what they do not say), and its cover.
+    std::string tagtitle;
+    std::string tagartist;
+    std::string tagalbum;
+    int tracknumber = 0;
+    std::shared_ptr<const CoverPicture> cover;  // null when there is none
+    bool canseek = false;                       // a file plays or is paused
+    uint32_t seeks = 0;                         // counts the seeks the remote asked for
+    int track = 0;  // queue row (file mode) or disc track (CD mode) of what plays
     // What the playback keys would do now.
     bool cannext = false;
     bool canprevious = false;
@@ -35,5 +83,9 @@ struct RemoteState {
 
 // The JSON object of the API: one line, UTF-8 (invalid bytes shown as U+FFFD).
 std::string statejson(const RemoteState& state);
+
+// One page of the queue as JSON: `limit` entries from the 0-based `offset` (fewer at the end),
+// each with its position, display name and whether it plays, and the queue's total.
+std::string queuejson(const RemoteState& state, std::size_t offset, std::size_t limit);
 
 }  // namespace tunedeck

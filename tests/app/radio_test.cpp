@@ -61,8 +61,10 @@ TEST_F(RadioKeys, StationsConnectPlayFollowTheirTitleAndReconnect) {
     ASSERT_TRUE(shows("Live Song", std::regex("\\d\\d:\\d\\d")));
     state = h.app->remotestate();
     EXPECT_EQ(state.playing, "Live Song");
+    EXPECT_EQ(state.tagtitle, "Live Song");
     EXPECT_EQ(state.state, "playing");
     EXPECT_EQ(state.length, 0);
+    EXPECT_FALSE(state.canseek);
 
     ASSERT_TRUE(server->settitle("/live.mp3", "Next Song"));
     EXPECT_TRUE(shows("Next Song", std::regex("\\d\\d:\\d\\d")));

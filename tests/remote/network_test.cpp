@@ -49,6 +49,20 @@ TEST(RemoteNetwork, OnlyRequestsNamingThisBoxAreServed) {
               421);
     box.rununtil([] { return false; }, 0.5);
     EXPECT_FALSE(box.app->remote()->pairingview().lblPairCode.visible);
+
+    // Nor does a paired phone's token carry a request that names another host past the screen.
+    const std::string token = box.pair();
+    ASSERT_FALSE(token.empty());
+    const std::string auth = "\r\nAuthorization: Bearer " + token + "\r\n\r\n";
+    for (const std::string line : {"POST /api/key/down", "POST /api/highlight/2",
+                                   "DELETE /api/queue/0", "DELETE /api/token"})
+        EXPECT_EQ(rawstatus(box.port(), line + " HTTP/1.1\r\nHost: attacker.example" + auth), 421)
+            << line;
+    auto c = box.client();
+    const auto state = c.Get("/api/state", bearer(token));
+    ASSERT_TRUE(state && state->status == 200);  // the token was not forgotten
+    box.rununtil([] { return false; }, 0.5);
+    EXPECT_EQ(box.state().highlight, 1);
 }
 
 TEST(RemoteNetwork, RangesAreIgnoredAndEveryReplyIsWhole) {
@@ -143,6 +157,39 @@ TEST(RemoteNetwork, APairedPhoneIsServedWhileThirtyTwoSlowBodiesAreSent) {
     }
     stop = true;
     attacker.join();
+}
+
+// The event stream is a request that never ends: neither the time a request may take nor the
+// strangers' share of the workers cuts it, also when it starts while slow bodies hold that share.
+TEST(RemoteNetwork, AnEventStreamOutlivesTheRequestTimeWhileStrangersHoldTheirShare) {
+    RemoteJukebox box;
+    const std::string token = box.pair();
+    ASSERT_FALSE(token.empty());
+    std::vector<std::unique_ptr<SlowBody>> strangers;
+    for (int i = 0; i < 16; ++i) strangers.push_back(std::make_unique<SlowBody>(box.port()));
+    std::this_thread::sleep_for(1s);  // the server takes what it takes of them
+    std::atomic<int> late{0};
+    std::atomic<bool> done{false};
+    std::thread reader([&] {
+        auto c = box.client();
+        const auto start = Clock::now();
+        std::string text;
+        c.Get("/api/events?token=" + token, [&](const char* data, size_t length) {
+            text.append(data, length);
+            for (std::size_t end; (end = text.find("\n\n")) != std::string::npos;
+                 text.erase(0, end + 2))
+                if (text.rfind("event: alive", 0) == 0 && Clock::now() - start > 12s) ++late;
+            return late < 2 && Clock::now() - start < 30s;
+        });
+        done = true;
+    });
+    for (int second = 0; second < 40 && !done; ++second) {
+        for (auto& stranger : strangers) stranger->drip();
+        box.rununtil([&] { return done.load(); }, 1);
+    }
+    if (!done) box.app->remote()->stop();  // ends the stream if the test failed
+    reader.join();
+    EXPECT_GE(late.load(), 2);
 }
 
 }  // namespace

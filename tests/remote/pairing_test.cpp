@@ -72,6 +72,34 @@ TEST_F(PairingLimits, AtMostThirtyCodesAnHourAreShown) {
     EXPECT_TRUE(pairing.requestcode("10.0.0.8", t0 + 3600s + 13s));
 }
 
+// A wrong code's answer counts what is left under both limits: the address's tries this minute
+// and the checks left this hour from all addresses; and whether the code on screen still holds.
+TEST_F(PairingLimits, AWrongCodeSaysWhatIsLeftUnderEveryLimit) {
+    const std::string code = Pairing::codetext(*pairing.requestcode("10.0.0.9", t0));
+    const auto first = pairing.redeem(wrongfor(code), "10.0.0.9", t0 + 1s);
+    EXPECT_EQ(first.outcome, Outcome::Wrong);
+    EXPECT_EQ(first.triesleft, Pairing::kTriesPerWindow - 1);
+    EXPECT_TRUE(first.codelive);
+    // Guesses of another length use up the hour but leave the code on screen standing.
+    for (std::size_t i = 0; i + 3 < Pairing::kWrongPerHour; ++i)
+        ASSERT_EQ(pairing.redeem("12345", address(static_cast<int>(i)), t0 + 2s).outcome,
+                  Outcome::Wrong);
+    const auto nearlyout = pairing.redeem(wrongfor(code), "10.0.0.9", t0 + 3s);
+    EXPECT_EQ(nearlyout.triesleft, 1u);  // not the three this address has left this minute
+    EXPECT_TRUE(nearlyout.codelive);
+    EXPECT_EQ(pairing.redeem("12345", "10.0.0.7", t0 + 3s).triesleft, 0u);
+    EXPECT_EQ(pairing.redeem(code, "10.0.0.9", t0 + 4s).outcome, Outcome::Limited);
+}
+
+TEST_F(PairingLimits, AWrongCodeSaysWhenTheCodeOnScreenIsVoid) {
+    const std::string code = Pairing::codetext(*pairing.requestcode("10.0.0.9", t0));
+    for (int i = 0; i < Pairing::kWrongPerCode; ++i) {
+        const auto result = pairing.redeem(wrongfor(code), address(i), t0 + 1s);
+        EXPECT_EQ(result.codelive, i + 1 < Pairing::kWrongPerCode) << i;
+    }
+    EXPECT_EQ(pairing.redeem(code, "10.0.0.9", t0 + 2s).outcome, Outcome::Wrong);
+}
+
 struct TokenFile : ::testing::Test {
     fixtures::TempDir dir;
     std::filesystem::path file = dir / "remote.tokens";
@@ -107,6 +135,24 @@ TEST_F(TokenFile, TheFileIsRewrittenAsSoonAsItHeldPlainTokens) {
     EXPECT_EQ(contents(file), tokenhash(old) + "\n");
 }
 
+// A phone that forgets itself leaves the file: found by the hash of its token, also when it was
+// paired by an earlier version that kept the token itself.
+TEST_F(TokenFile, ARevokedPhoneLeavesTheFile) {
+    const std::string old(64, 'c');
+    std::ofstream(file) << old << "\n";
+    Pairing pairing(file);
+    const std::string fresh = pairwith(pairing);
+    EXPECT_FALSE(pairing.revoke(tokenhash(fresh)));  // the line kept is not the token
+    EXPECT_FALSE(pairing.revoke(""));
+    EXPECT_TRUE(pairing.revoke(old));
+    EXPECT_FALSE(pairing.revoke(old));
+    EXPECT_FALSE(pairing.authorised(old));
+    EXPECT_TRUE(pairing.authorised(fresh));
+    EXPECT_EQ(contents(file), tokenhash(fresh) + "\n");
+    EXPECT_TRUE(pairing.revoke(fresh));
+    EXPECT_FALSE(Pairing(file).authorised(fresh));
+}
+
 TEST_F(TokenFile, ALinkLeftInPlaceOfTheNewFileIsNotFollowed) {
     const std::filesystem::path precious = dir / "precious.txt";
     std::ofstream(precious) << "keep me";
@@ -129,6 +175,11 @@ TEST_F(TokenFile, AFileThatCannotBeReadIsReportedAndNeverWrittenOver) {
     EXPECT_NE(err.find("not kept"), std::string::npos) << err;
     EXPECT_EQ(contents(file), big);
     EXPECT_TRUE(pairing.authorised(token));  // until the jukebox ends
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(pairing.revoke(token));
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(pairing.authorised(token));
+    EXPECT_EQ(contents(file), big);
 
     const std::filesystem::path folder = dir / "folder.tokens";
     std::filesystem::create_directory(folder);

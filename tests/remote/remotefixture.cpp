@@ -11,9 +11,12 @@
 
 namespace tunedeck::testing {
 
-RemoteJukebox::RemoteJukebox(double seconds, const std::string& remotelines) : Harness(true) {
+RemoteJukebox::RemoteJukebox(double seconds, const std::string& remotelines,
+                             const std::function<void(const fs::path& root)>& more)
+    : Harness(true) {
     const double frequencies[] = {440.0, 550.0, 660.0};
     for (int i = 0; i < 3; ++i) tone("0" + std::to_string(i + 1) + ".mp3", seconds, frequencies[i]);
+    if (more) more(root());
     writesettings("none", "showletters=0",
                   "[remote]\n" + remotelines + "\nport=0\nlisten=127.0.0.1");
     start(true);
@@ -63,7 +66,7 @@ httplib::Headers bearer(const std::string& token) {
 
 std::string rawreply(int port, const std::string& bytes, std::chrono::milliseconds timeout) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return 0;
+    if (fd < 0) return {};
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));

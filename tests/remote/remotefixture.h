@@ -19,7 +19,9 @@ class RemoteJukebox : public Harness {
   public:
     // Three 440/550/660 Hz MP3 files of `seconds` each in one folder; [remote] has
     // `remotelines`, then "port=0" and "listen=127.0.0.1" (the first of a key counts).
-    explicit RemoteJukebox(double seconds = 4.0, const std::string& remotelines = "mpris=0");
+    // `more`, when given, adds to or changes the music folder before the jukebox starts.
+    explicit RemoteJukebox(double seconds = 4.0, const std::string& remotelines = "mpris=0",
+                           const std::function<void(const fs::path& root)>& more = nullptr);
 
     int port() { return app->remote() ? app->remote()->port() : 0; }
     httplib::Client client();

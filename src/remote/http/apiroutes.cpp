@@ -4,47 +4,28 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
-#include <regex>
 #include <string>
 
 #include "remote/http/httpserver.h"
 #include "remote/http/remotepage.h"
+#include "remote/http/routeutil.h"
 #include "remote/keynames.h"
 
 namespace tunedeck {
 
-std::string bearer(const httplib::Request& request) {
-    const std::string header = request.get_header_value("Authorization");
-    constexpr std::string_view kScheme = "Bearer ";
-    if (header.size() > kScheme.size() && header.compare(0, kScheme.size(), kScheme) == 0)
-        return header.substr(kScheme.size());
-    return request.get_param_value("token");
-}
-
 namespace {
 
-using Request = httplib::Request;
-using Response = httplib::Response;
-
-// How long an event stream stays silent before it sends a comment line, so that a client that
-// went away is noticed.
-constexpr std::chrono::milliseconds kHeartbeat{15000};
+// How long an event stream stays silent before it sends a sign of life. The page counts on one
+// at least every second: it tells the user that the jukebox is away when none came for a while.
+constexpr std::chrono::milliseconds kHeartbeat{1000};
 constexpr std::size_t kMaxBody = 4 * 1024;
 
-// The page may run its own inline script and style, talk to this server, and nothing else.
+// The page may run its own inline script and style, talk to this server, show its pictures, and
+// nothing else.
 constexpr const char* kPagePolicy =
     "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
-    "connect-src 'self'; img-src data:; base-uri 'none'; form-action 'none'; "
-    "frame-ancestors 'none'";
-
-void json(Response& response, int status, const nlohmann::json& body) {
-    response.status = status;
-    response.set_content(body.dump(), "application/json");
-}
-
-void error(Response& response, int status, const char* message) {
-    json(response, status, {{"error", message}});
-}
+    "connect-src 'self'; img-src 'self' data:; manifest-src 'self'; base-uri 'none'; "
+    "form-action 'none'; frame-ancestors 'none'";
 
 // The library answers with brotli when a browser accepts it, at its slowest setting: some
 // 0.4 s of CPU for the page. gzip costs a millisecond. The request is the library's own
@@ -62,10 +43,7 @@ struct Routes {
 
     // True when the request carries a paired token; else answers 401.
     bool admit(const Request& request, Response& response) const {
-        if (pairing.authorised(bearer(request))) return true;
-        response.set_header("WWW-Authenticate", "Bearer");
-        error(response, 401, "not paired");
-        return false;
+        return tunedeck::admit(pairing, request, response);
     }
 
     void page(const Request&, Response& response) const {
@@ -82,20 +60,28 @@ struct Routes {
         if (!admit(request, response)) return;
         const uint64_t stream = hub.openstream();
         StateHub* h = &hub;
+        const Pairing* p = &pairing;
         response.set_chunked_content_provider(
             "text/event-stream",
-            [h, stream, seen = uint64_t{0}](std::size_t, httplib::DataSink& sink) mutable {
+            [h, p, stream, token = bearer(request), seen = uint64_t{0}](
+                std::size_t, httplib::DataSink& sink) mutable {
+                if (!p->authorised(token)) return false;  // forgotten since: the stream ends
                 switch (h->waitnewer(stream, seen, kHeartbeat)) {
                     case StateHub::Wake::Ended:
                         return false;
-                    case StateHub::Wake::Timeout:
-                        return sink.write(": still here\n\n", 14);
+                    case StateHub::Wake::Timeout: {
+                        // An event, not a comment: the page's script sees only events.
+                        constexpr std::string_view kAlive = "event: alive\ndata: \n\n";
+                        return sink.write(kAlive.data(), kAlive.size());
+                    }
                     case StateHub::Wake::Newer:
                         break;
                 }
                 const StateHub::Versioned latest = h->latest();
+                // The stream starts by telling the browser to try again a second after a break.
+                const std::string text = std::string(seen == 0 ? "retry: 1000\n\n" : "") +
+                                         "event: state\ndata: " + statejson(latest.state) + "\n\n";
                 seen = latest.version;
-                const std::string text = "event: state\ndata: " + statejson(latest.state) + "\n\n";
                 return sink.write(text.data(), text.size());
             },
             [h, stream](bool) { h->endstream(stream); });
@@ -144,9 +130,14 @@ struct Routes {
             pairing.redeem(body["code"].get<std::string>(), request.remote_addr, now);
         switch (result.outcome) {
             case Pairing::Outcome::Paired:
+                // What was shown for pairing has done its work: the television hides it.
+                events.postpaired(result.bycode);
                 return json(response, 200, {{"token", result.token}});
             case Pairing::Outcome::Wrong:
-                return error(response, 401, "wrong code");
+                return json(response, 401,
+                            {{"error", "wrong code"},
+                             {"tries_left", result.triesleft},
+                             {"code_shown", result.codelive}});
             case Pairing::Outcome::Limited:
                 return error(response, 429, "too many tries; wait a minute");
         }
@@ -165,29 +156,22 @@ void RemoteServer::addroutes() {
     server_.Get("/api/state", [routes](const Request& q, Response& r) { routes.state(q, r); });
     server_.Get("/api/events",
                 [routes](const Request& q, Response& r) { routes.eventstream(q, r); });
-    server_.Post("/api/key/([a-z]+)",
-                 [routes](const Request& q, Response& r) { routes.key(q, r, q.matches[1]); });
-    server_.Post("/api/pair", [routes](const Request& q, Response& r) { routes.pair(q, r); });
-    server_.Post("/api/volume", [routes](const Request& q, Response& r) { routes.volume(q, r); });
-    // The library would read a POST without a length until the client closes; such a request
-    // has an empty body, so it is answered here, before any body is read.
+    bodiless_.add(
+        server_, "POST", "/api/key/([a-z]+)",
+        [routes](const Request& q, Response& r, const std::smatch& m) { routes.key(q, r, m[1]); });
+    bodiless_.add(
+        server_, "POST", "/api/pair",
+        [routes](const Request& q, Response& r, const std::smatch&) { routes.pair(q, r); });
+    bodiless_.add(
+        server_, "POST", "/api/volume",
+        [routes](const Request& q, Response& r, const std::smatch&) { routes.volume(q, r); });
+    addcontrolroutes();
+    addassetroutes();
     addsearchroutes();
-    server_.set_pre_routing_handler([routes, this](const Request& q, Response& r) {
+    server_.set_pre_routing_handler([this](const Request& q, Response& r) {
         limitencoding(const_cast<Request&>(q));
-        if (q.method != "POST" || q.has_header("Content-Length") ||
-            q.has_header("Transfer-Encoding"))
-            return httplib::Server::HandlerResponse::Unhandled;
-        static const std::regex kKey("/api/key/([a-z]+)");
-        std::smatch name;
-        if (q.path == "/api/pair")
-            routes.pair(q, r);
-        else if (q.path == "/api/volume")
-            routes.volume(q, r);
-        else if (std::regex_match(q.path, name, kKey))
-            routes.key(q, r, name[1]);
-        else if (!searchbodyless(q, r))
-            r.status = 404;
-        return httplib::Server::HandlerResponse::Handled;
+        return bodiless_.answer(q, r) ? httplib::Server::HandlerResponse::Handled
+                                      : httplib::Server::HandlerResponse::Unhandled;
     });
 }
 

@@ -11,6 +11,7 @@
 
 #include "library/catalog.h"
 #include "remote/http/guardedserver.h"
+#include "remote/http/routeutil.h"
 #include "remote/httpremote.h"
 #include "remote/pairing.h"
 #include "remote/statehub.h"
@@ -40,25 +41,24 @@ class RemoteServer final : public HttpRemote {
     void addroutes();
     // The library search and opening a match (searchroutes.cpp).
     void addsearchroutes();
-    // A POST without a body to a route of the search; false for any other path.
-    bool searchbodyless(const httplib::Request& request, httplib::Response& response) const;
     void search(const httplib::Request& request, httplib::Response& response) const;
     void open(const httplib::Request& request, httplib::Response& response,
               const std::string& id) const;
-    bool admitted(const httplib::Request& request, httplib::Response& response) const;
+    // The routes beyond keys and pairing: rows, the queue, seeking, covers, forgetting a token.
+    void addcontrolroutes();
+    // The web app's manifest and icons.
+    void addassetroutes();
 
     StateHub& hub_;
     Pairing& pairing_;
     const UiEvents& events_;
     GuardedServer server_;
+    BodilessRoutes bodiless_;
     std::unique_ptr<WorkerPool> pool_;
     std::thread listener_;
     std::atomic<bool> listenended_{false};
     std::atomic<const LibraryCatalog*> catalog_{nullptr};
     int port_ = 0;
 };
-
-// The token a request carries: its "Authorization: Bearer" header, else its `token` parameter.
-std::string bearer(const httplib::Request& request);
 
 }  // namespace tunedeck

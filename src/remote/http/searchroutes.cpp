@@ -8,24 +8,15 @@
 #include <string>
 
 #include "remote/http/httpserver.h"
+#include "remote/http/routeutil.h"
 
 namespace tunedeck {
 namespace {
 
-using Request = httplib::Request;
-using Response = httplib::Response;
-
 constexpr std::size_t kMaxQuery = 256;  // bytes of a query that are read
-constexpr std::string_view kOpenPath = "/api/open/";
 
 const char* kindname(IndexKind kind) {
     return kind == IndexKind::Folder ? "folder" : "file";
-}
-
-void sendjson(Response& response, int status, const nlohmann::json& body) {
-    response.status = status;
-    response.set_content(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
-                         "application/json");
 }
 
 std::optional<uint64_t> parseid(std::string_view text) {
@@ -45,45 +36,32 @@ nlohmann::json matchjson(const SearchMatch& match) {
 
 }  // namespace
 
-bool RemoteServer::admitted(const Request& request, Response& response) const {
-    if (pairing_.authorised(bearer(request))) return true;
-    response.set_header("WWW-Authenticate", "Bearer");
-    sendjson(response, 401, {{"error", "not paired"}});
-    return false;
-}
-
 void RemoteServer::search(const Request& request, Response& response) const {
-    if (!admitted(request, response)) return;
+    if (!admit(pairing_, request, response)) return;
     std::string query = request.get_param_value("q");
     // A cut inside a character reads as U+FFFD, which begins no word.
     if (query.size() > kMaxQuery) query.resize(kMaxQuery);
     nlohmann::json matches = nlohmann::json::array();
     if (const LibraryCatalog* catalog = catalog_.load())
         for (const SearchMatch& match : catalog->search(query)) matches.push_back(matchjson(match));
-    sendjson(response, 200, {{"matches", std::move(matches)}});
+    json(response, 200, {{"matches", std::move(matches)}});
 }
 
 void RemoteServer::open(const Request& request, Response& response, const std::string& id) const {
-    if (!admitted(request, response)) return;
+    if (!admit(pairing_, request, response)) return;
     const auto number = parseid(id);
     const LibraryCatalog* catalog = catalog_.load();
     if (!number || catalog == nullptr || !catalog->locate(*number))
-        return sendjson(response, 404, {{"error", "no such match; search again"}});
-    if (!events_.postopen(*number))
-        return sendjson(response, 503, {{"error", "the jukebox is busy"}});
+        return error(response, 404, "no such match; search again");
+    if (!events_.postopen(*number)) return error(response, 503, "the jukebox is busy");
     response.status = 204;
-}
-
-bool RemoteServer::searchbodyless(const Request& request, Response& response) const {
-    if (!request.path.starts_with(kOpenPath)) return false;
-    open(request, response, request.path.substr(kOpenPath.size()));
-    return true;
 }
 
 void RemoteServer::addsearchroutes() {
     server_.Get("/api/search", [this](const Request& q, Response& r) { search(q, r); });
-    server_.Post("/api/open/([^/]+)",
-                 [this](const Request& q, Response& r) { open(q, r, q.matches[1]); });
+    bodiless_.add(
+        server_, "POST", "/api/open/([^/]+)",
+        [this](const Request& q, Response& r, const std::smatch& m) { open(q, r, m[1]); });
 }
 
 }  // namespace tunedeck

@@ -10,6 +10,7 @@
 
 #include "e2e/harness.h"
 #include "tools/browser/webdriver.h"
+#include "tvcode.h"
 
 namespace tunedeck::e2e {
 namespace {
@@ -92,8 +93,8 @@ TEST(RemotePage, PairsWithTheTelevisionsCodeAndDrivesIt) {
         "const v = document.getElementById('volume'); v.value = 30;"
         "v.dispatchEvent(new Event('input')); v.dispatchEvent(new Event('change'));");
     const fs::path settings = dir / "app" / "settings.ini";
-    EXPECT_TRUE(waituntil(
-        [&] { return readfile(settings).find("volume=30") != std::string::npos; }, 10s))
+    EXPECT_TRUE(
+        waituntil([&] { return readfile(settings).find("volume=30") != std::string::npos; }, 10s))
         << readfile(settings);
     EXPECT_EQ(page.script("return document.getElementById('volumetext').textContent;"), "30");
 
