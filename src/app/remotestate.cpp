@@ -22,12 +22,19 @@ void Application::fileplayback(RemoteState& state) {
                                                 : "stopped";
     const int pos = queue_->playlistpos;
     if (played != PlayState::Stopped) {
-        state.playing = queue_->currentname();
+        const auto live = playback.livestatus();
+        state.playing = live ? stationtrack(*live, queue_->currentname()) : queue_->currentname();
         state.track = pos;
         state.position = wholeseconds(playback.elapsed());
-        state.length = wholeseconds(playback.length());
-        state.canseek = true;
-        tagsandcover(state, playback.playingpath());
+        state.length = wholeseconds(playback.length());  // 0 for a station: it has none
+        // A station cannot be wound, and has no file to read tags or a cover from: the title
+        // it sends stands for its tags.
+        state.canseek = !live;
+        if (live) {
+            state.tagtitle = live->title;
+        } else {
+            tagsandcover(state, playback.playingpath());
+        }
     }
     // N and P step through the queue; L resumes, pauses, or plays the highlighted file.
     state.cannext = state.canprevious = queue_->playlistcount > 0;

@@ -22,7 +22,9 @@ namespace fs = std::filesystem;
 constexpr uint64_t kPositionEveryMs = 5000;
 constexpr int64_t kPositionSlackSeconds = 2;
 
-bool isfile(const std::string& path) {
+// A queue entry is still there: its file, or a station (which is not looked up at start-up).
+bool ispresent(const std::string& path) {
+    if (isradioaddress(path)) return true;
     std::error_code ec;
     return fs::is_regular_file(path, ec);
 }
@@ -46,14 +48,14 @@ SavedState withoutmissing(SavedState saved) {
     bool entrykept = false;
     for (int i = 0; i < static_cast<int>(saved.queue.size()); ++i) {
         QueueEntry& e = saved.queue[static_cast<std::size_t>(i)];
-        const bool present = isfile(e.path);
+        const bool present = ispresent(e.path);
         if (present && i < saved.entry) ++before;
         if (i == saved.entry) entrykept = present;
         if (present) kept.push_back(std::move(e));
     }
     int entry = before;
     // Stopped, the taken-out file only marks where the queue goes on; playing, it must be there.
-    if (saved.takenout && saved.play != PlayState::Stopped && !isfile(saved.takenout->path)) {
+    if (saved.takenout && saved.play != PlayState::Stopped && !ispresent(saved.takenout->path)) {
         saved.takenout.reset();
         entry = before + (entrykept ? 1 : 0);
         entrykept = false;

@@ -10,7 +10,13 @@ namespace tunedeck {
 
 StatusLines Application::filestatus() {
     Playback& playback = *playback_;
-    switch (playback.state()) {
+    const PlayState played = playback.state();
+    if (const auto live = playback.livestatus(); live && played != PlayState::Stopped) {
+        const std::string track = stationtrack(*live, queue_->currentname());
+        if (played == PlayState::Paused) return {.track = track, .state = "Paused"};
+        return {.track = track, .state = stationstate(*live, wholeseconds(playback.elapsed()))};
+    }
+    switch (played) {
         case PlayState::Playing:
             return {.track = queue_->currentname(),
                     .state = playtimes(wholeseconds(playback.elapsed()),

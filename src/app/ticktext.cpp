@@ -23,6 +23,23 @@ std::string playtimes(int64_t elapsed, int64_t total) {
     return minutesseconds(elapsed) + " / " + minutesseconds(total);
 }
 
+std::string stationtrack(const LiveStatus& status, const std::string& name) {
+    return status.title.empty() ? name : status.title;
+}
+
+std::string stationstate(const LiveStatus& status, int64_t elapsed) {
+    switch (status.link) {
+        case LiveStatus::Link::Connecting:
+            return "Connecting...";
+        case LiveStatus::Link::Reconnecting:
+            return "Reconnecting...";
+        case LiveStatus::Link::Playing:
+        case LiveStatus::Link::Ended:
+            break;
+    }
+    return minutesseconds(elapsed);
+}
+
 std::string queueline(const PlayQueue& queue) {
     const int count = queue.playlistcount;
     if (count <= 0) return {};

@@ -8,6 +8,7 @@
 
 #include "audio/mcireply.h"
 #include "audio/queue.h"
+#include "platform/audio/radio.h"
 
 namespace tunedeck {
 
@@ -20,6 +21,13 @@ std::string minutesseconds(int64_t seconds);
 
 // "elapsed / total" for the file-mode status line.
 std::string playtimes(int64_t elapsed, int64_t total);
+
+// What a station plays, for the track line: the title it sends, else its name in the queue.
+std::string stationtrack(const LiveStatus& status, const std::string& name);
+
+// The state line of a playing station: the time since it started (it has no length), or what
+// keeps it silent: "Connecting..." before it answered, "Reconnecting..." after it dropped.
+std::string stationstate(const LiveStatus& status, int64_t elapsed);
 
 // The queue line: empty for an empty queue, else the position and what comes next.
 std::string queueline(const PlayQueue& queue);

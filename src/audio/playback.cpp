@@ -1,8 +1,21 @@
 #include "audio/playback.h"
 
+#include <cmath>
+
 #include "audio/bassutil.h"
 
 namespace tunedeck {
+
+namespace {
+
+// A station has no file to measure and no tags to level by: it plays at the pre-amplification
+// alone (and the volume, applied in the output).
+float stationgain(const LevelSettings& level) {
+    if (level.mode == GainMode::Off) return 1.0f;
+    return static_cast<float>(std::pow(10.0, level.preampdb / 20.0));
+}
+
+}  // namespace
 
 bool Playback::playfile(const std::string& path) {
     return playfileat(path, 0);
@@ -12,10 +25,16 @@ bool Playback::playfileat(const std::string& path, double seconds) {
     queue_.takenout.reset();  // what it named stops here
     BASS_StreamFree(bass_, queue_.stream);
     playing_.clear();  // until the new one plays, no file does
-    const HSTREAM created = BASS_StreamCreateFile(bass_, 0, path.c_str(), 0, 0, 0);
+    const bool station = isradioaddress(path);
+    const HSTREAM created = station ? BASS_StreamCreateURL(bass_, path.c_str(), 0, 0)
+                                    : BASS_StreamCreateFile(bass_, 0, path.c_str(), 0, 0, 0);
     if (created == 0) return true;
     queue_.stream = created;
-    level(created, path);
+    if (station) {
+        BASS_ChannelSetAttribute(bass_, created, BASS_ATTRIB_VOL, stationgain(level_));
+    } else {
+        level(created, path);
+    }
     // Placed before it plays, so that nothing of the file's start is heard.
     if (seconds > 0) seek(seconds);
     playing_ = path;
@@ -79,11 +98,19 @@ double Playback::elapsed() {
     return bytestoseconds(bass_, queue_.stream, BASS_ChannelGetPosition(bass_, queue_.stream));
 }
 
+std::optional<LiveStatus> Playback::livestatus() {
+    LiveStatus status;
+    if (BASS_ChannelGetLiveStatus(bass_, queue_.stream, &status) == 0) return std::nullopt;
+    return status;
+}
+
 double Playback::length() {
+    if (live()) return 0;
     return bytestoseconds(bass_, queue_.stream, BASS_StreamGetLength(bass_, queue_.stream));
 }
 
 bool Playback::seek(double seconds) {
+    if (live()) return false;
     const QWORD bytes = BASS_ChannelSeconds2Bytes(bass_, queue_.stream, seconds);
     if (bytes == static_cast<QWORD>(-1)) return false;
     return BASS_ChannelSetPosition(bass_, queue_.stream, bytes, BASS_POS_BYTE) != 0;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "audio/loudnessscan.h"
@@ -21,7 +22,9 @@ class Playback {
   public:
     Playback(AudioLibrary& bass, PlayQueue& queue) : bass_(bass), queue_(queue) {}
 
-    // Starts a file; true when it could not be started.
+    // Starts a file, or a station when `path` is an http:// or https:// address; true when it
+    // could not be started. A station starts at once and connects while it plays silence; one
+    // that never answers ends like a file, and the queue moves on.
     bool playfile(const std::string& path);
     // Starts a file `seconds` into it (from its start when the file is shorter than that now);
     // true when it could not be started.
@@ -42,13 +45,16 @@ class Playback {
     PlayState state();
     // Playing or paused.
     bool active() { return state() != PlayState::Stopped; }
-    // Seconds played, and the whole length in seconds.
+    // Seconds played, and the whole length in seconds (0 for a station, which has none).
     double elapsed();
     double length();
+    // The stream created last is a station's; what it is doing and the title it sends.
+    bool live() { return livestatus().has_value(); }
+    std::optional<LiveStatus> livestatus();
     // Moves the stream created last to `seconds` into its file; it keeps its state (a playing
     // one plays on from there, its end still advancing the queue). False when it could not: no
-    // stream, a place past the end, or the file no longer readable (the stream then plays on
-    // where it was).
+    // stream, a station, a place past the end, or the file no longer readable (the stream then
+    // plays on where it was).
     bool seek(double seconds);
     void pause();
     void resume();

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::array<std::string_view, 9> kMusicExtensions = {
     ".mp3", ".wma", ".wav", ".flac", ".ogg", ".oga", ".opus", ".m4a", ".aac"};
-constexpr std::array<std::string_view, 2> kPlaylistExtensions = {".m3u", ".m3u8"};
+constexpr std::array<std::string_view, 3> kPlaylistExtensions = {".m3u", ".m3u8", ".pls"};
 
 template <std::size_t N>
 bool ends_with_any(std::string_view name, const std::array<std::string_view, N>& extensions) {

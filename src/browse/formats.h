@@ -12,7 +12,7 @@ namespace tunedeck {
 
 enum class FileKind { Other, Music, Playlist };
 
-// Music: mp3 wma wav flac ogg oga opus m4a aac. Playlist: m3u m3u8.
+// Music: mp3 wma wav flac ogg oga opus m4a aac. Playlist: m3u m3u8 pls.
 FileKind file_kind_of(std::string_view name);
 
 // The music formats the folder scan queues, read from the scanformats setting: extensions

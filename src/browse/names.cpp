@@ -27,9 +27,10 @@ std::string replaceall(std::string_view text, std::string_view from, std::string
 // Each in its all-lower and all-upper form, in this order; ".m3u8" goes before ".m3u", which
 // would otherwise leave its "8" behind.
 std::string removeextensions(std::string text) {
-    static constexpr std::array<std::string_view, 22> kExtensions = {
-        ".mp3",  ".MP3", ".wma", ".WMA", ".wav", ".WAV",  ".m3u8", ".M3U8", ".m3u", ".M3U", ".flac",
-        ".FLAC", ".ogg", ".OGG", ".oga", ".OGA", ".opus", ".OPUS", ".m4a",  ".M4A", ".aac", ".AAC"};
+    static constexpr std::array<std::string_view, 24> kExtensions = {
+        ".mp3", ".MP3", ".wma",  ".WMA",  ".wav",  ".WAV",  ".m3u8", ".M3U8",
+        ".m3u", ".M3U", ".pls",  ".PLS",  ".flac", ".FLAC", ".ogg",  ".OGG",
+        ".oga", ".OGA", ".opus", ".OPUS", ".m4a",  ".M4A",  ".aac",  ".AAC"};
     for (std::string_view ext : kExtensions) text = replaceall(text, ext, "");
     return text;
 }

@@ -13,7 +13,7 @@ struct NameOptions {
     bool fixnames = false;
 };
 
-// Drops the root folder and the known extensions anywhere (.mp3 .wma .wav .m3u8 .m3u .flac
+// Drops the root folder and the known extensions anywhere (.mp3 .wma .wav .m3u8 .m3u .pls .flac
 // .ogg .oga .opus .m4a .aac, each all lower or all upper case: .Mp3 stays), tidies case and
 // underscores with fixnames, shows '/' as " / ". The result is valid UTF-8 (invalid bytes
 // become U+FFFD); it is for the screen, never for a path.

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 
+#include "platform/audio/radio.h"
 #include "platform/folders/text.h"
 
 namespace tunedeck {
@@ -141,6 +143,78 @@ std::string_view folderof(std::string_view file) {
     return slash == std::string_view::npos ? std::string_view() : file.substr(0, slash + 1);
 }
 
+// One entry as a playlist file gives it: the line naming a file or station, and the title
+// the playlist gives it ("" for none).
+struct Listed {
+    std::string line;
+    std::string title;
+};
+
+std::string trimmed(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(kBlanks) - first + 1));
+}
+
+// "#EXTINF:seconds,title" gives the entry that follows its title.
+std::vector<Listed> readm3u(PlaylistReader& reader) {
+    std::vector<Listed> listed;
+    std::string title;
+    std::optional<std::string> line;
+    while (reader.next(line)) {
+        if (!line) continue;
+        if (startswithcaseless(*line, "#extinf:")) {
+            const std::size_t comma = line->find(',');
+            title = comma == std::string::npos ? std::string() : trimmed(line->substr(comma + 1));
+        } else if (!line->starts_with('#')) {
+            listed.push_back({std::move(*line), std::move(title)});
+            title.clear();
+        }
+    }
+    return listed;
+}
+
+// The number after `key` in "FileN" or "TitleN" (caseless), when the name is exactly that.
+std::optional<int> numbered(std::string_view name, std::string_view key) {
+    if (!startswithcaseless(name, key) || name.size() == key.size() || name.size() > key.size() + 6)
+        return std::nullopt;
+    int number = 0;
+    for (const char c : name.substr(key.size())) {
+        if (c < '0' || c > '9') return std::nullopt;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+// "[playlist]" with "FileN=" and "TitleN=" lines, in the order of their numbers.
+std::vector<Listed> readpls(PlaylistReader& reader) {
+    std::map<int, Listed> numberedentries;
+    std::optional<std::string> line;
+    while (reader.next(line)) {
+        if (!line) continue;
+        const std::size_t equals = line->find('=');
+        if (equals == std::string::npos) continue;
+        const std::string name = trimmed(std::string_view(*line).substr(0, equals));
+        const std::string value = trimmed(std::string_view(*line).substr(equals + 1));
+        if (const auto number = numbered(name, "file")) numberedentries[*number].line = value;
+        if (const auto number = numbered(name, "title")) numberedentries[*number].title = value;
+    }
+    std::vector<Listed> listed;
+    for (auto& [number, entry] : numberedentries) {
+        if (!entry.line.empty()) listed.push_back(std::move(entry));
+    }
+    return listed;
+}
+
+// How a station is named in the queue: its title in the playlist, else its address without
+// the scheme.
+std::string stationname(const Listed& entry) {
+    if (!entry.title.empty()) return entry.title;
+    const std::size_t scheme = entry.line.find("://");
+    return entry.line.substr(scheme + 3);
+}
+
 }  // namespace
 
 void loadplaylistfile(PlayQueue& queue, const std::string& file, const NameOptions& names) {
@@ -150,10 +224,16 @@ void loadplaylistfile(PlayQueue& queue, const std::string& file, const NameOptio
     PlaylistReader reader(regular ? file : std::string());
     const std::string_view folder = folderof(file);
     queue.clear();
-    std::optional<std::string> line;
-    while (reader.isopen() && reader.next(line)) {
-        if (!line || line->starts_with('#')) continue;
-        std::string path = findfile(*line, folder);
+    if (!reader.isopen()) return;
+    const std::vector<Listed> listed =
+        endswithcaseless(file, ".pls") ? readpls(reader) : readm3u(reader);
+    for (const Listed& entry : listed) {
+        const std::string line = trimmed(entry.line);
+        if (isradioaddress(line) && isvalidutf8(line)) {
+            queue.append(stationname({line, entry.title}), line);
+            continue;
+        }
+        std::string path = findfile(entry.line, folder);
         if (path.empty()) continue;
         std::string name = displayname(lastcomponent(path), names);
         queue.append(std::move(name), std::move(path));

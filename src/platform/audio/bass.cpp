@@ -45,6 +45,15 @@ HSTREAM BASS_StreamCreateFile(AudioLibrary& bass, BOOL mem, const char* file, DW
     return bass.engine().createfile(file);
 }
 
+HSTREAM BASS_StreamCreateURL(AudioLibrary& bass, const char* url, DWORD offset, DWORD) {
+    if (offset != 0) return bass.engine().fail(BASS_ERROR_ILLPARAM);
+    return bass.engine().createurl(url);
+}
+
+BOOL BASS_ChannelGetLiveStatus(AudioLibrary& bass, DWORD handle, LiveStatus* status) {
+    return bass.engine().livestatus(handle, status);
+}
+
 BOOL BASS_StreamPlay(AudioLibrary& bass, HSTREAM handle, BOOL, DWORD) {
     return bass.engine().play(handle);
 }

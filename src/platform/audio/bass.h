@@ -12,6 +12,7 @@
 
 #include "platform/audio/loudnesstags.h"
 #include "platform/audio/outputdevice.h"
+#include "platform/audio/radio.h"
 
 union SDL_Event;
 
@@ -60,6 +61,13 @@ BOOL BASS_CDInit(AudioLibrary& bass, const char* drive, DWORD flags);
 BOOL BASS_Start(AudioLibrary& bass);
 HSTREAM BASS_StreamCreateFile(AudioLibrary& bass, BOOL mem, const char* file, DWORD offset,
                               DWORD length, DWORD flags);
+// A stream of the station at `url` (http:// or https://; offset 0 only). It returns at once and
+// connects on its own thread: until the station answers it plays silence, and a station that
+// never answers ends it (BASS_SYNC_END) like a file that cannot be played. It has no length
+// (BASS_StreamGetLength: -1, code 37) and cannot be moved (BASS_ChannelSetPosition: code 37).
+HSTREAM BASS_StreamCreateURL(AudioLibrary& bass, const char* url, DWORD offset, DWORD flags);
+// What a station's stream is doing and the title it sends; code 37 for a file's stream.
+BOOL BASS_ChannelGetLiveStatus(AudioLibrary& bass, DWORD handle, LiveStatus* status);
 BOOL BASS_StreamPlay(AudioLibrary& bass, HSTREAM handle, BOOL flush, DWORD flags);
 HSYNC BASS_ChannelSetSync(AudioLibrary& bass, DWORD handle, DWORD type, QWORD param, SYNCPROC proc,
                           DWORD user);

@@ -43,10 +43,14 @@ std::unique_ptr<Stream> AudioEngine::openstream(const std::string& path, HSTREAM
         decoder = std::make_unique<Decoder>(path);
         decoder->skip(start);
     }
-    auto onending = [engine = static_cast<const void*>(this), token = token_, handle] {
+    return std::make_unique<Stream>(std::move(decoder), bufferbytes_, endnotice(handle), start);
+}
+
+// What a stream under `handle` runs at its end: it only posts the engine's event.
+std::function<void()> AudioEngine::endnotice(HSTREAM handle) const {
+    return [engine = static_cast<const void*>(this), token = token_, handle] {
         postevent(engine, token, handle);
     };
-    return std::make_unique<Stream>(std::move(decoder), bufferbytes_, std::move(onending), start);
 }
 
 // The library's code for a file that could not be opened as a stream.
@@ -131,8 +135,17 @@ void AudioEngine::freestream(HSTREAM handle) {
         return;
     }
     detach(it->second);
+    retire(std::move(it->second.stream));
     channels_.erase(it);
     ok();
+}
+
+// A station's stream may be waiting on the network: it is told to stop and freed later by
+// poll(). A file's stops at once.
+void AudioEngine::retire(std::unique_ptr<Stream> stream) {
+    if (!stream || !stream->live()) return;
+    stream->requeststop();
+    closing_.push_back(std::move(stream));
 }
 
 // Only a stream whose end has been notified leaves its tail to play out: freeing one earlier
@@ -168,10 +181,12 @@ QWORD AudioEngine::position(DWORD handle) {
     return channel->stream->position();
 }
 
+// A station has no length.
 QWORD AudioEngine::length(DWORD handle) {
     if (!initialised_) return fail(BASS_ERROR_INIT), static_cast<QWORD>(-1);
     const Channel* channel = find(handle);
     if (!channel) return static_cast<QWORD>(-1);
+    if (channel->stream->live()) return fail(BASS_ERROR_NOTAVAIL), static_cast<QWORD>(-1);
     ok();
     return channel->stream->length();
 }

@@ -50,15 +50,25 @@ bool playableformat(int rate, int channels) {
 Decoder::Decoder(const std::string& path) {
     checkreadable(path);
     openinput(path);
-    opencodec();
-    frame_ = Frame(av_frame_alloc());
-    packet_ = Packet(av_packet_alloc());
-    if (!frame_ || !packet_) throw std::bad_alloc();
+    finishopen();
     const uint64_t exact = exact_length(path);
     exactBytes_ = exact;
     trim_ = Trim(exact);
     lengthBytes_ = exact > 0 ? exact : expectedlength();
     loudness_ = readloudnesstags(*format_.get(), streamIndex_);
+}
+
+Decoder::Decoder(const NetworkInput& input) {
+    watch_.follow(input.stop);
+    openaddress(input);
+    finishopen();
+}
+
+void Decoder::finishopen() {
+    opencodec();
+    frame_ = Frame(av_frame_alloc());
+    packet_ = Packet(av_packet_alloc());
+    if (!frame_ || !packet_) throw std::bad_alloc();
 }
 
 Decoder::~Decoder() {
@@ -84,6 +94,36 @@ void Decoder::openinput(const std::string& path) {
     const int probed = avformat_find_stream_info(raw, nullptr);
     if (probed < 0) badformat(path + ": " + averror(probed));
     if (watch_.expired()) badformat(path + ": opening took too long");
+}
+
+// Only the web's protocols (and what they run over) are opened: an address must not reach a
+// file or a device. The container is told from the first 32 KiB (FFmpeg would otherwise wait
+// for up to a megabyte to be sure of an MP3 stream: a minute of a station's sound) and the
+// codec from at most half a second, so that sound starts soon after the station answers.
+void Decoder::openaddress(const NetworkInput& input) {
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw) throw std::bad_alloc();
+    raw->interrupt_callback = watch_.callback();
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "http,https,tcp,tls", 0);
+    av_dict_set(&options, "icy", "1", 0);
+    av_dict_set(&options, "user_agent", "Tunedeck", 0);
+    av_dict_set(&options, "formatprobesize", "32768", 0);
+    av_dict_set(&options, "probesize", "32768", 0);
+    av_dict_set(&options, "analyzeduration", "500000", 0);
+    watch_.arm(input.limit);
+    const int opened = avformat_open_input(&raw, input.url.c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0) {
+        throw DecoderOpenError(DecoderOpenError::Kind::File, input.url + ": " + averror(opened));
+    }
+    format_ = FormatContext(raw);
+    if (raw->probe_score <= 1) badformat(input.url + ": not a recognisable audio format");
+    const int probed = avformat_find_stream_info(raw, nullptr);
+    if (watch_.expired() || watch_.aborted()) {
+        throw DecoderOpenError(DecoderOpenError::Kind::File, input.url + ": no answer in time");
+    }
+    if (probed < 0) badformat(input.url + ": " + averror(probed));
 }
 
 void Decoder::opencodec() {

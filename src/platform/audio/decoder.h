@@ -4,8 +4,12 @@
 // ends at the length the container declares sample-exact (trim.h), so consecutive files join
 // without a gap. Used by one thread at a time (opened on the UI thread, then run by the stream's
 // decoder thread); abort() may come from any thread through the IoWatch.
+// A station on the network is read through FFmpeg's HTTP(S) the same way, with no length and its
+// ICY metadata asked for.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -14,6 +18,7 @@
 
 #include "platform/audio/iowatch.h"
 #include "platform/audio/loudnesstags.h"
+#include "platform/audio/source.h"
 #include "platform/audio/trim.h"
 #include "platform/lib/ffmpeg/ffmpeg.h"
 
@@ -31,7 +36,15 @@ class DecoderOpenError : public std::runtime_error {
     Kind kind_;
 };
 
-class Decoder {
+// A station's address (http:// or https://) and how its opening is bounded: it gives up once
+// `limit` has passed or `stop` is set (`stop` outlives the decoder).
+struct NetworkInput {
+    std::string url;
+    const std::atomic<bool>* stop = nullptr;
+    std::chrono::milliseconds limit{10000};
+};
+
+class Decoder final : public Source {
   public:
     // Blocking I/O during opening and each later read gives up after this long.
     static constexpr auto kIoLimit = std::chrono::seconds(5);
@@ -40,13 +53,17 @@ class Decoder {
 
     // Throws DecoderOpenError.
     explicit Decoder(const std::string& path);
-    ~Decoder();
+    // Connects and reads far enough to know the format. Throws DecoderOpenError (Kind::File
+    // when the station cannot be reached or gives no answer in time).
+    explicit Decoder(const NetworkInput& input);
+    ~Decoder() override;
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
 
     // Appends the next decoded block to `out`; false once the end is reached (end of file, a
     // fatal read or decode error, too many bad packets in a row, a stalled read, or abort).
-    bool decode(std::vector<uint8_t>& out);
+    bool decode(std::vector<uint8_t>& out) override;
+    void abort() override { watch_.abort(); }
     // Before the first decode(): the sound is to begin `bytes` output bytes into the file. The
     // container's own seeking goes near the place and the decoded timestamps find the exact
     // sample. False when that cannot be trusted (no timestamps, a landing past the place, a
@@ -58,13 +75,18 @@ class Decoder {
     void skip(uint64_t bytes);
     // Expected length in output bytes from the container: exact for WAV, LAME-tagged MP3, FLAC,
     // Ogg and MP4; estimated for the others.
-    uint64_t lengthbytes() const { return lengthBytes_; }
+    uint64_t lengthbytes() const override { return lengthBytes_; }
     IoWatch& watch() { return watch_; }
     // Read from the tags when the file was opened.
-    const LoudnessTags& loudness() const { return loudness_; }
+    const LoudnessTags& loudness() const override { return loudness_; }
+    // What the station says plays now: the StreamTitle of its last ICY metadata, else the title
+    // (and artist) its stream carries, as in chained Ogg; "" when it says nothing. Decoder thread.
+    std::string streamtitle() const;
 
   private:
     void openinput(const std::string& path);
+    void openaddress(const NetworkInput& input);
+    void finishopen();
     void opencodec();
     uint64_t expectedlength() const;
     uint64_t exact_length(const std::string& path) const;

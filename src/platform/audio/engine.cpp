@@ -100,6 +100,7 @@ void AudioEngine::free() {
     output_.close();
     channels_.clear();
     draining_.clear();
+    closing_.clear();
     sdl_.reset();
     initialised_ = false;
 }
@@ -109,6 +110,7 @@ void AudioEngine::free() {
 void AudioEngine::poll() {
     if (output_.lost()) devicelost();
     std::erase_if(draining_, [](const auto& stream) { return stream->playedout(); });
+    std::erase_if(closing_, [](const auto& stream) { return stream->finished(); });
 }
 
 void AudioEngine::devicelost() {

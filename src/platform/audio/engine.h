@@ -14,6 +14,7 @@
 #include "platform/audio/bass.h"
 #include "platform/audio/output.h"
 #include "platform/audio/outputdevice.h"
+#include "platform/audio/radio.h"
 #include "platform/audio/stream.h"
 #include "platform/lib/sdl/sdl.h"
 
@@ -63,6 +64,12 @@ class AudioEngine {
     void free();
 
     HSTREAM createfile(const char* path);
+    // A stream of the station at `url` (http:// or https://). Returns at once: the stream
+    // connects on its own thread, plays silence until the station answers, and ends (its end
+    // notification posted) when it never does.
+    HSTREAM createurl(const char* url);
+    // What a station's stream is doing; BASS_ERROR_NOTAVAIL for a file's.
+    BOOL livestatus(DWORD handle, LiveStatus* status);
     BOOL play(HSTREAM handle);
     BOOL pause(DWORD handle);
     BOOL resume(DWORD handle);
@@ -99,6 +106,7 @@ class AudioEngine {
     struct Channel {
         std::string path;
         std::unique_ptr<Stream> stream;
+        const RadioSource* radio = nullptr;  // a station's source, owned by `stream`
         State state = State::Stopped;
         std::vector<Sync> syncs;
         bool endfired = false;
@@ -107,6 +115,8 @@ class AudioEngine {
     BOOL ok();
     Channel* find(DWORD handle);
     std::unique_ptr<Stream> openstream(const std::string& path, HSTREAM handle, uint64_t start);
+    std::function<void()> endnotice(HSTREAM handle) const;
+    void retire(std::unique_ptr<Stream> stream);
     BOOL openfailed(const std::exception_ptr& failure);
     void poll();
     void devicelost();
@@ -122,6 +132,9 @@ class AudioEngine {
     std::map<DWORD, Channel> channels_;
     // Freed streams whose last samples are still playing; destroyed once played out.
     std::vector<std::unique_ptr<Stream>> draining_;
+    // Released station streams whose threads are still giving up a connection or a read: freed
+    // once they have, so that leaving a station never waits on the network.
+    std::vector<std::unique_ptr<Stream>> closing_;
     Output output_;  // declared last: closes before the streams it plays are destroyed
     int error_ = BASS_OK;
     float volume_ = 1.0f;  // the control's position

@@ -20,7 +20,10 @@ class IoWatch {
     void arm(Clock::duration limit);
     // Makes every later or pending I/O call give up (any thread).
     void abort() { aborted_.store(true); }
-    bool aborted() const { return aborted_.load(); }
+    // Also gives up once `stop` is set, from the owner's side (before any I/O; `stop` outlives
+    // this object).
+    void follow(const std::atomic<bool>* stop) { followed_ = stop; }
+    bool aborted() const { return aborted_.load() || (followed_ && followed_->load()); }
     bool expired() const;
     // Valid while this object lives.
     AVIOInterruptCB callback();
@@ -29,6 +32,7 @@ class IoWatch {
     static int interrupt(void* self);
     std::atomic<bool> aborted_{false};
     std::atomic<int64_t> deadline_{INT64_MAX};  // steady clock ticks
+    const std::atomic<bool>* followed_ = nullptr;
 };
 
 }  // namespace tunedeck

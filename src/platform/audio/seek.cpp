@@ -1,4 +1,4 @@
-// Engine positions: moving a stream within its file.
+// Engine positions: moving a stream within its file (a station's cannot be moved).
 #include <cmath>
 
 #include "platform/audio/engine.h"
@@ -15,7 +15,7 @@ BOOL AudioEngine::setposition(DWORD handle, QWORD bytes, DWORD mode) {
     poll();
     Channel* channel = find(handle);
     if (!channel) return 0;
-    if (mode != BASS_POS_BYTE) return fail(BASS_ERROR_NOTAVAIL);
+    if (mode != BASS_POS_BYTE || channel->stream->live()) return fail(BASS_ERROR_NOTAVAIL);
     const QWORD start = bytes - bytes % kBytesPerFrame;
     if (start > channel->stream->length()) return fail(BASS_ERROR_POSITION);
     std::unique_ptr<Stream> stream;

@@ -24,15 +24,16 @@ constexpr std::size_t kStartBytes = 2 * kDeviceFrames * kBytesPerFrame;
 constexpr auto kEndingPoll = std::chrono::milliseconds(2);
 }  // namespace
 
-Stream::Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferbytes,
+Stream::Stream(std::unique_ptr<Source> source, std::size_t bufferbytes,
                std::function<void()> onending, uint64_t start)
-    : decoder_(std::move(decoder)),
+    : source_(std::move(source)),
+      live_(source_->live()),
       ring_(bufferbytes),
       onending_(std::move(onending)),
-      expected_(decoder_->lengthbytes()),
+      expected_(source_->lengthbytes()),
       position_(start),
       produced_(start) {
-    prefill();
+    if (!live_) prefill();
     thread_ = std::thread([this] { run(); });
 }
 
@@ -45,7 +46,7 @@ void Stream::prefill() noexcept {
         std::vector<uint8_t> block;
         while (more && pending_.size() < kStartBytes) {
             block.clear();
-            more = decoder_->decode(block);
+            more = source_->decode(block);
             pending_.insert(pending_.end(), block.begin(), block.end());
         }
         const std::size_t fitted = ring_.write(pending_.data(), pending_.size());
@@ -58,11 +59,15 @@ void Stream::prefill() noexcept {
 }
 
 Stream::~Stream() {
+    requeststop();
+    thread_.join();
+}
+
+void Stream::requeststop() {
     stopping_.store(true);
-    decoder_->watch().abort();
+    source_->abort();
     { std::lock_guard lock(mutex_); }
     wake_.notify_all();
-    thread_.join();
 }
 
 uint64_t Stream::length() const {
@@ -78,6 +83,11 @@ std::size_t Stream::pull(uint8_t* dest, std::size_t count) {
 }
 
 void Stream::run() noexcept {
+    runsource();
+    finished_.store(true, std::memory_order_release);
+}
+
+void Stream::runsource() noexcept {
     try {
         decodeall();
     } catch (...) {
@@ -105,7 +115,7 @@ void Stream::decodeall() {
     std::vector<uint8_t> block;
     while (!stopping_.load()) {
         block.clear();
-        const bool more = decoder_->decode(block);
+        const bool more = source_->decode(block);
         if (!push(block) || !more) return;
     }
 }

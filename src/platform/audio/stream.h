@@ -1,6 +1,6 @@
-// One playing file: a decoder thread fills a ring buffer that the audio callback empties.
-// The decoder runs ahead of the output by at most the ring's size; once it has reached the end
-// of the file, everything that is left of the stream sits in the ring.
+// One playing file or station: a decoder thread fills a ring buffer from its source that the
+// audio callback empties. The decoder runs ahead of the output by at most the ring's size; once
+// it has reached the end of the source, everything that is left of the stream sits in the ring.
 #pragma once
 
 #include <atomic>
@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/audio/decoder.h"
 #include "platform/audio/ringbuffer.h"
+#include "platform/audio/source.h"
 
 namespace tunedeck {
 
@@ -24,11 +24,16 @@ class Stream {
     // reached the end and the output has begun playing the stream, so that what is left of it
     // is at most the ring's length (not when the stream is destroyed first). It must only post
     // a message. `start`: where in the file the decoder begins (output bytes), so that
-    // positions and the length count from the file's start.
-    Stream(std::unique_ptr<Decoder> decoder, std::size_t bufferbytes,
-           std::function<void()> onending, uint64_t start = 0);
+    // positions and the length count from the file's start. The first blocks of a file are
+    // decoded on the caller's thread; a live source is read on the decoder thread only.
+    Stream(std::unique_ptr<Source> source, std::size_t bufferbytes, std::function<void()> onending,
+           uint64_t start = 0);
     // Stops the decoder thread (interrupting a pending read) and waits for it.
     ~Stream();
+    // Asks the decoder thread to stop without waiting for it (any thread); finished() tells
+    // when destroying the stream no longer waits.
+    void requeststop();
+    bool finished() const { return finished_.load(std::memory_order_acquire); }
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
 
@@ -51,17 +56,20 @@ class Stream {
     float gain() const { return gain_.load(std::memory_order_acquire); }
     void setgain(float gain) { gain_.store(gain, std::memory_order_release); }
     // What the file's tags say of its loudness.
-    const LoudnessTags& loudness() const { return decoder_->loudness(); }
+    const LoudnessTags& loudness() const { return source_->loudness(); }
+    bool live() const { return live_; }
 
   private:
     void prefill() noexcept;
     void run() noexcept;
+    void runsource() noexcept;
     void decodeall();
     bool push(const std::vector<uint8_t>& block);
     std::chrono::microseconds refillwait() const;
     bool waitforoutput();
 
-    std::unique_ptr<Decoder> decoder_;
+    std::unique_ptr<Source> source_;
+    const bool live_;
     RingBuffer ring_;
     std::function<void()> onending_;
     const uint64_t expected_;
@@ -70,6 +78,7 @@ class Stream {
     std::atomic<bool> playedout_{false};
     std::atomic<bool> reached_{false};  // the output has pulled from this stream
     std::atomic<bool> endingraised_{false};
+    std::atomic<bool> finished_{false};  // the decoder thread has returned
     std::atomic<uint64_t> position_{0};
     std::atomic<uint64_t> produced_{0};
     std::atomic<float> gain_{1.0f};

@@ -125,8 +125,9 @@ const std::string& FileListBox::list(int i) const {
 }
 
 bool matchesfilepattern(std::string_view name) {
-    static constexpr std::array<std::string_view, 11> kExtensions = {
-        ".mp3", ".wma", ".wav", ".flac", ".ogg", ".oga", ".opus", ".m4a", ".aac", ".m3u", ".m3u8"};
+    static constexpr std::array<std::string_view, 12> kExtensions = {
+        ".mp3",  ".wma", ".wav", ".flac", ".ogg",  ".oga",
+        ".opus", ".m4a", ".aac", ".m3u",  ".m3u8", ".pls"};
     return std::any_of(kExtensions.begin(), kExtensions.end(),
                        [name](std::string_view ext) { return endswithcaseless(name, ext); });
 }

@@ -37,7 +37,7 @@ class DirListBox {
 class FileListBox {
   public:
     static constexpr std::string_view kPattern =
-        "*.mp3;*.wma;*.wav;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.aac;*.m3u;*.m3u8";
+        "*.mp3;*.wma;*.wav;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.aac;*.m3u;*.m3u8;*.pls";
 
     const std::string& path() const { return path_; }
     void setpath(std::string_view path);

@@ -48,9 +48,10 @@ TEST(FolderLists, OrdersAsPeopleReadThenByRawBytes) {
 
 TEST(FolderLists, ListsOnlyVisibleMatchingRegularFilesFollowingLinks) {
     TempDir tmp;
-    for (const char* name : {"one.MP3", "two.Wma", "three.wav", "list.m3u", "notes.txt",
-                             ".hidden.mp3", "mp3", "x.mp3.bak", "a.Flac", "b.ogg", "c.OGA",
-                             "d.opus", "e.m4a", "f.AAC", "g.m3u8", "book.m4b", "y.flac.part"})
+    for (const char* name :
+         {"one.MP3", "two.Wma", "three.wav", "list.m3u", "notes.txt", ".hidden.mp3", "mp3",
+          "x.mp3.bak", "a.Flac", "b.ogg", "c.OGA", "d.opus", "e.m4a", "f.AAC", "g.m3u8", "h.PLS",
+          "book.m4b", "y.flac.part"})
         touch(tmp / name);
     fs::create_directory(tmp / "folder.mp3");
     fs::create_directory(tmp / ".git");
@@ -63,9 +64,9 @@ TEST(FolderLists, ListsOnlyVisibleMatchingRegularFilesFollowingLinks) {
 
     FolderLists lists;
     lists.setpath(tmp.path().string());
-    const std::vector<std::string> files = {"a.Flac",   "b.ogg",   "c.OGA",     "d.opus",
-                                            "e.m4a",    "f.AAC",   "g.m3u8",    "link.mp3",
-                                            "list.m3u", "one.MP3", "three.wav", "two.Wma"};
+    const std::vector<std::string> files = {
+        "a.Flac", "b.ogg",    "c.OGA",    "d.opus",  "e.m4a",     "f.AAC",  "g.m3u8",
+        "h.PLS",  "link.mp3", "list.m3u", "one.MP3", "three.wav", "two.Wma"};
     EXPECT_EQ(namesof(lists.Files()), files);
     const std::string base = tmp.path().string();
     const std::vector<std::string> dirs = {base + "/folder.mp3", base + "/linkdir", base + "/Sub"};
