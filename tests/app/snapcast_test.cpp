@@ -99,7 +99,9 @@ TEST(Snapcast, RoomsHearTheQueueInOrderWithoutGapsAndTheStreamGoesIdleAfterStop)
     ASSERT_EQ(tones.size(), 4u);
     for (std::size_t i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_NEAR(tones[i].frequency, kHz[i], 15);
+        // The last tone is cut by S mid-period, and the client's end of it is where the stream
+        // stopped: its estimate over its one second may be off by 2 %. The tones lie 220 Hz apart.
+        EXPECT_NEAR(tones[i].frequency, kHz[i], i < 3 ? 15 : 25);
         if (i < 3) {
             EXPECT_NEAR(tones[i].seconds, 1.0, 0.02);
         }
