@@ -32,7 +32,6 @@ namespace fs = std::filesystem;
 namespace fx = tunedeck::fixtures;
 namespace bn = tunedeck::bench;
 
-constexpr fx::LibraryShape kShape{5000, 4, 10, 0};
 constexpr double kToneSeconds = 90.0;
 constexpr int kGapFrames = 88;  // 2 ms at 44.1 kHz
 constexpr int kSilent = 100;    // below this a sample of the tone counts as silence

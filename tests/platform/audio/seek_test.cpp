@@ -28,7 +28,8 @@ std::vector<int16_t> decodeall(Decoder& decoder) {
         bytes.insert(bytes.end(), block.begin(), block.end());
     }
     std::vector<int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    // Nothing decoded (a place at the very end) leaves both empty, with no storage to copy.
+    if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
     return samples;
 }
 
