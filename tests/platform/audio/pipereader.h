@@ -38,7 +38,7 @@ class PipeReader {
     std::vector<int16_t> samples() {
         stop();
         std::vector<int16_t> out(received_.size() / 2);
-        std::memcpy(out.data(), received_.data(), out.size() * 2);
+        if (!out.empty()) std::memcpy(out.data(), received_.data(), out.size() * 2);
         return out;
     }
 
