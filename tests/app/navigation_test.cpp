@@ -56,7 +56,9 @@ TEST(Navigation, PagesTurnAtTheirEdgesAndEmptyRowsRefuse) {
 // A flat folder of 5,000 files, more than the 2,000 rows a listing once had: D pages to the
 // last page, whose last file is listed and plays its own tone.
 TEST(Navigation, TheLastFileOfAFiveThousandFileFolderIsReachedWithDAndPlays) {
-    Harness h;
+    // Played at the output's real pace: an output drained as fast as it can be written gaps
+    // whenever the decoder shares the core with the library's background work.
+    Harness h(true);
     h.tone("s0000.mp3", 0.2, 440.0);
     for (int i = 1; i < 4999; ++i) {
         std::string name = std::to_string(i);
@@ -78,8 +80,12 @@ TEST(Navigation, TheLastFileOfAFiveThousandFileFolderIsReachedWithDAndPlays) {
     ASSERT_NE(b.highlighted(11), nullptr);
     EXPECT_EQ(b.highlighted(11)->label, "s4999");
     h.key(kKeyEnter);
-    ASSERT_TRUE(h.waituntil([&] { return h.active() == BASS_ACTIVE_STOPPED; }));
-    const auto tones = h.heard();
+    // The file reports stopped once its end has been handled; its tail is still being played.
+    std::vector<fx::ToneSegment> tones;
+    ASSERT_TRUE(h.waituntil([&] {
+        tones = h.heard();
+        return !tones.empty() && tones.back().seconds > 0.39;
+    }));
     ASSERT_EQ(tones.size(), 1U);
     EXPECT_NEAR(tones[0].frequency, 1000.0, 20.0);
 }
