@@ -92,11 +92,10 @@ bool Application::startaudio() {
     return true;
 }
 
-// Reads the settings, lays out and paints the screen, sets the current folder to the root,
-// empties the queue's counters and draws the first listing (the letter index or the root
+// Lays out and paints the screen, sets the current folder to the root and draws the first
+// listing (the letter index or the root
 // folder) with its highlight.
 void Application::buildscreen() {
-    settings_ = reader_.loadsettings();
     view_->settings =
         DisplaySettings{effectiveperpage(settings_.perpage),  // as the keys count them
                         settings_.rendercover,
@@ -108,7 +107,6 @@ void Application::buildscreen() {
     folders_->setpath(reader_.rootpath());
     browse_->page = 1;
     browse_->row = 1;
-    queue_->clear();
     // The letter index sorts the music folders; a disc is always listed by its tracks, or the
     // tracks could never be reached.
     if (settings_.showletters && mode_.mediamode == Mode::File) {
@@ -143,16 +141,19 @@ bool Application::checkroot() {
 bool Application::Form_Load() {
     if (!probedrive() || !checkroot()) return false;
     if (mode_.mediamode == Mode::File && !startaudio()) return false;
+    settings_ = reader_.loadsettings();
+    queue_->clear();
+    const std::optional<SavedState> saved = loadstate();
+    // A restored queue is not replaced: the scan then only walks the tree. In file mode the
+    // walk starts before the first screen is built: on a big library its reading of the root
+    // runs beside the screen's listing of it, and the first file is found meanwhile.
+    const ScanUse use = saved ? ScanUse::WalkOnly : ScanUse::QueueAndPlay;
+    if (mode_.mediamode == Mode::File) scanroot(*browser_, use);
     buildscreen();
     applyvolume();
     playback_->setlevelling(reader_.levelsettings());
     if (mode_.mediamode == Mode::File) playback_->measure(loudnessfile());
-    queue_->clear();
-    const std::optional<SavedState> saved = loadstate();
-    // A restored queue is not replaced: the scan then only walks the tree. The root was listed
-    // for the first screen just now: the walk starts from that listing, so the first file is
-    // found without reading the root again.
-    scanlisted(*browser_, saved ? ScanUse::WalkOnly : ScanUse::QueueAndPlay);
+    if (mode_.mediamode == Mode::Cd) scanlisted(*browser_, use);
     if (saved) restoreplayback(*saved);
     // A library whose music the scan leaves out (WAV or WMA only, or formats outside
     // scanformats) starts in the list with nothing playing: the user can still choose it. The

@@ -61,4 +61,9 @@ void scanlisted(Browser& browser, ScanUse use) {
                           ScanFormats(browser.settings.scanformats), use == ScanUse::QueueAndPlay);
 }
 
+void scanroot(Browser& browser, ScanUse use) {
+    browser.scanner.start(browser.settings_reader.rootpath(), nameoptions(browser),
+                          ScanFormats(browser.settings.scanformats), use == ScanUse::QueueAndPlay);
+}
+
 }  // namespace tunedeck

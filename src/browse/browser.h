@@ -53,6 +53,10 @@ void scan(Browser& browser, const std::string& cdir, ScanUse use = ScanUse::Queu
 // The same for a caller whose current folder is the one to scan, listed just now: the walk
 // starts from that listing instead of reading the folder again.
 void scanlisted(Browser& browser, ScanUse use);
+// File mode, at start-up: the scan of the root, before anything is listed. The walk reads the
+// root on its own thread while the caller builds the first screen; the current folder is left
+// alone.
+void scanroot(Browser& browser, ScanUse use);
 
 // The current folder (the path of Dirs).
 inline const std::string& currentfolder(const Browser& browser) {

@@ -69,6 +69,9 @@ class FolderScan {
     // With `queue` false the walk only feeds the index and the queue is left alone.
     virtual void start(const FolderLists& listed, const NameOptions& names,
                        const ScanFormats& formats, bool queue) = 0;
+    // The same for a folder nobody has listed: the walk reads it on its own thread.
+    virtual void start(const std::string& folder, const NameOptions& names,
+                       const ScanFormats& formats, bool queue) = 0;
 };
 
 }  // namespace tunedeck

@@ -136,9 +136,9 @@ void LibraryScan::start(const FolderLists& listed, const NameOptions& names,
     begin(listed, listed.Dirs().path(), names, formats, queue);
 }
 
-void LibraryScan::start(const std::string& cdir, const NameOptions& names,
+void LibraryScan::start(const std::string& folder, const NameOptions& names,
                         const ScanFormats& formats, bool queue) {
-    begin(FolderLists{}, cdir, names, formats, queue);
+    begin(FolderLists{}, folder, names, formats, queue);
 }
 
 void LibraryScan::begin(FolderLists lists, std::string root, const NameOptions& names,

@@ -64,9 +64,8 @@ class LibraryScan : public FolderScan {
 
     void start(const FolderLists& listed, const NameOptions& names, const ScanFormats& formats,
                bool queue) override;
-    // The same for `cdir`, which the worker reads first.
-    void start(const std::string& cdir, const NameOptions& names, const ScanFormats& formats,
-               bool queue);
+    void start(const std::string& folder, const NameOptions& names, const ScanFormats& formats,
+               bool queue) override;
     // Ends the walk that runs, if any: nothing it finds afterwards is handed over.
     void stop();
     // Takes what the worker handed over since the last take (see the top of this file), a
