@@ -5,11 +5,13 @@
 // stack that SDL's renderer loads (on an X server without a GPU, Mesa's software rasteriser
 // with LLVM), the heap, and the rest.
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <thread>
 
 #include "app_bench.h"
 #include "engine_bench.h"
+#include "tools/browser/webdriver.h"
 #include "tools/fixtures/demo.h"
 
 namespace {
@@ -62,7 +64,13 @@ int main() {
         fx::writetone(tmp / "tone.mp3", fx::AudioFormat::Mp3, {440.0, 120.0});
         fx::linklibrary(tmp / "huge", tmp / "tone.mp3", {5000, 4, 10, 0});
         const fs::path hugebox = bn::installjukebox(tmp / "hugeapp", tmp / "huge");
-        bn::Process big({hugebox.string()}, bn::diskaudio("/dev/null", x.display()));
+        std::ofstream(tmp / "hugeapp" / "settings.ini")
+            << "[system]\npath=" << (tmp / "huge").string()
+            << "\nsavertime=3000\n[cd]\ndevice=none\n[remote]\nlisten=127.0.0.1\nport="
+            << tunedeck::browser::freeport() << "\nmpris=0\n";
+        bn::Env hugeenv = bn::diskaudio("/dev/null", x.display());
+        hugeenv["XDG_STATE_HOME"] = (tmp / "state").string();
+        bn::Process big({hugebox.string()}, hugeenv);
         std::this_thread::sleep_for(kWholeScan);
         const double bigpeak = big.peakmb();
         if (!big.running())

@@ -7,12 +7,12 @@ namespace tunedeck {
 
 void PlayQueue::append(std::string name, std::string path) {
     const auto row = static_cast<std::size_t>(playlistcount);
-    firstrows_.try_emplace(path, playlistcount);  // an earlier row with this path stays first
     if (row < playlist.size()) {
         playlist[row] = {std::move(name), std::move(path)};
     } else {
         playlist.push_back({std::move(name), std::move(path)});
     }
+    firstrows_.lower(playlist, playlistcount);  // an earlier row with this path stays first
     ++playlistcount;
     ++revision;
 }
@@ -20,29 +20,36 @@ void PlayQueue::append(std::string name, std::string path) {
 void PlayQueue::erase(int row) {
     if (row < 0 || row >= playlistcount) return;
     const auto at = static_cast<std::size_t>(row);
-    const std::string path = std::move(playlist[at].path);
+    const std::string path = playlist[at].path;
+    const bool first = firstrows_.find(playlist, path) == row;
+    // The record is taken out while its row still holds the path.
+    if (first) firstrows_.remove(playlist, path);
     playlist.erase(playlist.begin() + static_cast<std::ptrdiff_t>(row));
     --playlistcount;
     ++revision;
     ++reshapes;
     // Rows after the taken-out one move up; the taken-out path's first row may be a later one.
-    for (auto& [p, first] : firstrows_)
-        if (first > row) --first;
-    auto it = firstrows_.find(path);
-    if (it == firstrows_.end() || it->second != row) return;
+    firstrows_.shiftup(row);
+    if (!first) return;
     for (int r = row; r < playlistcount; ++r) {
         if (playlist[static_cast<std::size_t>(r)].path == path) {
-            it->second = r;
+            firstrows_.lower(playlist, r);
             return;
         }
     }
-    firstrows_.erase(it);
 }
 
 void PlayQueue::move(int from, int to) {
     if (from < 0 || from >= playlistcount || to < 0 || to >= playlistcount || from == to) return;
     const int low = std::min(from, to);
     const int high = std::max(from, to);
+    // Only the rows between the two move: the paths whose first row lies there are forgotten
+    // while the rows still hold them, and found again after the move; every other path keeps
+    // its first row.
+    for (int r = low; r <= high; ++r) {
+        const std::string& path = playlist[static_cast<std::size_t>(r)].path;
+        if (firstrows_.find(playlist, path) == r) firstrows_.remove(playlist, path);
+    }
     const auto first = playlist.begin();
     if (from < to)
         std::rotate(first + from, first + from + 1, first + to + 1);
@@ -50,22 +57,11 @@ void PlayQueue::move(int from, int to) {
         std::rotate(first + to, first + from, first + from + 1);
     ++revision;
     ++reshapes;
-    // Only the rows between the two moved: the paths whose first row lay there are found again;
-    // every other path keeps its first row.
-    for (int r = low; r <= high; ++r) {
-        const auto it = firstrows_.find(playlist[static_cast<std::size_t>(r)].path);
-        if (it != firstrows_.end() && it->second >= low && it->second <= high) firstrows_.erase(it);
-    }
-    for (int r = low; r <= high; ++r) {
-        const auto [it, added] =
-            firstrows_.try_emplace(playlist[static_cast<std::size_t>(r)].path, r);
-        if (!added && it->second > r) it->second = r;
-    }
+    for (int r = low; r <= high; ++r) firstrows_.lower(playlist, r);
 }
 
 int PlayQueue::firstrow(const std::string& path) const {
-    const auto it = firstrows_.find(path);
-    return it == firstrows_.end() ? -1 : it->second;
+    return firstrows_.find(playlist, path);
 }
 
 void PlayQueue::clear() {

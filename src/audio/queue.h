@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
+
+#include "audio/firstrows.h"
 
 namespace tunedeck {
 
@@ -62,7 +63,7 @@ struct PlayQueue {
 
   private:
     // Path -> its first row below playlistcount.
-    std::unordered_map<std::string, int> firstrows_;
+    FirstRows firstrows_;
 };
 
 }  // namespace tunedeck

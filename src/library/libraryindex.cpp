@@ -13,6 +13,8 @@ namespace tunedeck {
 namespace {
 
 constexpr std::size_t kMaxWords = 32;  // query words beyond these are not looked at
+// About the length of a collation key of a file name, with its ending zero.
+constexpr std::size_t kKeyBytes = 32;
 
 std::vector<std::string> querywords(std::string_view query) {
     std::vector<std::string> words;
@@ -33,16 +35,38 @@ uint32_t LibraryIndex::begin(const std::string& root, const NameOptions& names) 
     std::unique_lock<std::shared_mutex> guard(lock_);
     entries_.clear();
     entries_.shrink_to_fit();
+    text_.clear();
+    text_.shrink_to_fit();
     folders_.clear();
     root_ = root;
     names_ = names;
     return ++walk_;
 }
 
-LibraryIndex::Entry LibraryIndex::makeentry(uint32_t parent, IndexKind kind,
-                                            std::string name) const {
-    std::string folded = searchfold(displayname(name, names_));
-    return Entry{parent, kNone, kind, std::move(name), std::move(folded)};
+std::string LibraryIndex::foldedname(std::string_view name) const {
+    return searchfold(displayname(name, names_));
+}
+
+uint32_t LibraryIndex::append(uint32_t parent, IndexKind kind, std::string_view name,
+                              std::string_view folded) {
+    const std::size_t text = text_.size();
+    if (entries_.size() + 1 >= kNone || text + name.size() + folded.size() + 2 >= kNone)
+        return kNone;
+    text_.insert(text_.end(), name.begin(), name.end());
+    text_.push_back('\0');
+    text_.insert(text_.end(), folded.begin(), folded.end());
+    text_.push_back('\0');
+    entries_.push_back({parent, kNone, static_cast<uint32_t>(text), kind});
+    return static_cast<uint32_t>(entries_.size() - 1);
+}
+
+std::string_view LibraryIndex::nameof(const Entry& entry) const {
+    return std::string_view(text_.data() + entry.text);
+}
+
+std::string_view LibraryIndex::foldedof(const Entry& entry) const {
+    const std::string_view name = nameof(entry);
+    return std::string_view(name.data() + name.size() + 1);
 }
 
 // Folders above the walked one that are not in yet come in first, so a parent's id is always
@@ -53,41 +77,49 @@ uint32_t LibraryIndex::folderid(const std::string& path) {
     if (known != folders_.end()) return known->second;
     const std::size_t slash = path.rfind('/');
     const uint32_t parent = folderid(path.substr(0, slash == 0 ? 1 : slash));
-    entries_.push_back(makeentry(parent, IndexKind::Folder, std::string(lastcomponent(path))));
-    const auto id = static_cast<uint32_t>(entries_.size() - 1);
-    folders_.emplace(path, id);
+    const std::string_view name = lastcomponent(path);
+    const uint32_t id = append(parent, IndexKind::Folder, name, foldedname(name));
+    if (id != kNone) folders_.emplace(path, id);
     return id;
 }
 
 void LibraryIndex::add(uint32_t walk, const WalkedFolder& folder) {
-    std::vector<Entry> files;
+    std::vector<std::pair<const std::string*, std::string>> files;  // name, search form
     {
         std::shared_lock<std::shared_mutex> guard(lock_);  // names_ is set by begin()
         if (walk != walk_) return;
         for (const std::string& file : folder.files)
-            if (file_kind_of(file) == FileKind::Music)
-                files.push_back(makeentry(kNone, IndexKind::File, file));
+            if (file_kind_of(file) == FileKind::Music) files.emplace_back(&file, foldedname(file));
     }
     std::unique_lock<std::shared_mutex> guard(lock_);
     if (walk != walk_) return;
     const uint32_t parent = folderid(folder.path);
-    if (entries_.size() + files.size() >= kNone) return;  // ids must stay below kNone
-    for (Entry& file : files) {
-        file.parent = parent;
-        entries_.push_back(std::move(file));
-    }
+    for (const auto& [name, folded] : files)
+        if (append(parent, IndexKind::File, *name, folded) == kNone) return;
 }
 
+// The collation keys are made once per entry and kept one after another in one buffer: a string
+// each would double what the index itself holds while the ranks are found.
 void LibraryIndex::finish(uint32_t walk) {
-    std::vector<std::pair<std::string, uint32_t>> keyed;
+    std::vector<char> keys;
+    std::vector<std::pair<uint32_t, uint32_t>> keyed;  // where its key begins, entry
     {
         std::shared_lock<std::shared_mutex> guard(lock_);
         if (walk != walk_) return;
         keyed.reserve(entries_.size());
-        for (uint32_t i = 0; i < entries_.size(); ++i)
-            keyed.emplace_back(collationkey(shownname(i)), i);
+        keys.reserve(entries_.size() * kKeyBytes);  // grown by copying, it would weigh twice
+        for (uint32_t i = 0; i < entries_.size(); ++i) {
+            const std::string key = collationkey(shownname(i));  // never holds a zero
+            keyed.emplace_back(static_cast<uint32_t>(keys.size()), i);
+            keys.insert(keys.end(), key.begin(), key.end());
+            keys.push_back('\0');
+        }
     }
-    std::sort(keyed.begin(), keyed.end());
+    const auto keyof = [&keys](uint32_t at) { return std::string_view(keys.data() + at); };
+    std::sort(keyed.begin(), keyed.end(), [&keyof](const auto& a, const auto& b) {
+        const std::string_view x = keyof(a.first), y = keyof(b.first);
+        return x != y ? x < y : a.second < b.second;
+    });
     std::unique_lock<std::shared_mutex> guard(lock_);
     if (walk != walk_) return;  // a new walk began meanwhile
     folders_.clear();
@@ -101,13 +133,13 @@ std::string LibraryIndex::pathof(uint32_t entry) const {
     std::string path = root_;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         if (path.empty() || path.back() != '/') path += '/';
-        path += entries_[*it].name;
+        path += nameof(entries_[*it]);
     }
     return path;
 }
 
 std::string LibraryIndex::shownname(uint32_t entry) const {
-    return displayname(entries_[entry].name, names_);
+    return displayname(nameof(entries_[entry]), names_);
 }
 
 // Folders first, then ranked entries in their rank, then entries of a walk still going on.
@@ -116,7 +148,7 @@ bool LibraryIndex::before(uint32_t a, uint32_t b) const {
     const Entry& y = entries_[b];
     if (x.kind != y.kind) return x.kind == IndexKind::Folder;
     if (x.rank != y.rank) return x.rank < y.rank;
-    if (x.folded != y.folded) return x.folded < y.folded;
+    if (foldedof(x) != foldedof(y)) return foldedof(x) < foldedof(y);
     return a < b;
 }
 
@@ -148,7 +180,8 @@ std::vector<SearchMatch> LibraryIndex::search(std::string_view query, std::size_
     for (uint32_t i = 0; i < entries_.size(); ++i) {
         const Entry& entry = entries_[i];
         const uint32_t above = entry.parent != kNone ? matched[entry.parent] : 0U;
-        matched[i] = above == all ? all : above | matchedwords(entry.folded, words, all & ~above);
+        matched[i] =
+            above == all ? all : above | matchedwords(foldedof(entry), words, all & ~above);
         if (matched[i] != all) continue;
         const uint64_t kind = entry.kind == IndexKind::Folder ? 0 : 1;
         found.emplace_back(kind << 32 | entry.rank, i);

@@ -38,18 +38,24 @@ class LibraryIndex : public LibraryCatalog {
     std::size_t size() const;
 
   private:
-    // Kept small, for the memory of a library of hundreds of thousands of files: the shown name
-    // is made again for the few entries a search returns.
+    // Kept small, for the memory of a library of hundreds of thousands of files: the names
+    // live one after another in `text_`, and the shown name is made again for the few entries a
+    // search returns.
     struct Entry {
         uint32_t parent;  // the folder it is in; kNone for the root
         uint32_t rank;    // place in the collation of shown names; kNone until ranked
+        uint32_t text;    // in text_: the bare name on disk and the shown name in search form,
+                          // each ended by a zero (neither can hold one)
         IndexKind kind;
-        std::string name;    // bare name on disk
-        std::string folded;  // the shown name in search form
     };
     static constexpr uint32_t kNone = UINT32_MAX;
 
-    Entry makeentry(uint32_t parent, IndexKind kind, std::string name) const;
+    std::string foldedname(std::string_view name) const;
+    // Appends an entry; kNone when the ids or the text would pass what 32 bits count.
+    uint32_t append(uint32_t parent, IndexKind kind, std::string_view name,
+                    std::string_view folded);
+    std::string_view nameof(const Entry& entry) const;
+    std::string_view foldedof(const Entry& entry) const;
     uint32_t folderid(const std::string& path);
     std::string pathof(uint32_t entry) const;
     std::string shownname(uint32_t entry) const;
@@ -60,6 +66,7 @@ class LibraryIndex : public LibraryCatalog {
 
     mutable std::shared_mutex lock_;
     std::vector<Entry> entries_;
+    std::vector<char> text_;
     std::string root_;
     NameOptions names_;
     uint32_t walk_ = 0;  // counts begin(): the high half of every id

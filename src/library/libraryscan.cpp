@@ -5,6 +5,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/lib/posix/freememory.h"
 #include "platform/lib/posix/threadpriority.h"
 
 namespace tunedeck {
@@ -104,6 +105,7 @@ void walk(WalkJob& job) {
     // The queue is whole before the index is ranked: until then a search orders its matches
     // by their search form.
     if (whole && handed_all && job.index) job.index->finish(indexwalk);
+    releasefreememory();  // what the walk and the ranking freed
 }
 
 // The worker thread's entry: it never lets an exception out, and a failure ends the walk as
