@@ -30,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine_bench.h"
 #include "platform/audio/format.h"
 #include "tools/fixtures/fixtures.h"
 
@@ -38,12 +39,7 @@ extern char** environ;
 namespace tunedeck::bench {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using Env = std::map<std::string, std::string>;
-
-inline double millis(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 // The caller's environment with `extra` laid over it.
 inline std::vector<std::string> mergedenv(const Env& extra) {

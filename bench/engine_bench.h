@@ -14,6 +14,12 @@
 
 namespace tunedeck::bench {
 
+using Clock = std::chrono::steady_clock;
+
+inline double millis(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
 inline void diskoutput(const fixtures::TempDir& dir, bool realtime) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", (dir / "out.raw").c_str(), 1);

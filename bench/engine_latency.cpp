@@ -21,11 +21,8 @@ namespace {
 
 namespace fx = tunedeck::fixtures;
 using namespace tunedeck;
-using Clock = std::chrono::steady_clock;
-
-double millis(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using bench::Clock;
+using bench::millis;
 
 std::vector<double> startdelays(AudioLibrary& bass, const fx::TempDir& dir) {
     std::vector<double> ms;

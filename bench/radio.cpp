@@ -26,11 +26,8 @@ namespace {
 
 namespace fx = tunedeck::fixtures;
 using namespace tunedeck;
-using Clock = std::chrono::steady_clock;
-
-double millis(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using bench::Clock;
+using bench::millis;
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
