@@ -27,16 +27,23 @@ QueueNames::QueueNames(const QueueNames* earlier, std::size_t count, uint64_t re
         kept = full * kChunk;
     }
     for (std::size_t first = kept; first < count; first += kChunk) {
-        auto chunk = std::make_shared<std::vector<std::string>>();
+        auto chunk = std::make_shared<Chunk>();
         const std::size_t last = std::min(count, first + kChunk);
-        chunk->reserve(last - first);
-        for (std::size_t i = first; i < last; ++i) chunk->push_back(nameat(i));
+        chunk->ends.reserve(last - first);
+        for (std::size_t i = first; i < last; ++i) {
+            chunk->text += nameat(i);
+            chunk->ends.push_back(static_cast<uint32_t>(chunk->text.size()));
+        }
+        chunk->text.shrink_to_fit();
         chunks_.push_back(std::move(chunk));
     }
 }
 
-const std::string& QueueNames::operator[](std::size_t i) const {
-    return (*chunks_[i / kChunk])[i % kChunk];
+std::string_view QueueNames::operator[](std::size_t i) const {
+    const Chunk& chunk = *chunks_[i / kChunk];
+    const std::size_t at = i % kChunk;
+    const uint32_t begin = at == 0 ? 0 : chunk.ends[at - 1];
+    return std::string_view(chunk.text).substr(begin, chunk.ends[at] - begin);
 }
 
 std::string statejson(const RemoteState& state) {
@@ -78,7 +85,7 @@ std::string queuejson(const RemoteState& state, std::size_t offset, std::size_t 
     nlohmann::json entries = nlohmann::json::array();
     for (std::size_t i = first; i < last; ++i)
         entries.push_back({{"position", i},
-                           {"name", state.queuenames[i]},
+                           {"name", std::string(state.queuenames[i])},
                            {"playing", static_cast<int>(i) == state.queueplaying}});
     const nlohmann::json json = {{"total", total},
                                  {"offset", first},

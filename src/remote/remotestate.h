@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tunedeck {
@@ -32,7 +33,7 @@ class QueueNames {
     QueueNames() = default;
 
     std::size_t size() const { return size_; }
-    const std::string& operator[](std::size_t i) const;
+    std::string_view operator[](std::size_t i) const;
     // Changes whenever the names do.
     uint64_t revision() const { return revision_; }
     bool operator==(const QueueNames& other) const {
@@ -41,7 +42,13 @@ class QueueNames {
 
   private:
     static constexpr std::size_t kChunk = 4096;
-    std::vector<std::shared_ptr<const std::vector<std::string>>> chunks_;
+    // The names of up to kChunk rows, one after another, kept as small as a library of hundreds
+    // of thousands of files asks: a string object each would weigh more than most names.
+    struct Chunk {
+        std::string text;
+        std::vector<uint32_t> ends;  // where each name ends in `text`
+    };
+    std::vector<std::shared_ptr<const Chunk>> chunks_;
     std::size_t size_ = 0;
     uint64_t revision_ = 0;
 };
