@@ -264,6 +264,24 @@ std::vector<XRectangle> tickareas(const std::vector<XRectangle>& rects) {
     return out;
 }
 
+// The tick's own redraws, learnt from a first start of the same installation, once its scan is
+// over: the same layout ticks in the same areas. The measured start then presses its keys from
+// its first sound on, as the scan of a warm tree may be over in a second.
+std::vector<XRectangle> learntickareas(const fs::path& jukebox, const std::string& display) {
+    XProbe probe(display);
+    bn::Process program({jukebox.string()}, bn::diskaudio("/dev/null", display));
+    const auto start = bn::Clock::now();
+    if (!probe.watch(start + std::chrono::seconds(20)))
+        throw std::runtime_error("the jukebox showed no window");
+    while (hasthread(program, "libraryscan") && program.running() &&
+           bn::Clock::now() - start < std::chrono::seconds(60))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the last batch drawn
+    auto areas = tickareas(probe.collect(std::chrono::milliseconds(1050)));
+    program.stop();
+    return areas;
+}
+
 }  // namespace
 
 int main() {
@@ -278,6 +296,7 @@ int main() {
         const fs::path fifo = tmp / "out.raw";
         if (mkfifo(fifo.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
         bn::Xvfb x(1280, 720);
+        const std::vector<XRectangle> ticks = learntickareas(jukebox, x.display());
         Recorder recorder(fifo);
         XProbe probe(x.display());
         const auto start = bn::Clock::now();
@@ -289,9 +308,6 @@ int main() {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         const double firstsound = bn::millis(bn::Clock::now() - start);
 
-        // The tick's own redraws, seen before the keys: one tick's worth, during the scan; the
-        // keys never touch the status area.
-        const auto ticks = tickareas(probe.collect(std::chrono::milliseconds(1050)));
         std::mt19937 random(11);
         std::uniform_int_distribution<int> pause(20, 60);
         std::vector<double> during, idle;
@@ -327,6 +343,13 @@ int main() {
                    "after it", percentile(idle, 0.99));
         bn::figure("key to screen during the scan, one core, median", percentile(during, 0.5), "ms",
                    "after it", percentile(idle, 0.5));
+        // The first key comes at the first sound, while start-up is still showing the window.
+        if (during.size() > 1) {
+            std::printf("first key, at the first sound: %.1f ms\n", during.front());
+            const std::vector<double> later(during.begin() + 1, during.end());
+            bn::figure("key to screen during the scan after the first, p99",
+                       percentile(later, 0.99), "ms", "after it", percentile(idle, 0.99));
+        }
         bn::printload("at end");
         bn::goal("no sound gap during the scan on one core",
                  gaps.soundseconds > scanseconds - 1 && gaps.count == 0);
