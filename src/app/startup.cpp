@@ -93,8 +93,7 @@ bool Application::startaudio() {
 }
 
 // Lays out and paints the screen, sets the current folder to the root and draws the first
-// listing (the letter index or the root
-// folder) with its highlight.
+// listing (the letter index or the root folder) with its highlight.
 void Application::buildscreen() {
     view_->settings =
         DisplaySettings{effectiveperpage(settings_.perpage),  // as the keys count them

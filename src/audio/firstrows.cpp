@@ -47,12 +47,6 @@ void FirstRows::remove(const Rows& rows, std::string_view path) {
     if (slots_[at].row >= 0) erase(at);
 }
 
-void FirstRows::replace(const Rows& rows, std::string_view path, int to) {
-    if (count_ == 0) return;
-    Slot& slot = slots_[slotof(rows, path, hashof(path))];
-    if (slot.row >= 0) slot.row = to;
-}
-
 void FirstRows::shiftup(int row) {
     for (Slot& slot : slots_)
         if (slot.row > row) --slot.row;
@@ -63,7 +57,7 @@ void FirstRows::clear() {
     count_ = 0;
 }
 
-// Doubles the table; the paths are hashed again only through the hashes kept in the slots.
+// Doubles the table, placing each record again by the hash kept in its slot (no path is read).
 void FirstRows::grow() {
     std::vector<Slot> old = std::move(slots_);
     slots_.assign(old.empty() ? kFirstSlots : 2 * old.size(), Slot{});

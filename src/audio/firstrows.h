@@ -22,8 +22,6 @@ class FirstRows {
     void lower(const Rows& rows, int row);
     // Forgets `path`, whose recorded row must still hold it.
     void remove(const Rows& rows, std::string_view path);
-    // Sets the recorded row of `path` (recorded, its row still holding it) to `to`.
-    void replace(const Rows& rows, std::string_view path, int to);
     // Every recorded row after `row` moves up by one, as when row `row` was taken out.
     void shiftup(int row);
     void clear();
