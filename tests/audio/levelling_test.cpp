@@ -6,7 +6,7 @@
 
 #include "audio/levelling.h"
 #include "audio/playback.h"
-#include "tests/platform/audio/harness.h"
+#include "tests/audio/playbackrig.h"
 #include "tools/fixtures/fixtures.h"
 
 namespace tunedeck {
@@ -73,12 +73,11 @@ TEST(Levelling, AnAlbumRunIsANeighbourFromTheSameFolderOrWithTheSameAlbumTag) {
 
 // Queued files of one folder play at the album's gain in `auto`, a file alone at its track's.
 TEST(Levelling, QueuedAlbumFilesPlayAtTheAlbumGainAndALoneFileAtItsTrackGain) {
-    fx::TempDir dir;
-    diskoutput(dir, false);
-    AudioLibrary bass;
-    ASSERT_TRUE(startlibrary(bass));
-    PlayQueue queue;
-    Playback playback(bass, queue);
+    PlaybackRig rig;
+    ASSERT_TRUE(startlibrary(rig.bass));
+    const fx::TempDir& dir = rig.dir;
+    PlayQueue& queue = rig.queue;
+    Playback& playback = rig.playback;
     fx::Tone tone{440, 0.2};
     tone.tags = {{"REPLAYGAIN_TRACK_GAIN", "-6 dB"}, {"REPLAYGAIN_ALBUM_GAIN", "-12 dB"}};
     std::filesystem::create_directories(dir / "album");
@@ -87,21 +86,14 @@ TEST(Levelling, QueuedAlbumFilesPlayAtTheAlbumGainAndALoneFileAtItsTrackGain) {
         queue.append(name, (dir / "album" / name).string());
     }
     fx::writetone(dir / "single.flac", fx::AudioFormat::Flac, tone);
-    // The engine's gain of the stream started last, in dB.
-    const auto played = [&](const std::string& path) {
-        EXPECT_FALSE(playback.playfile(path));
-        float gain = 0;
-        EXPECT_TRUE(BASS_ChannelGetAttribute(bass, queue.stream, BASS_ATTRIB_VOL, &gain));
-        return db(gain);
-    };
     queue.playlistpos = 1;
-    EXPECT_NEAR(played(queue.playlist[1].path), -12, 0.01);
+    EXPECT_NEAR(rig.startedgain(queue.playlist[1].path), -12, 0.01);
     playback.setlevelling({GainMode::Track, 0});
-    EXPECT_NEAR(played(queue.playlist[1].path), -6, 0.01);
+    EXPECT_NEAR(rig.startedgain(queue.playlist[1].path), -6, 0.01);
     playback.setlevelling({GainMode::Auto, 0});
-    EXPECT_NEAR(played((dir / "single.flac").string()), -6, 0.01);
+    EXPECT_NEAR(rig.startedgain((dir / "single.flac").string()), -6, 0.01);
     playback.setlevelling({GainMode::Off, 0});
-    EXPECT_NEAR(played(queue.playlist[0].path), 0, 0.01);
+    EXPECT_NEAR(rig.startedgain(queue.playlist[0].path), 0, 0.01);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include "audio/loudnesscache.h"
 #include "audio/loudnessscan.h"
 #include "audio/playback.h"
-#include "tests/platform/audio/harness.h"
+#include "tests/audio/playbackrig.h"
 #include "tools/fixtures/fixtures.h"
 
 namespace tunedeck {
@@ -26,10 +26,6 @@ namespace fs = std::filesystem;
 
 constexpr auto kWork = std::chrono::seconds(120);
 using Tags = std::vector<std::pair<std::string, std::string>>;
-
-double db(float linear) {
-    return 20 * std::log10(linear);
-}
 
 // A 997 Hz tone whose amplitude A reads 20 log10 A LUFS: 0.1 is -20 LUFS, 2 dB below the
 // reference.
@@ -153,22 +149,12 @@ TEST(LoudnessScan, ADamagedCacheIsRebuiltAndMeasuringOffLeavesItAlone) {
     EXPECT_TRUE(text(cache).starts_with("tunedeck loudness 1\n"));
 }
 
-// The engine's gain of the stream started last, in dB.
-double started(Playback& playback, const std::string& path) {
-    EXPECT_FALSE(playback.playfile(path));
-    float gain = 0;
-    EXPECT_TRUE(
-        BASS_ChannelGetAttribute(playback.bass(), playback.queue().stream, BASS_ATTRIB_VOL, &gain));
-    return db(gain);
-}
-
 TEST(Levelling, AMeasuredFilePlaysAtItsLevelAndAnUnmeasuredOneAtItsAlbumNeighboursLevel) {
-    fx::TempDir dir;
-    diskoutput(dir, false);
-    AudioLibrary bass;
-    ASSERT_TRUE(startlibrary(bass));
-    PlayQueue queue;
-    Playback playback(bass, queue);
+    PlaybackRig rig;
+    ASSERT_TRUE(startlibrary(rig.bass));
+    const fx::TempDir& dir = rig.dir;
+    PlayQueue& queue = rig.queue;
+    Playback& playback = rig.playback;
     const auto first = tone(dir / "album" / "1.flac", 0.1).string();
     const auto second = tone(dir / "album" / "2.flac", 0.1).string();
     const auto other = tone(dir / "other" / "3.flac", 0.4).string();
@@ -181,25 +167,24 @@ TEST(Levelling, AMeasuredFilePlaysAtItsLevelAndAnUnmeasuredOneAtItsAlbumNeighbou
     ASSERT_TRUE(playback.loudnessscan()->waitidle(kWork));
 
     queue.playlistpos = 0;
-    EXPECT_NEAR(started(playback, first), 2.0, 0.3);
+    EXPECT_NEAR(rig.startedgain(first), 2.0, 0.3);
     queue.playlistpos = 1;
-    EXPECT_NEAR(started(playback, second), 2.0, 0.3);  // after its album's first file
+    EXPECT_NEAR(rig.startedgain(second), 2.0, 0.3);  // after its album's first file
     queue.playlistpos = 2;
-    EXPECT_NEAR(started(playback, other), -18.0 - 20 * std::log10(0.4), 0.3);
+    EXPECT_NEAR(rig.startedgain(other), -18.0 - 20 * std::log10(0.4), 0.3);
     queue.playlistpos = 1;
-    EXPECT_NEAR(started(playback, second), 0.0, 0.01);  // after a file of another album
+    EXPECT_NEAR(rig.startedgain(second), 0.0, 0.01);  // after a file of another album
 }
 
 // The neighbour whose album decides `auto` is read by the worker, never by the caller: with the
 // worker held up inside that very file, a start goes ahead at once at the track gain, and the
 // next start, once the worker has read the album, takes the album gain.
 TEST(Levelling, ANeighboursAlbumIsReadByTheWorkerAndASlowNeighbourNeverHoldsUpAStart) {
-    fx::TempDir dir;
-    diskoutput(dir, false);
-    AudioLibrary bass;
-    ASSERT_TRUE(startlibrary(bass));
-    PlayQueue queue;
-    Playback playback(bass, queue);
+    PlaybackRig rig;
+    ASSERT_TRUE(startlibrary(rig.bass));
+    const fx::TempDir& dir = rig.dir;
+    PlayQueue& queue = rig.queue;
+    Playback& playback = rig.playback;
     const Tags blue = {
         {"REPLAYGAIN_TRACK_GAIN", "-6 dB"}, {"REPLAYGAIN_ALBUM_GAIN", "-12 dB"}, {"ALBUM", "Blue"}};
     const auto one = tone(dir / "x" / "one.flac", 0.5, blue).string();
@@ -223,11 +208,11 @@ TEST(Levelling, ANeighboursAlbumIsReadByTheWorkerAndASlowNeighbourNeverHoldsUpAS
     playback.measure(std::make_unique<LoudnessScan>(dir / "cache", true, examine));
 
     const auto before = std::chrono::steady_clock::now();
-    EXPECT_NEAR(started(playback, one), -6.0, 0.01);
+    EXPECT_NEAR(rig.startedgain(one), -6.0, 0.01);
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(30));
     release.set_value();
     ASSERT_TRUE(playback.loudnessscan()->waitidle(kWork));
-    EXPECT_NEAR(started(playback, one), -12.0, 0.01);
+    EXPECT_NEAR(rig.startedgain(one), -12.0, 0.01);
 
     const std::lock_guard lock(mutex);
     EXPECT_FALSE(readers.empty());

@@ -80,6 +80,15 @@ class LibraryScanTest : public ::testing::Test {
         scan.start(root(), {root(), 0}, ScanFormats("mp3 flac"), queueing);
     }
     std::string root() const { return tmp.path().string(); }
+    // The queue the whole scan at once gives for the tree: the walk's order to match.
+    PlayQueue walkedatonce() {
+        PlayQueue reference;
+        FolderLists folders;
+        FakePlayer refplayer;
+        EXPECT_TRUE(scanfolders(folders, reference, root(), {root(), 0}, ScanFormats("mp3 flac"),
+                                refplayer.player()));
+        return reference;
+    }
 
     // A tree with nested folders, files of other formats, a loop of links and a dangling one.
     void maketree() {
@@ -106,11 +115,7 @@ TEST_F(LibraryScanTest, QueuesInTheOrderOfTheWalkDoneAtOnceAndStartsTheFirstFile
     start();
     EXPECT_TRUE(queue.growing);
     drain();
-    PlayQueue reference;
-    FolderLists folders;
-    FakePlayer refplayer;
-    EXPECT_TRUE(scanfolders(folders, reference, root(), {root(), 0}, ScanFormats("mp3 flac"),
-                            refplayer.player()));
+    const PlayQueue reference = walkedatonce();
     ASSERT_GT(reference.playlistcount, 600);
     EXPECT_EQ(paths(queue), paths(reference));
     EXPECT_EQ(queue.playlist[0].name, reference.playlist[0].name);
@@ -137,11 +142,7 @@ TEST_F(LibraryScanTest, StartingAgainEndsTheScanBeforeAndQueuesTheTreeOnce) {
     queue.clear();
     start();
     drain();
-    PlayQueue reference;
-    FolderLists folders;
-    FakePlayer refplayer;
-    scanfolders(folders, reference, root(), {root(), 0}, ScanFormats("mp3 flac"),
-                refplayer.player());
+    const PlayQueue reference = walkedatonce();
     EXPECT_EQ(paths(queue), paths(reference));
 }
 
@@ -155,11 +156,7 @@ TEST_F(LibraryScanTest, AWalkFromTheCallersListsTakesTheRootAsTheyListIt) {
     touch(tmp / "artist0" / "album0" / "x.mp3");  // a file below the root, read by the walk
     scan.start(listed, {root(), 0}, ScanFormats("mp3 flac"), true);
     drain();
-    PlayQueue reference;
-    FolderLists folders;
-    FakePlayer refplayer;
-    scanfolders(folders, reference, root(), {root(), 0}, ScanFormats("mp3 flac"),
-                refplayer.player());
+    const PlayQueue reference = walkedatonce();
     std::vector<std::string> expected = paths(reference);
     ASSERT_EQ(expected.front(), (tmp / "aaa" / "later.mp3").string());
     expected.erase(expected.begin());

@@ -77,6 +77,14 @@ class RadioTest : public ::testing::Test {
         }
         return frequencies;
     }
+    // Ends the engine, so that everything it played is written, and expects the first steady
+    // tone of a second or more to be `frequency`.
+    void expectfirsttone(double frequency) {
+        BASS_Free(bass_);
+        const auto tones = heard(1.0);
+        ASSERT_FALSE(tones.empty());
+        EXPECT_NEAR(tones.front(), frequency, 10);
+    }
 
     fx::TempDir dir_;
     fx::TempDir serverdir_;
@@ -102,10 +110,7 @@ TEST_F(RadioTest, Mp3StationPlaysItsSoundAndFollowsItsTitle) {
     EXPECT_EQ(BASS_ChannelSetPosition(bass_, stream, 0, BASS_POS_BYTE), 0);
     EXPECT_EQ(BASS_ErrorGetCode(bass_), 37);
     BASS_StreamFree(bass_, stream);
-    BASS_Free(bass_);
-    const auto tones = heard(1.0);
-    ASSERT_FALSE(tones.empty());
-    EXPECT_NEAR(tones.front(), 440, 10);
+    expectfirsttone(440);
 }
 
 // An Ogg station says what plays in its own stream, not in ICY blocks.
@@ -116,10 +121,7 @@ TEST_F(RadioTest, OggStationPlaysAndShowsTheTitleInItsStream) {
     ASSERT_TRUE(reaches(stream, Link::Playing));
     EXPECT_TRUE(titled(stream, "Ogg Song"));
     pumpfor(bass_, 1500ms);
-    BASS_Free(bass_);
-    const auto tones = heard(1.0);
-    ASSERT_FALSE(tones.empty());
-    EXPECT_NEAR(tones.front(), 660, 10);
+    expectfirsttone(660);
 }
 
 // The source stops: the stream plays on (silent), says it reconnects, and plays the source's
