@@ -1,6 +1,9 @@
 #include "platform/screen/screen.h"
 
 #include <SDL_image.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -28,6 +31,30 @@ SDL_DisplayMode desktopmode() {
     SDL_DisplayMode mode{};
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) throw SdlError("SDL_GetDesktopDisplayMode");
     return mode;
+}
+
+// Whether a window manager that follows the freedesktop hints runs on the window's X display
+// (it names its check window on the root). A television box often runs X alone: nobody then
+// answers a request for full screen, SDL waits 100 ms for the answer at every show, and a
+// borderless window as large as the display is all full screen would give. Any other video
+// system, or an X display that cannot be asked, counts as managed.
+bool windowmanaged(SDL_Window* window) {
+    SDL_SysWMinfo info{};
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11)
+        return true;
+    Display* display = info.info.x11.display;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* value = nullptr;
+    const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                          XA_WINDOW, &type, &format, &count, &after, &value);
+    const bool named = status == Success && type == XA_WINDOW && count == 1;
+    if (value != nullptr) XFree(value);
+    return named;
 }
 
 // A remote control sends keys only; the pointer and its events would only get in the way.
@@ -81,9 +108,12 @@ Screen::Screen(int widthpx, int heightpx, bool withwindow)
         window_ =
             SdlWindow(sdlcheck(SDL_CreateWindow("Tunedeck", SDL_WINDOWPOS_UNDEFINED_DISPLAY(0),
                                                 SDL_WINDOWPOS_UNDEFINED_DISPLAY(0), mode.w, mode.h,
-                                                SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS |
-                                                    SDL_WINDOW_FULLSCREEN_DESKTOP),
+                                                SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS),
                                "SDL_CreateWindow"));
+        // Asked while hidden, full screen is only noted for the window manager to act on; were
+        // it refused, the borderless window as large as the display stays.
+        if (windowmanaged(window_.get()))
+            SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
         renderer_ = windowrenderer(window_.get());
         keepsframe_ = drawsinsoftware(renderer_.get());
         if (SDL_GetRendererOutputSize(renderer_.get(), &widthpx, &heightpx) != 0)
