@@ -158,7 +158,7 @@ class Application {
     // Resume: the saved state read at start-up (nothing when resume is off, there is none, or
     // none of its files is left), put back, and kept up to date as the state changes.
     std::optional<SavedState> loadstate();
-    void restoreplayback(const SavedState& saved);
+    void restoreplayback(SavedState& saved);
     void restoreview(const SavedState& saved);
     void keepstate(bool now);
 
@@ -217,11 +217,18 @@ class Application {
     std::unique_ptr<KeyContext> keys_;
     SaverCounters saver_;
     std::mt19937 random_;
-    // What resume wrote last, when (SDL ticks, ms), and whether it is on for this run.
+    // What resume wrote last (without the queue), when (SDL ticks, ms), and whether it is on
+    // for this run.
     bool keepingstate_ = false;
     std::optional<SavedState> written_;
     uint64_t writtenat_ = 0;
     bool writefailed_ = false;
+    // The queue's generation and revision when its file was last written, and when; that file;
+    // the queue file the state on disk names, which is never the one replaced.
+    std::optional<std::pair<uint64_t, uint64_t>> queuewritten_;
+    uint64_t queuewrittenat_ = 0;
+    std::optional<QueueFile> queuefile_;
+    int diskslot_ = 1;
     bool ended_ = false;
     int exitstatus_ = 0;
     std::string endreason_;

@@ -72,9 +72,15 @@ SavedState withoutmissing(SavedState saved) {
     return saved;
 }
 
-bool samequeue(const std::vector<QueueEntry>& saved, const PlayQueue& queue) {
-    if (static_cast<int>(saved.size()) != queue.playlistcount) return false;
-    return std::equal(saved.begin(), saved.end(), queue.playlist.begin());
+// Whether two states without their queues differ in more than the position.
+bool samebutposition(SavedState a, const SavedState& b) {
+    a.seconds = b.seconds;
+    return a == b;
+}
+
+std::vector<QueueEntry> queuerows(const PlayQueue& queue) {
+    const auto count = static_cast<std::ptrdiff_t>(std::max(queue.playlistcount, 0));
+    return {queue.playlist.begin(), queue.playlist.begin() + count};
 }
 
 }  // namespace
@@ -90,13 +96,24 @@ std::optional<SavedState> Application::loadstate() {
                   << "; starting without it\n";
         return std::nullopt;
     }
-    SavedState saved = withoutmissing(std::move(std::get<SavedState>(*read)));
+    SavedState& stored = std::get<SavedState>(*read);
+    // The queue file the state on disk names is kept until a new state names the other.
+    if (stored.queuefile) diskslot_ = stored.queuefile->slot;
+    SavedState saved = withoutmissing(std::move(stored));
     if (saved.queue.empty() && !saved.takenout) return std::nullopt;
     return saved;
 }
 
-void Application::restoreplayback(const SavedState& saved) {
-    for (const QueueEntry& e : saved.queue) queue_->append(e.name, e.path);
+// The saved queue's entries move into the queue: a library's queue is not held twice. When
+// none was left out, the queue file read is the queue: it is not written again.
+void Application::restoreplayback(SavedState& saved) {
+    queue_->playlist.reserve(saved.queue.size());
+    for (QueueEntry& e : saved.queue) queue_->append(std::move(e.name), std::move(e.path));
+    std::vector<QueueEntry>().swap(saved.queue);
+    if (saved.queuefile && saved.queuefile->count == queue_->playlistcount) {
+        queuefile_ = saved.queuefile;
+        queuewritten_ = std::pair(queue_->generation, queue_->revision);
+    }
     queue_->playlistpos = saved.entry;
     if (saved.play == PlayState::Stopped) {
         // Stopped after its entry was taken out: the queue still goes on after it.
@@ -144,10 +161,7 @@ void Application::restoreview(const SavedState& saved) {
 
 SavedState Application::currentstate(bool withqueue) {
     SavedState now;
-    if (withqueue) {
-        now.queue.assign(queue_->playlist.begin(),
-                         queue_->playlist.begin() + std::max(queue_->playlistcount, 0));
-    }
+    if (withqueue) now.queue = queuerows(*queue_);
     now.entry = queue_->playlistpos;
     now.play = playback_->state();
     // Stopped, the taken-out file only marks where the queue goes on: its path plays no part.
@@ -169,18 +183,19 @@ SavedState Application::currentstate(bool withqueue) {
 }
 
 // Writes the state when something in it changed, when the position of a playing file is
-// due, or always when `now`.
+// due, or always when `now`; the queue's file first, when the queue changed.
 void Application::keepstate(bool now) {
     if (!keepingstate_ || ended_) return;
-    SavedState current = currentstate(false);
     const uint64_t ticks = SDL_GetTicks64();
-    bool due = now || !written_ || !samequeue(written_->queue, *queue_);
-    if (!due) {
-        SavedState before = *written_;
-        before.queue.clear();
-        before.seconds = current.seconds;
-        due = !(before == current);
-    }
+    const std::pair<uint64_t, uint64_t> queuemark{queue_->generation, queue_->revision};
+    const bool queuechanged = queuewritten_ != queuemark;
+    // While a scan adds rows, the queue is written at most this often, and the state, whose
+    // entry counts its rows, waits with it.
+    if (queuechanged && !now && queue_->growing && queuefile_ &&
+        ticks - queuewrittenat_ < kPositionEveryMs)
+        return;
+    SavedState current = currentstate(false);
+    bool due = now || !written_ || queuechanged || !samebutposition(*written_, current);
     if (!due && current.play == PlayState::Playing) {
         const uint64_t since = ticks - writtenat_;
         const auto expected = written_->seconds + static_cast<int64_t>(since / 1000);
@@ -190,10 +205,15 @@ void Application::keepstate(bool now) {
         due = current.seconds != written_->seconds;
     }
     if (!due) return;
-    current.queue = currentstate(true).queue;
-    if (options_.onsavestate) options_.onsavestate(current);
+    if (options_.onsavestate) options_.onsavestate(currentstate(true));
     try {
-        writestate(statefile(), current);
+        if (queuechanged || !queuefile_) {
+            queuefile_ = writequeue(statefile(), diskslot_ == 0 ? 1 : 0, *queue_);
+            queuewritten_ = queuemark;
+            queuewrittenat_ = ticks;
+        }
+        writestate(statefile(), current, *queuefile_);
+        diskslot_ = queuefile_->slot;
         writefailed_ = false;
     } catch (const std::exception& e) {
         if (!writefailed_) std::cerr << "tunedeck: the state is not saved: " << e.what() << '\n';

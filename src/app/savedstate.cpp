@@ -16,9 +16,15 @@ namespace tunedeck {
 
 namespace {
 
+// The first version held the queue; the second names its queue file.
 constexpr std::string_view kHeader = "tunedeck state 1";
-// Far above any real state (2,001 entries of two paths each), far below trouble.
+constexpr std::string_view kHeaderNamingQueue = "tunedeck state 2";
+constexpr std::string_view kQueueHeader = "tunedeck queue 1";
+// A state without its queue is a few lines; an earlier version's, with its queue, stays far
+// below this for any library it could hold. The queue file of a million entries of long paths
+// stays below the second.
 constexpr std::size_t kMaxFileBytes = 32u << 20;
+constexpr std::size_t kMaxQueueFileBytes = 512u << 20;
 
 // Bytes that would end a line or a field, and the escape itself, as %XX: every other byte,
 // invalid UTF-8 included, stands as it is, so any file name survives.
@@ -63,9 +69,10 @@ std::optional<std::string> unescape(std::string_view text) {
     return out;
 }
 
-// FNV-1a over the text: tells a damaged file from one written whole.
-uint64_t checksum(std::string_view text) {
-    uint64_t hash = 14695981039346656037ull;
+// FNV-1a over the text: tells a damaged file from one written whole. Text given in pieces
+// sums as the whole when each piece starts from the sum of those before.
+constexpr uint64_t kChecksumStart = 14695981039346656037ull;
+uint64_t checksum(std::string_view text, uint64_t hash = kChecksumStart) {
     for (const char c : text) {
         hash ^= static_cast<unsigned char>(c);
         hash *= 1099511628211ull;
@@ -146,6 +153,23 @@ std::string entryline(const QueueEntry& entry) {
     return escape(entry.path) + '\t' + escape(entry.name);
 }
 
+// The last line of a file: the checksum of everything before it.
+std::string endline(uint64_t sum) {
+    char line[40];
+    std::snprintf(line, sizeof line, "end %016llx\n", static_cast<unsigned long long>(sum));
+    return line;
+}
+
+// The "end" line after `summed` bytes of `text` holds their checksum, and nothing follows it.
+std::optional<uint64_t> checkedend(Lines& lines, std::string_view text) {
+    const std::size_t summed = lines.offset();
+    const auto end = lines.field("end");
+    const auto sum = end && end->size() == 16 ? number<uint64_t>(*end, 16) : std::nullopt;
+    if (!sum || *sum != checksum(text.substr(0, summed)) || lines.offset() != text.size())
+        return std::nullopt;
+    return sum;
+}
+
 std::variant<SavedState, std::string> damaged(const Lines& lines, const char* what) {
     return "line " + std::to_string(lines.number()) + ": " + what;
 }
@@ -154,31 +178,8 @@ void fail(const char* what, const std::filesystem::path& file) {
     throw std::runtime_error(std::string(what) + " " + file.string() + ": " + std::strerror(errno));
 }
 
-}  // namespace
-
-std::string formatstate(const SavedState& state) {
-    std::ostringstream out;
-    out << kHeader << '\n'
-        << "play " << playname(state.play) << '\n'
-        << "entry " << state.entry << '\n'
-        << "seconds " << state.seconds << '\n'
-        << "takenout " << (state.takenout ? entryline(*state.takenout) : "-") << '\n'
-        << "folder " << escape(state.folder) << '\n'
-        << "letter " << escape(state.letter) << '\n'
-        << "view " << (state.letterfocus ? 1 : 0) << ' ' << state.page << ' ' << state.row << '\n'
-        << "queue " << state.queue.size() << '\n';
-    for (const QueueEntry& e : state.queue) out << entryline(e) << '\n';
-    std::string text = out.str();
-    char sum[40];
-    std::snprintf(sum, sizeof sum, "end %016llx\n",
-                  static_cast<unsigned long long>(checksum(text)));
-    return text + sum;
-}
-
-std::variant<SavedState, std::string> parsestate(const std::string& text) {
-    Lines lines(text);
-    SavedState state;
-    if (lines.next() != kHeader) return damaged(lines, "not a saved state of this program");
+// The lines every state has, after its header and before its queue.
+std::optional<std::variant<SavedState, std::string>> parsefields(Lines& lines, SavedState& state) {
     const auto play = lines.field("play");
     const auto played = play ? playstate(*play) : std::nullopt;
     if (!played) return damaged(lines, "no play state");
@@ -213,6 +214,162 @@ std::variant<SavedState, std::string> parsestate(const std::string& text) {
         std::sscanf(std::string(*view).c_str(), "%d %d %d", &focus, &state.page, &state.row) != 3)
         return damaged(lines, "no view");
     state.letterfocus = focus == 1;
+    return std::nullopt;
+}
+
+std::string formatfields(const SavedState& state) {
+    std::ostringstream out;
+    out << "play " << playname(state.play) << '\n'
+        << "entry " << state.entry << '\n'
+        << "seconds " << state.seconds << '\n'
+        << "takenout " << (state.takenout ? entryline(*state.takenout) : "-") << '\n'
+        << "folder " << escape(state.folder) << '\n'
+        << "letter " << escape(state.letter) << '\n'
+        << "view " << (state.letterfocus ? 1 : 0) << ' ' << state.page << ' ' << state.row << '\n';
+    return out.str();
+}
+
+// The entries of a queue file, which must be the one of `count` entries and checksum `sum`.
+std::variant<std::vector<QueueEntry>, std::string> parsequeue(std::string_view text, int count,
+                                                              uint64_t sum) {
+    Lines lines(text);
+    if (lines.next() != kQueueHeader) return std::string("its queue file is not one");
+    std::vector<QueueEntry> queue;
+    queue.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const auto line = lines.next();
+        auto e = line ? tunedeck::entry(*line) : std::nullopt;
+        if (!e) return "its queue file is damaged at line " + std::to_string(lines.number());
+        queue.push_back(std::move(*e));
+    }
+    if (checkedend(lines, text) != sum)
+        return std::string("its queue file is not the one it names");
+    return queue;
+}
+
+// The whole of a regular file of at most `limit` bytes, or why it cannot be had; nothing when
+// there is no such file.
+std::optional<std::variant<std::string, std::string>> readwhole(const std::filesystem::path& file,
+                                                                std::size_t limit) {
+    using Read = std::variant<std::string, std::string>;
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd) {
+        if (errno == ENOENT) return std::nullopt;
+        return Read(std::in_place_index<1>, std::string("cannot be read: ") + std::strerror(errno));
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return Read(std::in_place_index<1>, "is not a regular file");
+    if (static_cast<uint64_t>(info.st_size) > limit)
+        return Read(std::in_place_index<1>, "is too large");
+    std::string text(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t got = ::read(fd.get(), text.data() + done, text.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0)
+            return Read(std::in_place_index<1>,
+                        std::string("cannot be read: ") + std::strerror(errno));
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    text.resize(done);
+    return Read(std::in_place_index<0>, std::move(text));
+}
+
+// A file replaced as a whole: written as `file`.new beside it, which commit() flushes and
+// renames over `file`, the rename flushed with the folder. Left uncommitted, the partial file
+// stays until the next replacement removes it. Its text is written as it comes, in pieces of
+// a buffer's size, and summed on the way.
+class Replacement {
+  public:
+    explicit Replacement(std::filesystem::path file)
+        : file_(std::move(file)), partial_(file_.string() + ".new") {
+        // A stale partial file (or anything planted under its name) goes first; the new one
+        // is created, never followed through a link.
+        if (::unlink(partial_.c_str()) != 0 && errno != ENOENT) fail("cannot remove", partial_);
+        fd_ = FileDescriptor(
+            ::open(partial_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        if (!fd_) fail("cannot create", partial_);
+        buffer_.reserve(kBufferBytes);
+    }
+
+    void write(std::string_view text) {
+        sum_ = checksum(text, sum_);
+        buffer_ += text;
+        if (buffer_.size() >= kBufferBytes) flush();
+    }
+    uint64_t sum() const { return sum_; }
+
+    void commit() {
+        flush();
+        if (::fsync(fd_.get()) != 0) fail("cannot flush", partial_);
+        if (::close(fd_.release()) != 0) fail("cannot write", partial_);
+        if (::rename(partial_.c_str(), file_.c_str()) != 0) fail("cannot replace", file_);
+        FileDescriptor folder(
+            ::open(file_.parent_path().empty() ? "." : file_.parent_path().c_str(),
+                   O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder) ::fsync(folder.get());
+    }
+
+  private:
+    static constexpr std::size_t kBufferBytes = 64 * 1024;
+
+    void flush() {
+        std::size_t done = 0;
+        while (done < buffer_.size()) {
+            const ssize_t put = ::write(fd_.get(), buffer_.data() + done, buffer_.size() - done);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) fail("cannot write", partial_);
+            done += static_cast<std::size_t>(put);
+        }
+        buffer_.clear();
+    }
+
+    std::filesystem::path file_;
+    std::filesystem::path partial_;
+    FileDescriptor fd_;
+    std::string buffer_;
+    uint64_t sum_ = kChecksumStart;
+};
+
+// Writes `text` and its end line as the whole of `file`.
+void replacefile(const std::filesystem::path& file, std::string_view text) {
+    Replacement out(file);
+    out.write(text);
+    out.write(endline(out.sum()));
+    out.commit();
+}
+
+}  // namespace
+
+std::string formatstate(const SavedState& state) {
+    std::string text = std::string(kHeader) + '\n' + formatfields(state) + "queue " +
+                       std::to_string(state.queue.size()) + '\n';
+    for (const QueueEntry& e : state.queue) text += entryline(e) + '\n';
+    return text + endline(checksum(text));
+}
+
+std::variant<SavedState, std::string> parsestate(const std::string& text) {
+    Lines lines(text);
+    SavedState state;
+    const auto header = lines.next();
+    const bool namesqueue = header == kHeaderNamingQueue;
+    if (header != kHeader && !namesqueue)
+        return damaged(lines, "not a saved state of this program");
+    if (auto wrong = parsefields(lines, state)) return std::move(*wrong);
+    if (namesqueue) {
+        const auto named = lines.field("queuefile");
+        unsigned long long sum = 0;
+        int slot = -1, count = -1;
+        if (!named ||
+            std::sscanf(std::string(*named).c_str(), "%d %d %llx", &slot, &count, &sum) != 3 ||
+            (slot != 0 && slot != 1) || count < 0)
+            return damaged(lines, "no queue file");
+        if (!checkedend(lines, text)) return damaged(lines, "the checksum does not match");
+        state.queuefile = QueueFile{slot, count, sum};
+        return state;
+    }
     const auto queue = lines.field("queue");
     const auto count = queue ? number<int>(*queue) : std::nullopt;
     if (!count || *count < 0) return damaged(lines, "no queue");
@@ -222,61 +379,59 @@ std::variant<SavedState, std::string> parsestate(const std::string& text) {
         if (!e) return damaged(lines, "a damaged queue entry");
         state.queue.push_back(std::move(*e));
     }
-    const std::size_t summed = lines.offset();
-    const auto end = lines.field("end");
-    const auto sum = end && end->size() == 16 ? number<uint64_t>(*end, 16) : std::nullopt;
-    if (!sum || *sum != checksum(std::string_view(text).substr(0, summed)))
-        return damaged(lines, "the checksum does not match");
-    if (lines.offset() != text.size()) return damaged(lines, "more after the end");
+    if (!checkedend(lines, text)) return damaged(lines, "the checksum does not match");
     return state;
 }
 
 std::optional<std::variant<SavedState, std::string>> readstate(const std::filesystem::path& file) {
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-    if (!fd) {
-        if (errno == ENOENT) return std::nullopt;
-        return std::string("cannot be read: ") + std::strerror(errno);
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::string("is not a regular file");
-    if (static_cast<uint64_t>(info.st_size) > kMaxFileBytes) return std::string("is too large");
-    std::string text(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t got = ::read(fd.get(), text.data() + done, text.size() - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return std::string("cannot be read: ") + std::strerror(errno);
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    text.resize(done);
-    return parsestate(text);
+    auto read = readwhole(file, kMaxFileBytes);
+    if (!read) return std::nullopt;
+    if (auto* why = std::get_if<1>(&*read)) return std::move(*why);
+    auto parsed = parsestate(std::get<0>(*read));
+    SavedState* state = std::get_if<SavedState>(&parsed);
+    if (state == nullptr || !state->queuefile) return parsed;
+    const QueueFile named = *state->queuefile;
+    auto queuetext = readwhole(queuefilepath(file, named.slot), kMaxQueueFileBytes);
+    if (!queuetext) return std::string("names a queue file that is missing");
+    if (auto* why = std::get_if<1>(&*queuetext)) return "has a queue file that " + *why;
+    auto queue = parsequeue(std::get<0>(*queuetext), named.count, named.sum);
+    if (auto* why = std::get_if<std::string>(&queue)) return std::move(*why);
+    state->queue = std::get<std::vector<QueueEntry>>(std::move(queue));
+    return parsed;
 }
 
-void writestate(const std::filesystem::path& file, const SavedState& state) {
-    const std::string text = formatstate(state);
-    const std::filesystem::path partial = file.string() + ".new";
-    // A stale partial file (or anything planted under its name) goes first; the new one is
-    // created, never followed through a link.
-    if (::unlink(partial.c_str()) != 0 && errno != ENOENT) fail("cannot remove", partial);
-    FileDescriptor fd(
-        ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!fd) fail("cannot create", partial);
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = ::write(fd.get(), text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) fail("cannot write", partial);
-        done += static_cast<std::size_t>(put);
+std::filesystem::path queuefilepath(const std::filesystem::path& file, int slot) {
+    std::filesystem::path queue = file;
+    return queue.replace_extension(slot == 0 ? ".queue.0" : ".queue.1");
+}
+
+// The queue file: its header, an entry a line, the end line with the checksum of what is
+// before it. Written as it is made: a library's queue is megabytes of text.
+QueueFile writequeue(const std::filesystem::path& file, int slot, const PlayQueue& queue) {
+    Replacement out(queuefilepath(file, slot));
+    out.write(kQueueHeader);
+    out.write("\n");
+    std::string line;
+    for (int row = 0; row < queue.playlistcount; ++row) {
+        const QueueEntry& e = queue.playlist[static_cast<std::size_t>(row)];
+        line = escape(e.path);
+        line += '\t';
+        line += escape(e.name);
+        line += '\n';
+        out.write(line);
     }
-    if (::fsync(fd.get()) != 0) fail("cannot flush", partial);
-    if (::close(fd.release()) != 0) fail("cannot write", partial);
-    if (::rename(partial.c_str(), file.c_str()) != 0) fail("cannot replace", file);
-    // The rename itself reaches the disk with the folder.
-    FileDescriptor folder(::open(file.parent_path().empty() ? "." : file.parent_path().c_str(),
-                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder) ::fsync(folder.get());
+    const uint64_t sum = out.sum();
+    out.write(endline(sum));
+    out.commit();
+    return {slot, queue.playlistcount, sum};
+}
+
+void writestate(const std::filesystem::path& file, const SavedState& state,
+                const QueueFile& queue) {
+    char named[64];
+    std::snprintf(named, sizeof named, "queuefile %d %d %016llx\n", queue.slot, queue.count,
+                  static_cast<unsigned long long>(queue.sum));
+    replacefile(file, std::string(kHeaderNamingQueue) + '\n' + formatfields(state) + named);
 }
 
 }  // namespace tunedeck

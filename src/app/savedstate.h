@@ -1,7 +1,13 @@
 // The jukebox's saved state for resuming after a restart or a power cut: the queue, the entry
-// playing and where in it, play/pause/stop and the folder shown. One text file, replaced as a
+// playing and where in it, play/pause/stop and the folder shown. Each file is replaced as a
 // whole (a new file, flushed, renamed over the old one), so that it is always either the last
-// state written or the one before, never half of one.
+// one written or the one before, never half of one.
+//
+// A library's queue runs to hundreds of thousands of entries, far more than the rest, and
+// changes far less often than the position: it has a file of its own, written only when it
+// changed. Two queue files take turns; the state file names the one it goes with (and its
+// checksum), so the queue file being replaced is never the one the state on disk needs. An
+// earlier version's state file, with the queue inside it, is still read.
 // UI thread only.
 #pragma once
 
@@ -17,6 +23,15 @@
 
 namespace tunedeck {
 
+// What a state file says of its queue file: which of the two, how many entries, its checksum.
+struct QueueFile {
+    int slot = 0;
+    int count = 0;
+    uint64_t sum = 0;
+
+    bool operator==(const QueueFile&) const = default;
+};
+
 struct SavedState {
     std::vector<QueueEntry> queue;
     int entry = 0;  // playlistpos; -1 only while a taken-out first entry plays
@@ -31,6 +46,8 @@ struct SavedState {
     int page = 1;
     int row = 1;
     bool letterfocus = false;
+    // The queue file it was read with; none when the queue was inside the state file.
+    std::optional<QueueFile> queuefile;
 
     bool operator==(const SavedState&) const = default;
 };
@@ -40,10 +57,17 @@ struct SavedState {
 std::string formatstate(const SavedState& state);
 std::variant<SavedState, std::string> parsestate(const std::string& text);
 
-// Reads the file: nothing when there is none, else the state or the reason it cannot be used
-// (unreadable, too large, damaged).
+// Reads the file, and the queue file it names: nothing when there is no state file, else the
+// state or the reason it cannot be used (unreadable, too large, damaged, a queue file that is
+// missing or is not the one the state was written with).
 std::optional<std::variant<SavedState, std::string>> readstate(const std::filesystem::path& file);
-// Writes `file` anew through `file`.new. Throws std::runtime_error with the system's reason.
-void writestate(const std::filesystem::path& file, const SavedState& state);
+// The queue file of `slot` that goes with the state file `file`.
+std::filesystem::path queuefilepath(const std::filesystem::path& file, int slot);
+// Writes rows 0..playlistcount-1 of `queue` as the queue file of `slot` beside `file`, anew
+// through a .new file. Throws std::runtime_error with the system's reason.
+QueueFile writequeue(const std::filesystem::path& file, int slot, const PlayQueue& queue);
+// Writes `file` anew through `file`.new, naming `queue` as its queue file (state.queue is not
+// written). Throws std::runtime_error with the system's reason.
+void writestate(const std::filesystem::path& file, const SavedState& state, const QueueFile& queue);
 
 }  // namespace tunedeck

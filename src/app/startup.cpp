@@ -142,7 +142,7 @@ bool Application::Form_Load() {
     if (mode_.mediamode == Mode::File && !startaudio()) return false;
     settings_ = reader_.loadsettings();
     queue_->clear();
-    const std::optional<SavedState> saved = loadstate();
+    std::optional<SavedState> saved = loadstate();
     // A restored queue is not replaced: the scan then only walks the tree. In file mode the
     // walk starts before the first screen is built: on a big library its reading of the root
     // runs beside the screen's listing of it, and the first file is found meanwhile.

@@ -51,6 +51,64 @@ TEST(SavedState, EveryNameComesBackAndEveryDamageIsNoticed) {
     EXPECT_FALSE(std::holds_alternative<SavedState>(parsestate(text + "more\n")));
 }
 
+PlayQueue queueof(std::initializer_list<const char*> names) {
+    PlayQueue queue;
+    for (const char* name : names) queue.append(name, std::string("/m/") + name + ".mp3");
+    return queue;
+}
+
+std::vector<QueueEntry> rowsof(const PlayQueue& queue) {
+    return {queue.playlist.begin(), queue.playlist.begin() + queue.playlistcount};
+}
+
+// The queue has a file of its own; two take turns. A new queue file written before its state
+// (a power cut between the two) leaves the state on disk with the queue it was written with;
+// a queue file that was changed, or is not the one the state names, is noticed. An earlier
+// version's state, with its queue inside, is still read.
+TEST(SavedState, TheQueueFileTheStateNamesIsNeverTheOneReplaced) {
+    fx::TempDir dir;
+    const fs::path file = dir / "resume.state";
+    SavedState state;
+    state.entry = 1;
+    state.folder = "/m";
+    const PlayQueue first = queueof({"a", "b", "c"});
+    const QueueFile firstfile = writequeue(file, 0, first);
+    writestate(file, state, firstfile);
+    auto read = readstate(file);
+    ASSERT_TRUE(read && std::holds_alternative<SavedState>(*read));
+    EXPECT_EQ(std::get<SavedState>(*read).queue, rowsof(first));
+    EXPECT_EQ(std::get<SavedState>(*read).entry, 1);
+
+    const PlayQueue second = queueof({"d", "e"});
+    const QueueFile secondfile = writequeue(file, 1, second);
+    read = readstate(file);
+    ASSERT_TRUE(read && std::holds_alternative<SavedState>(*read));
+    EXPECT_EQ(std::get<SavedState>(*read).queue, rowsof(first));
+    writestate(file, state, secondfile);
+    read = readstate(file);
+    ASSERT_TRUE(read && std::holds_alternative<SavedState>(*read));
+    EXPECT_EQ(std::get<SavedState>(*read).queue, rowsof(second));
+
+    const std::string secondtext = readtext(queuefilepath(file, 1));
+    fs::copy_file(queuefilepath(file, 0), queuefilepath(file, 1),
+                  fs::copy_options::overwrite_existing);
+    read = readstate(file);
+    ASSERT_TRUE(read && std::holds_alternative<std::string>(*read));
+    EXPECT_NE(std::get<std::string>(*read).find("queue file"), std::string::npos);
+    std::string changed = secondtext;
+    changed[changed.size() / 2] ^= 0x01;
+    std::ofstream(queuefilepath(file, 1), std::ios::binary) << changed;
+    EXPECT_TRUE(std::holds_alternative<std::string>(*readstate(file)));
+    fs::remove(queuefilepath(file, 1));
+    EXPECT_TRUE(std::holds_alternative<std::string>(*readstate(file)));
+
+    state.queue = rowsof(first);
+    std::ofstream(file, std::ios::binary) << formatstate(state);
+    read = readstate(file);
+    ASSERT_TRUE(read && std::holds_alternative<SavedState>(*read));
+    EXPECT_EQ(std::get<SavedState>(*read).queue, rowsof(first));
+}
+
 class Resume : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -116,16 +174,34 @@ TEST_F(Resume, QueuePlacePauseAndFolderComeBackAndMissingFilesAreLeftOut) {
     EXPECT_GE(elapsed(), 3.0);
 }
 
-// While a file plays its position is written every few seconds, without any key.
-TEST_F(Resume, PlayingPositionIsWrittenWithinSeconds) {
+// While a file plays its position is written every few seconds, without any key; the queue's
+// file is not written again until the queue changes.
+TEST_F(Resume, PlayingPositionIsWrittenWithinSecondsAndTheQueueOnlyWhenItChanges) {
     h.start();
     ASSERT_TRUE(h.loaded) << h.app->endreason();
+    ASSERT_TRUE(h.waituntil([&] { return !h.app->queue().growing; }));
+    h.app->pump();
+    auto read = readstate(statefile());
+    ASSERT_TRUE(read && std::holds_alternative<SavedState>(*read));
+    const QueueFile named = *std::get<SavedState>(*read).queuefile;
+    EXPECT_EQ(named.count, 4);
+    const auto written = fs::last_write_time(queuefilepath(statefile(), named.slot));
     ASSERT_TRUE(h.waituntil([&] { return elapsed() > 6.5; }));
     h.app->pump();
-    const auto read = readstate(statefile());
+    read = readstate(statefile());
     ASSERT_TRUE(read && std::holds_alternative<SavedState>(*read));
     EXPECT_GE(std::get<SavedState>(*read).seconds, 4);
     EXPECT_EQ(std::get<SavedState>(*read).play, PlayState::Playing);
+    EXPECT_EQ(std::get<SavedState>(*read).queuefile, named);
+    EXPECT_EQ(fs::last_write_time(queuefilepath(statefile(), named.slot)), written);
+
+    h.app->browse().row = 2;  // a: taken out of the queue
+    h.press(SDLK_RIGHT);
+    h.app->pump();
+    read = readstate(statefile());
+    ASSERT_TRUE(read && std::holds_alternative<SavedState>(*read));
+    EXPECT_EQ(std::get<SavedState>(*read).queuefile->slot, 1 - named.slot);
+    EXPECT_EQ(std::get<SavedState>(*read).queue.size(), 3u);
 }
 
 // A damaged file, a folder in its place: said on standard error, and the start goes on as
