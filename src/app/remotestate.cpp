@@ -82,7 +82,7 @@ void Application::queueentries(RemoteState& state) {
         const bool grown = queue.reshapes == queuereshapes_;
         queuenames_ = QueueNames(
             grown ? &queuenames_ : nullptr, static_cast<std::size_t>(count), queue.revision,
-            [&queue](std::size_t i) -> const std::string& { return queue.playlist[i].name; });
+            [&queue](std::size_t i) { return queue.playlist.name(i); });
         queuereshapes_ = queue.reshapes;
     }
     state.queuenames = queuenames_;

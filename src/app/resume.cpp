@@ -78,10 +78,6 @@ bool samebutposition(SavedState a, const SavedState& b) {
     return a == b;
 }
 
-std::vector<QueueEntry> queuerows(const PlayQueue& queue) {
-    const auto count = static_cast<std::ptrdiff_t>(std::max(queue.playlistcount, 0));
-    return {queue.playlist.begin(), queue.playlist.begin() + count};
-}
 
 }  // namespace
 
@@ -125,7 +121,7 @@ void Application::restoreplayback(SavedState& saved) {
         if (!playback_->playfileat(saved.takenout->path, seconds)) {
             queue_->takenout = saved.takenout->name;
         }
-    } else if (playback_->playfileat(queue_->playlist[static_cast<std::size_t>(saved.entry)].path,
+    } else if (playback_->playfileat(queue_->playlist.path(static_cast<std::size_t>(saved.entry)),
                                      seconds)) {
         playback_->playfrom(saved.entry, +1, false);
     }
@@ -161,7 +157,7 @@ void Application::restoreview(const SavedState& saved) {
 
 SavedState Application::currentstate(bool withqueue) {
     SavedState now;
-    if (withqueue) now.queue = queuerows(*queue_);
+    if (withqueue) now.queue = queue_->entries();
     now.entry = queue_->playlistpos;
     now.play = playback_->state();
     // Stopped, the taken-out file only marks where the queue goes on: its path plays no part.

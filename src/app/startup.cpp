@@ -202,7 +202,7 @@ void Application::takescan() {
 bool Application::queuedhere(int count) const {
     const std::string prefix = folders_->Dirs().path() + "/";
     for (int row = queue_->playlistcount - count; row < queue_->playlistcount; ++row) {
-        const std::string& path = queue_->playlist[static_cast<std::size_t>(row)].path;
+        const std::string path = queue_->playlist.path(static_cast<std::size_t>(row));
         if (path.starts_with(prefix) && path.find('/', prefix.size()) == std::string::npos)
             return true;
     }

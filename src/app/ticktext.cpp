@@ -48,7 +48,7 @@ std::string queueline(const PlayQueue& queue) {
         "Playlist Item " + std::to_string(current + 1) + " of " + std::to_string(count);
     const int next = current + 1;
     if (next <= count - 1 && next >= 0) {
-        line += " (Next: " + queue.playlist[static_cast<std::size_t>(next)].name + ")";
+        line += " (Next: " + std::string(queue.playlist.name(static_cast<std::size_t>(next))) + ")";
     } else {
         line += " (Next: Nothing. Playlist Completed. Playback will Stop.)";
     }

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "audio/queue.h"
+#include "audio/queuerows.h"
 
 namespace tunedeck {
 
@@ -19,7 +19,7 @@ std::size_t FirstRows::slotof(const Rows& rows, std::string_view path, uint32_t 
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
         const Slot& slot = slots_[at];
         if (slot.row < 0) return at;
-        if (slot.hash == hash && rows[static_cast<std::size_t>(slot.row)].path == path) return at;
+        if (slot.hash == hash && rows.haspath(static_cast<std::size_t>(slot.row), path)) return at;
     }
 }
 
@@ -30,7 +30,7 @@ int FirstRows::find(const Rows& rows, std::string_view path) const {
 
 void FirstRows::lower(const Rows& rows, int row) {
     if (4 * (count_ + 1) > 3 * slots_.size()) grow();
-    const std::string_view path = rows[static_cast<std::size_t>(row)].path;
+    const std::string path = rows.path(static_cast<std::size_t>(row));
     const uint32_t hash = hashof(path);
     Slot& slot = slots_[slotof(rows, path, hash)];
     if (slot.row < 0) {

@@ -5,16 +5,17 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace tunedeck {
 
-struct QueueEntry;
+class QueueRows;
 
 class FirstRows {
   public:
-    using Rows = std::vector<QueueEntry>;
+    using Rows = QueueRows;
 
     // The first row recorded for `path`; -1 when none.
     int find(const Rows& rows, std::string_view path) const;

@@ -44,10 +44,10 @@ bool samealbum(const std::string& path, const LoudnessTags& tags, const std::str
 bool albumrun(const PlayQueue& queue, int row, const LoudnessTags& tags,
               const AlbumLookup& albumof) {
     if (row < 0 || row >= queue.playlistcount) return false;
-    const std::string& path = queue.playlist[static_cast<std::size_t>(row)].path;
+    const std::string path = queue.playlist.path(static_cast<std::size_t>(row));
     for (const int neighbour : {row - 1, row + 1}) {
         if (neighbour < 0 || neighbour >= queue.playlistcount) continue;
-        const std::string& other = queue.playlist[static_cast<std::size_t>(neighbour)].path;
+        const std::string other = queue.playlist.path(static_cast<std::size_t>(neighbour));
         if (samealbum(path, tags, other, albumof)) return true;
     }
     return false;
@@ -62,7 +62,7 @@ std::vector<std::string> upcomingpaths(const PlayQueue& queue, std::size_t limit
     paths.reserve(wanted);
     for (int i = 1; paths.size() < wanted; ++i) {
         const int row = (current + i) % count;
-        paths.push_back(queue.playlist[static_cast<std::size_t>(row)].path);
+        paths.push_back(queue.playlist.path(static_cast<std::size_t>(row)));
     }
     return paths;
 }

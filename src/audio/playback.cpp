@@ -52,7 +52,7 @@ bool Playback::playfrom(int row, int step, bool wrap) {
     int at = row;
     for (int tried = 0; tried < count; ++tried) {
         queue_.playlistpos = at;
-        const bool did_not_start = playfile(queue_.playlist[static_cast<std::size_t>(at)].path);
+        const bool did_not_start = playfile(queue_.playlist.path(static_cast<std::size_t>(at)));
         if (!did_not_start) return false;
         at += step;
         if (at < 0 || at >= count) {

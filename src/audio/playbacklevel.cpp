@@ -41,7 +41,7 @@ void Playback::level(HSTREAM stream, const std::string& path) {
     if (levels_) levels_->notealbum(path, tags.album);
     const int row = queue_.playlistpos;
     const bool queued = row >= 0 && row < queue_.playlistcount &&
-                        queue_.playlist[static_cast<std::size_t>(row)].path == path;
+                        queue_.playlist.haspath(static_cast<std::size_t>(row), path);
     float gain = 1.0f;
     if (!hasgain(tags) && levels_) {
         if (const auto measured = levels_->measured(path)) {
@@ -68,7 +68,7 @@ void Playback::level(HSTREAM stream, const std::string& path) {
 // when that one played last and is of the same album (mastered alike); unchanged otherwise.
 float Playback::unmeasuredgain(const std::string& path, int row, const LoudnessTags& tags) const {
     if (row < 1 || !levels_) return 1.0f;
-    const std::string& before = queue_.playlist[static_cast<std::size_t>(row - 1)].path;
+    const std::string before = queue_.playlist.path(static_cast<std::size_t>(row - 1));
     if (before != levelledpath_) return 1.0f;
     const AlbumLookup albumof = [this](const std::string& other) {
         return levels_->albumof(other).value_or("");

@@ -5,13 +5,8 @@
 
 namespace tunedeck {
 
-void PlayQueue::append(std::string name, std::string path) {
-    const auto row = static_cast<std::size_t>(playlistcount);
-    if (row < playlist.size()) {
-        playlist[row] = {std::move(name), std::move(path)};
-    } else {
-        playlist.push_back({std::move(name), std::move(path)});
-    }
+void PlayQueue::append(std::string_view name, std::string_view path) {
+    playlist.put(static_cast<std::size_t>(playlistcount), name, path);
     firstrows_.lower(playlist, playlistcount);  // an earlier row with this path stays first
     ++playlistcount;
     ++revision;
@@ -20,11 +15,11 @@ void PlayQueue::append(std::string name, std::string path) {
 void PlayQueue::erase(int row) {
     if (row < 0 || row >= playlistcount) return;
     const auto at = static_cast<std::size_t>(row);
-    const std::string path = playlist[at].path;
+    const std::string path = playlist.path(at);
     const bool first = firstrows_.find(playlist, path) == row;
     // The record is taken out while its row still holds the path.
     if (first) firstrows_.remove(playlist, path);
-    playlist.erase(playlist.begin() + static_cast<std::ptrdiff_t>(row));
+    playlist.erase(at);
     --playlistcount;
     ++revision;
     ++reshapes;
@@ -32,7 +27,7 @@ void PlayQueue::erase(int row) {
     firstrows_.shiftup(row);
     if (!first) return;
     for (int r = row; r < playlistcount; ++r) {
-        if (playlist[static_cast<std::size_t>(r)].path == path) {
+        if (playlist.haspath(static_cast<std::size_t>(r), path)) {
             firstrows_.lower(playlist, r);
             return;
         }
@@ -47,14 +42,10 @@ void PlayQueue::move(int from, int to) {
     // while the rows still hold them, and found again after the move; every other path keeps
     // its first row.
     for (int r = low; r <= high; ++r) {
-        const std::string& path = playlist[static_cast<std::size_t>(r)].path;
+        const std::string path = playlist.path(static_cast<std::size_t>(r));
         if (firstrows_.find(playlist, path) == r) firstrows_.remove(playlist, path);
     }
-    const auto first = playlist.begin();
-    if (from < to)
-        std::rotate(first + from, first + from + 1, first + to + 1);
-    else
-        std::rotate(first + to, first + from, first + from + 1);
+    playlist.move(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
     ++revision;
     ++reshapes;
     for (int r = low; r <= high; ++r) firstrows_.lower(playlist, r);
@@ -76,12 +67,14 @@ void PlayQueue::clear() {
     growing = false;
 }
 
-const std::string& PlayQueue::currentname() const {
-    static const std::string kNothing;  // immutable: the name of a row outside the queue's rows
+std::string PlayQueue::currentname() const {
     if (takenout) return *takenout;
-    return playlistpos >= 0 && static_cast<std::size_t>(playlistpos) < playlist.size()
-               ? playlist[static_cast<std::size_t>(playlistpos)].name
-               : kNothing;
+    if (playlistpos < 0 || static_cast<std::size_t>(playlistpos) >= playlist.size()) return {};
+    return std::string(playlist.name(static_cast<std::size_t>(playlistpos)));
+}
+
+std::vector<QueueEntry> PlayQueue::entries() const {
+    return playlist.entries(static_cast<std::size_t>(std::max(playlistcount, 0)));
 }
 
 }  // namespace tunedeck

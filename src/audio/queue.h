@@ -9,20 +9,15 @@
 #include <vector>
 
 #include "audio/firstrows.h"
+#include "audio/queuerows.h"
 
 namespace tunedeck {
-
-struct QueueEntry {
-    std::string name;  // as shown
-    std::string path;  // the full path of the file
-    bool operator==(const QueueEntry&) const = default;
-};
 
 // The queue holds as many entries as memory allows. `playlist` has at least `playlistcount` rows;
 // rows 0..playlistcount-1 are the queue. Rows and the count change only through the member
 // functions, which keep the lookup from a path to its first row in step with them.
 struct PlayQueue {
-    std::vector<QueueEntry> playlist;
+    QueueRows playlist;
     int playlistcount = 0;
     int playlistpos = 0;
     uint32_t stream = 0;  // handle of the stream created last
@@ -44,7 +39,7 @@ struct PlayQueue {
     uint64_t reshapes = 0;
 
     // Appends an entry after the last one.
-    void append(std::string name, std::string path);
+    void append(std::string_view name, std::string_view path);
     // Takes row `row` out, the rows after it moving up by one; a row outside the queue is
     // ignored. The positions (playlistpos, takenout) are the caller's to adjust.
     void erase(int row);
@@ -59,7 +54,9 @@ struct PlayQueue {
     void clear();
     // Display name of the entry that plays or played last: the taken-out one, or row
     // playlistpos (empty outside the queue's rows).
-    const std::string& currentname() const;
+    std::string currentname() const;
+    // The queue's rows as entries.
+    std::vector<QueueEntry> entries() const;
 
   private:
     // Path -> its first row below playlistcount.

@@ -97,7 +97,7 @@ bool holdsmusic(const WalkedFolder& folder) {
 bool startifidle(PlayQueue& queue, const ScanPlayer& player) {
     if (queue.playlistcount <= 0 || player.active()) return false;
     while (queue.playlistpos >= 0 && queue.playlistpos < queue.playlistcount) {
-        const std::string& path = queue.playlist[static_cast<std::size_t>(queue.playlistpos)].path;
+        const std::string path = queue.playlist.path(static_cast<std::size_t>(queue.playlistpos));
         const bool did_not_start = player.playfile(path);
         if (!did_not_start) return true;
         ++queue.playlistpos;

@@ -13,7 +13,7 @@ void removequeued(PlayQueue& queue, int f) {
     if (f < 0 || f >= count) return;
     // The entry at playlistpos plays (or played last), unless that one was taken out already.
     if (f == queue.playlistpos && !queue.takenout)
-        queue.takenout = queue.playlist[static_cast<std::size_t>(f)].name;
+        queue.takenout = std::string(queue.playlist.name(static_cast<std::size_t>(f)));
     queue.erase(f);
     if (f <= queue.playlistpos) --queue.playlistpos;
     if (queue.playlistpos >= queue.playlistcount)  // a position that was already past the queue

@@ -17,7 +17,7 @@ std::string queuerevision(const RemoteState& state) {
 }  // namespace
 
 QueueNames::QueueNames(const QueueNames* earlier, std::size_t count, uint64_t revision,
-                       const std::function<const std::string&(std::size_t)>& nameat)
+                       const std::function<std::string_view(std::size_t)>& nameat)
     : size_(count), revision_(revision) {
     std::size_t kept = 0;  // names shared with the earlier copy, in whole chunks
     if (earlier != nullptr && earlier->size_ <= count) {

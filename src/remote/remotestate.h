@@ -29,7 +29,7 @@ class QueueNames {
     // The names of `count` rows, `nameat(i)` giving row i's; `earlier` when the rows below its
     // size are unchanged since it was made (only rows were appended), else empty.
     QueueNames(const QueueNames* earlier, std::size_t count, uint64_t revision,
-               const std::function<const std::string&(std::size_t)>& nameat);
+               const std::function<std::string_view(std::size_t)>& nameat);
     QueueNames() = default;
 
     std::size_t size() const { return size_; }

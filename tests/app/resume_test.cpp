@@ -58,7 +58,7 @@ PlayQueue queueof(std::initializer_list<const char*> names) {
 }
 
 std::vector<QueueEntry> rowsof(const PlayQueue& queue) {
-    return {queue.playlist.begin(), queue.playlist.begin() + queue.playlistcount};
+    return queue.entries();
 }
 
 // The queue has a file of its own; two take turns. A new queue file written before its state

@@ -56,5 +56,72 @@ TEST(QueueLookup, FirstRowsFollowEveryEdit) {
     }
 }
 
+// Paths of every shape the queue meets: in a folder, in the root folder, without any folder
+// (a station's address counts its last slash), folders that are prefixes of one another.
+std::string pathof(unsigned n) {
+    switch (n % 6) {
+        case 0:
+            return "/music/a/" + std::to_string(n) + ".mp3";
+        case 1:
+            return "/music/ab/" + std::to_string(n) + ".mp3";
+        case 2:
+            return "/" + std::to_string(n);
+        case 3:
+            return std::to_string(n);
+        case 4:
+            return "http://radio.example/stream" + std::to_string(n);
+        default:
+            return "/music/a/" + std::string(300, 'x') + "/" + std::to_string(n) + ".flac";
+    }
+}
+
+// Random puts (over rows and past the last), erases, moves and clears, against a vector of
+// entries: every row's name and path read back whole, and only its own path is its path, also
+// after the text no row needs any more was dropped.
+TEST(QueueRows, EveryRowKeepsItsNameAndPathThroughEditsAndTidying) {
+    std::mt19937 random(7);
+    QueueRows rows;
+    std::vector<QueueEntry> model;
+    for (int step = 0; step < 30000; ++step) {
+        const unsigned what = random() % 100;
+        const unsigned n = random() % 5000;
+        const QueueEntry entry{"name " + std::to_string(n) + std::string(n % 7, '\xc3'), pathof(n)};
+        if (what < 50 || model.size() < 2) {
+            rows.put(model.size(), entry.name, entry.path);
+            model.push_back(entry);
+        } else if (what < 75) {
+            const std::size_t row = random() % model.size();
+            rows.put(row, entry.name, entry.path);
+            model[row] = entry;
+        } else if (what < 88) {
+            const std::size_t row = random() % model.size();
+            rows.erase(row);
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(row));
+        } else if (what < 99) {
+            const std::size_t from = random() % model.size(), to = random() % model.size();
+            rows.move(from, to);
+            const QueueEntry moved = model[from];
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(from));
+            model.insert(model.begin() + static_cast<std::ptrdiff_t>(to), moved);
+        } else {
+            rows.clear();
+            model.clear();
+        }
+        if (step % 101 != 0) continue;
+        ASSERT_EQ(rows.size(), model.size());
+        ASSERT_EQ(rows.entries(model.size()), model) << step;
+        for (std::size_t row = 0; row < model.size(); ++row) {
+            ASSERT_TRUE(rows.haspath(row, model[row].path));
+            const std::string& other = model[(row + 1) % model.size()].path;
+            ASSERT_EQ(rows.haspath(row, other), other == model[row].path) << other;
+            std::string unslashed = model[row].path;
+            const std::size_t slash = unslashed.rfind('/');
+            if (slash == std::string::npos) continue;
+            unslashed[slash] = '_';
+            ASSERT_FALSE(rows.haspath(row, unslashed)) << unslashed;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tunedeck

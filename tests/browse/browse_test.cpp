@@ -403,7 +403,7 @@ TEST_F(Playlist, ResolvesEachKindOfLine) {
 
 TEST_F(Playlist, AllLineEndsGiveTheSameQueue) {
     for (const char* name : {"one.mp3", "two.wav", "three.mp3"}) touch(tmp / "lists" / name);
-    // Loading replaces a longer queue; rows past the new count keep their text.
+    // Loading replaces a longer queue.
     for (int i = 0; i < 10; ++i) queue.append("old", "old" + std::to_string(i));
     const std::vector<std::string> expected = {lists() + "/one.mp3", lists() + "/two.wav",
                                                lists() + "/three.mp3"};
@@ -414,8 +414,8 @@ TEST_F(Playlist, AllLineEndsGiveTheSameQueue) {
         load(text);
         EXPECT_EQ(queued(queue, ""), expected) << text;
         EXPECT_EQ(queue.playlistpos, 0);
+        EXPECT_EQ(queue.playlist.size(), 3u);
     }
-    EXPECT_EQ(queue.playlist[3].path, "old3");
 }
 
 // A line that is not UTF-8 names a file with those very bytes, or else is read as Windows-1252

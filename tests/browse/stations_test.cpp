@@ -23,7 +23,7 @@ class Stations : public ::testing::Test {
         const std::string file = (tmp / name).string();
         writefile(file, text);
         loadplaylistfile(queue, file, {"/nowhere", 1});
-        return {queue.playlist.begin(), queue.playlist.begin() + queue.playlistcount};
+        return queue.entries();
     }
     std::string path(const std::string& name) const { return (tmp / name).string(); }
 
