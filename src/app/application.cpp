@@ -197,6 +197,7 @@ void Application::handleevent(const SDL_Event& event) {
 void Application::pump() {
     SDL_Event event;
     while (!ended_ && SDL_PollEvent(&event) != 0) handleevent(event);
+    leaveoutmissing();
     keepstate(false);
     publishremote();
     if (!ended_) screen_->render();

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/nowplaying.h"
+#include "app/presencecheck.h"
 #include "app/remotelink.h"
 #include "app/savedstate.h"
 #include "app/saver.h"
@@ -158,6 +159,8 @@ class Application {
     // Resume: the saved state read at start-up (nothing when resume is off, there is none, or
     // none of its files is left), put back, and kept up to date as the state changes.
     std::optional<SavedState> loadstate();
+    std::optional<std::string> loadqueue(const SavedState& state);
+    void leaveoutmissing();
     void restoreplayback(SavedState& saved);
     void restoreview(const SavedState& saved);
     void keepstate(bool now);
@@ -229,6 +232,10 @@ class Application {
     uint64_t queuewrittenat_ = 0;
     std::optional<QueueFile> queuefile_;
     int diskslot_ = 1;
+    // The files of a restored queue, looked for after the start, and the queue's generation
+    // then.
+    std::unique_ptr<PresenceCheck> presencecheck_;
+    uint64_t presencegeneration_ = 0;
     bool ended_ = false;
     int exitstatus_ = 0;
     std::string endreason_;

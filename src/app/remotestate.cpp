@@ -80,9 +80,9 @@ void Application::queueentries(RemoteState& state) {
     const int count = std::max(queue.playlistcount, 0);
     if (queue.revision != queuenames_.revision() || queuenames_.size() != std::size_t(count)) {
         const bool grown = queue.reshapes == queuereshapes_;
-        queuenames_ = QueueNames(
-            grown ? &queuenames_ : nullptr, static_cast<std::size_t>(count), queue.revision,
-            [&queue](std::size_t i) { return queue.playlist.name(i); });
+        queuenames_ =
+            QueueNames(grown ? &queuenames_ : nullptr, static_cast<std::size_t>(count),
+                       queue.revision, [&queue](std::size_t i) { return queue.playlist.name(i); });
         queuereshapes_ = queue.reshapes;
     }
     state.queuenames = queuenames_;

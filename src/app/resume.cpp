@@ -6,8 +6,10 @@
 #include <cmath>
 #include <iostream>
 #include <system_error>
+#include <unordered_set>
 
 #include "app/application.h"
+#include "app/presencecheck.h"
 #include "browse/paging.h"
 #include "settings/userfolders.h"
 
@@ -22,13 +24,6 @@ namespace fs = std::filesystem;
 constexpr uint64_t kPositionEveryMs = 5000;
 constexpr int64_t kPositionSlackSeconds = 2;
 
-// A queue entry is still there: its file, or a station (which is not looked up at start-up).
-bool ispresent(const std::string& path) {
-    if (isradioaddress(path)) return true;
-    std::error_code ec;
-    return fs::is_regular_file(path, ec);
-}
-
 bool isfolder(const std::string& path) {
     std::error_code ec;
     return fs::is_directory(path, ec);
@@ -38,20 +33,19 @@ bool within(const std::string& folder, const std::string& root) {
     return folder == root || folder.starts_with(root == "/" ? root : root + "/");
 }
 
-// Leaves out the entries whose files are gone, and moves the entry playing with them: to its
-// new row, or, when its own file is gone, to the next entry left, from its start (past the
-// last one: stopped at the first). A taken-out file that is gone leaves the queue to go on
-// with the entry after it.
-SavedState withoutmissing(SavedState saved) {
-    std::vector<QueueEntry> kept;
+// Moves the saved entry as when the `count` entries that `present` says are gone are left
+// out: to its new row, or, when its own file is gone, to the next entry left, from its start
+// (past the last one: stopped at the first). A taken-out file that is gone leaves the queue to
+// go on with the entry after it. The rows themselves are the caller's to leave out.
+SavedState placed(SavedState saved, int count, const std::function<bool(int row)>& present) {
+    int kept = 0;
     int before = 0;  // entries kept ahead of the saved entry
     bool entrykept = false;
-    for (int i = 0; i < static_cast<int>(saved.queue.size()); ++i) {
-        QueueEntry& e = saved.queue[static_cast<std::size_t>(i)];
-        const bool present = ispresent(e.path);
-        if (present && i < saved.entry) ++before;
-        if (i == saved.entry) entrykept = present;
-        if (present) kept.push_back(std::move(e));
+    for (int i = 0; i < count; ++i) {
+        if (!present(i)) continue;
+        ++kept;
+        if (i < saved.entry) ++before;
+        if (i == saved.entry) entrykept = true;
     }
     int entry = before;
     // Stopped, the taken-out file only marks where the queue goes on; playing, it must be there.
@@ -63,11 +57,28 @@ SavedState withoutmissing(SavedState saved) {
         entry = entrykept ? before : before - 1;  // the entry before it, -1 when none is
     }
     if (!entrykept && !saved.takenout) saved.seconds = 0;
-    if (!saved.takenout && entry >= static_cast<int>(kept.size())) {
+    if (!saved.takenout && entry >= kept) {
         entry = 0;
         if (!entrykept) saved.play = PlayState::Stopped;
     }
     saved.entry = entry;
+    return saved;
+}
+
+// An earlier version's state holds its queue: its entries whose files are gone are left out
+// at once.
+SavedState withoutmissing(SavedState saved) {
+    const int count = static_cast<int>(saved.queue.size());
+    std::vector<bool> here(saved.queue.size());
+    for (int i = 0; i < count; ++i)
+        here[static_cast<std::size_t>(i)] =
+            ispresent(saved.queue[static_cast<std::size_t>(i)].path);
+    saved =
+        placed(std::move(saved), count, [&](int i) { return here[static_cast<std::size_t>(i)]; });
+    std::vector<QueueEntry> kept;
+    for (int i = 0; i < count; ++i)
+        if (here[static_cast<std::size_t>(i)])
+            kept.push_back(std::move(saved.queue[static_cast<std::size_t>(i)]));
     saved.queue = std::move(kept);
     return saved;
 }
@@ -78,26 +89,83 @@ bool samebutposition(SavedState a, const SavedState& b) {
     return a == b;
 }
 
-
 }  // namespace
 
 std::optional<SavedState> Application::loadstate() {
     if (!settings_.resume || mode_.mediamode != Mode::File) return std::nullopt;
     // A folder that cannot be made shows when the first state cannot be written.
     makestatefolder(options_.statefolder);
-    auto read = readstate(statefile());
+    auto read = readstatefile(statefile());
     if (!read) return std::nullopt;
-    if (const std::string* why = std::get_if<std::string>(&*read)) {
-        std::cerr << "tunedeck: the saved state " << statefile().string() << " " << *why
+    std::optional<std::string> wrong;
+    if (const std::string* why = std::get_if<std::string>(&*read))
+        wrong = *why;
+    else
+        wrong = loadqueue(std::get<SavedState>(*read));
+    if (wrong) {
+        std::cerr << "tunedeck: the saved state " << statefile().string() << " " << *wrong
                   << "; starting without it\n";
+        queue_->clear();
         return std::nullopt;
     }
     SavedState& stored = std::get<SavedState>(*read);
-    // The queue file the state on disk names is kept until a new state names the other.
-    if (stored.queuefile) diskslot_ = stored.queuefile->slot;
-    SavedState saved = withoutmissing(std::move(stored));
-    if (saved.queue.empty() && !saved.takenout) return std::nullopt;
+    if (!stored.queuefile) {
+        SavedState saved = withoutmissing(std::move(stored));
+        if (saved.queue.empty() && !saved.takenout) return std::nullopt;
+        return saved;
+    }
+    // The queue file the state on disk names is kept until a new state names the other. The
+    // queue's files are looked for once the music plays; until then each counts as there.
+    diskslot_ = stored.queuefile->slot;
+    SavedState saved = placed(std::move(stored), queue_->playlistcount, [](int) { return true; });
+    if (queue_->playlistcount == 0 && !saved.takenout) return std::nullopt;
+    presencecheck_ = std::make_unique<PresenceCheck>(statefile(), *saved.queuefile);
+    presencegeneration_ = queue_->generation;
     return saved;
+}
+
+// The entries of the queue file that the state names go straight into the queue. The reason
+// when that file is not the one named, or is damaged.
+std::optional<std::string> Application::loadqueue(const SavedState& state) {
+    if (!state.queuefile) return std::nullopt;
+    queue_->playlist.reserve(static_cast<std::size_t>(state.queuefile->count));
+    return readqueue(statefile(), *state.queuefile,
+                     [this](std::string_view name, std::string_view path) {
+                         queue_->append(name, path);
+                         return true;
+                     });
+}
+
+// Leaves out the entries whose files the check found gone, once it is over, as at start-up:
+// the entry playing keeps playing, the one to play next moves with them.
+void Application::leaveoutmissing() {
+    if (!presencecheck_) return;
+    std::optional<std::vector<std::string>> missing = presencecheck_->take();
+    if (!missing) return;
+    presencecheck_.reset();
+    // A queue replaced since (C, Space, a playlist) is not the one that was looked at.
+    if (missing->empty() || queue_->generation != presencegeneration_) return;
+    const std::unordered_set<std::string> gone(missing->begin(), missing->end());
+    PlayQueue& queue = *queue_;
+    const int count = queue.playlistcount;
+    std::vector<bool> here(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row)
+        here[static_cast<std::size_t>(row)] =
+            !gone.contains(queue.playlist.path(static_cast<std::size_t>(row)));
+    const int pos = queue.playlistpos;
+    int before = 0;
+    for (int row = 0; row < std::min(pos, count); ++row)
+        if (here[static_cast<std::size_t>(row)]) ++before;
+    const bool poskept = pos >= 0 && pos < count && here[static_cast<std::size_t>(pos)];
+    // An entry whose file went while it plays plays on, taken out of the queue.
+    if (pos >= 0 && pos < count && !poskept && !queue.takenout &&
+        playback_->state() != PlayState::Stopped)
+        queue.takenout = std::string(queue.playlist.name(static_cast<std::size_t>(pos)));
+    queue.keeponly([&](int row) { return here[static_cast<std::size_t>(row)]; });
+    if (queue.takenout)
+        queue.playlistpos = poskept ? before : before - 1;
+    else
+        queue.playlistpos = before < queue.playlistcount ? before : 0;
 }
 
 // The saved queue's entries move into the queue: a library's queue is not held twice. When

@@ -21,10 +21,8 @@ constexpr std::string_view kHeader = "tunedeck state 1";
 constexpr std::string_view kHeaderNamingQueue = "tunedeck state 2";
 constexpr std::string_view kQueueHeader = "tunedeck queue 1";
 // A state without its queue is a few lines; an earlier version's, with its queue, stays far
-// below this for any library it could hold. The queue file of a million entries of long paths
-// stays below the second.
+// below this for any library it could hold. A queue file is read a line at a time.
 constexpr std::size_t kMaxFileBytes = 32u << 20;
-constexpr std::size_t kMaxQueueFileBytes = 512u << 20;
 
 // Bytes that would end a line or a field, and the escape itself, as %XX: every other byte,
 // invalid UTF-8 included, stands as it is, so any file name survives.
@@ -229,24 +227,6 @@ std::string formatfields(const SavedState& state) {
     return out.str();
 }
 
-// The entries of a queue file, which must be the one of `count` entries and checksum `sum`.
-std::variant<std::vector<QueueEntry>, std::string> parsequeue(std::string_view text, int count,
-                                                              uint64_t sum) {
-    Lines lines(text);
-    if (lines.next() != kQueueHeader) return std::string("its queue file is not one");
-    std::vector<QueueEntry> queue;
-    queue.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const auto line = lines.next();
-        auto e = line ? tunedeck::entry(*line) : std::nullopt;
-        if (!e) return "its queue file is damaged at line " + std::to_string(lines.number());
-        queue.push_back(std::move(*e));
-    }
-    if (checkedend(lines, text) != sum)
-        return std::string("its queue file is not the one it names");
-    return queue;
-}
-
 // The whole of a regular file of at most `limit` bytes, or why it cannot be had; nothing when
 // there is no such file.
 std::optional<std::variant<std::string, std::string>> readwhole(const std::filesystem::path& file,
@@ -341,7 +321,113 @@ void replacefile(const std::filesystem::path& file, std::string_view text) {
     out.commit();
 }
 
+// An entry line's name and path: views into the line where they hold no escape, else into
+// the buffers, which hold them unescaped. False for a line that is no entry.
+bool entryfields(std::string_view line, std::string& namebuffer, std::string& pathbuffer,
+                 std::string_view& name, std::string_view& path) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos || tab == 0) return false;
+    const auto field = [](std::string_view text, std::string& buffer, std::string_view& out) {
+        if (text.find('%') == std::string_view::npos) {
+            out = text;
+            return true;
+        }
+        auto plain = unescape(text);
+        if (!plain) return false;
+        buffer = std::move(*plain);
+        out = buffer;
+        return true;
+    };
+    return field(line.substr(0, tab), pathbuffer, path) &&
+           field(line.substr(tab + 1), namebuffer, name) && !path.empty();
+}
+
+// Reads a file a line at a time, in pieces of a buffer's size, summing what it has read.
+class LineReader {
+  public:
+    explicit LineReader(int fd) : fd_(fd) {}
+
+    // The next whole line without its end; nothing at the end of the file, after a cut last
+    // line, on a line longer than any entry can be, or when the file cannot be read.
+    std::optional<std::string_view> next() {
+        summed_ = checksum(std::string_view(buffer_).substr(start_, at_ - start_), summed_);
+        start_ = at_;
+        for (;;) {
+            const std::size_t end = buffer_.find('\n', std::max(start_, scanned_));
+            if (end != std::string::npos) {
+                at_ = end + 1;
+                scanned_ = at_;
+                return std::string_view(buffer_).substr(start_, end - start_);
+            }
+            scanned_ = buffer_.size();
+            if (scanned_ - start_ > kLongestLine) return std::nullopt;
+            // What was given out goes before more is read.
+            buffer_.erase(0, start_);
+            scanned_ -= start_;
+            at_ -= start_;
+            start_ = 0;
+            if (!fill()) return std::nullopt;
+        }
+    }
+    // The sum of every line before the one next() gave last.
+    uint64_t summed() const { return summed_; }
+    // Whether nothing follows the line next() gave last.
+    bool atend() { return at_ == buffer_.size() && !fill(); }
+
+  private:
+    static constexpr std::size_t kPiece = 64 * 1024;
+    static constexpr std::size_t kLongestLine = 64 * 1024;
+
+    bool fill() {
+        const std::size_t had = buffer_.size();
+        buffer_.resize(had + kPiece);
+        ssize_t got = 0;
+        do {
+            got = ::read(fd_, buffer_.data() + had, kPiece);
+        } while (got < 0 && errno == EINTR);
+        buffer_.resize(had + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        return got > 0;
+    }
+
+    int fd_;
+    std::string buffer_;
+    std::size_t start_ = 0;    // where the line given last starts in buffer_
+    std::size_t at_ = 0;       // where the line given last ends, its line end included
+    std::size_t scanned_ = 0;  // buffer_ up to here is known to hold no further line end
+    uint64_t summed_ = kChecksumStart;
+};
+
 }  // namespace
+
+std::optional<std::string> readqueue(const std::filesystem::path& file, const QueueFile& named,
+                                     const QueueVisitor& each) {
+    const std::filesystem::path queuefile = queuefilepath(file, named.slot);
+    FileDescriptor fd(::open(queuefile.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd) {
+        if (errno == ENOENT) return std::string("names a queue file that is missing");
+        return std::string("has a queue file that cannot be read: ") + std::strerror(errno);
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::string("has a queue file that is not a regular file");
+    LineReader lines(fd.get());
+    if (lines.next() != kQueueHeader) return std::string("has a queue file that is not one");
+    std::string namebuffer, pathbuffer;
+    std::string_view name, path;
+    for (int i = 0; i < named.count; ++i) {
+        const auto line = lines.next();
+        if (!line || !entryfields(*line, namebuffer, pathbuffer, name, path))
+            return "has a queue file damaged at entry " + std::to_string(i + 1);
+        if (!each(name, path)) return std::nullopt;
+    }
+    const auto end = lines.next();
+    const auto sum = end && end->size() == 20 && end->starts_with("end ")
+                         ? number<uint64_t>(end->substr(4), 16)
+                         : std::nullopt;
+    if (!sum || *sum != lines.summed() || *sum != named.sum || !lines.atend())
+        return std::string("has a queue file that is not the one it names");
+    return std::nullopt;
+}
 
 std::string formatstate(const SavedState& state) {
     std::string text = std::string(kHeader) + '\n' + formatfields(state) + "queue " +
@@ -383,20 +469,26 @@ std::variant<SavedState, std::string> parsestate(const std::string& text) {
     return state;
 }
 
-std::optional<std::variant<SavedState, std::string>> readstate(const std::filesystem::path& file) {
+std::optional<std::variant<SavedState, std::string>> readstatefile(
+    const std::filesystem::path& file) {
     auto read = readwhole(file, kMaxFileBytes);
     if (!read) return std::nullopt;
     if (auto* why = std::get_if<1>(&*read)) return std::move(*why);
-    auto parsed = parsestate(std::get<0>(*read));
+    return parsestate(std::get<0>(*read));
+}
+
+std::optional<std::variant<SavedState, std::string>> readstate(const std::filesystem::path& file) {
+    auto read = readstatefile(file);
+    if (!read) return std::nullopt;
+    auto& parsed = *read;
     SavedState* state = std::get_if<SavedState>(&parsed);
     if (state == nullptr || !state->queuefile) return parsed;
-    const QueueFile named = *state->queuefile;
-    auto queuetext = readwhole(queuefilepath(file, named.slot), kMaxQueueFileBytes);
-    if (!queuetext) return std::string("names a queue file that is missing");
-    if (auto* why = std::get_if<1>(&*queuetext)) return "has a queue file that " + *why;
-    auto queue = parsequeue(std::get<0>(*queuetext), named.count, named.sum);
-    if (auto* why = std::get_if<std::string>(&queue)) return std::move(*why);
-    state->queue = std::get<std::vector<QueueEntry>>(std::move(queue));
+    const auto wrong =
+        readqueue(file, *state->queuefile, [&](std::string_view name, std::string_view path) {
+            state->queue.push_back({std::string(name), std::string(path)});
+            return true;
+        });
+    if (wrong) return *wrong;
     return parsed;
 }
 

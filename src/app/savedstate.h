@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -57,10 +58,21 @@ struct SavedState {
 std::string formatstate(const SavedState& state);
 std::variant<SavedState, std::string> parsestate(const std::string& text);
 
-// Reads the file, and the queue file it names: nothing when there is no state file, else the
-// state or the reason it cannot be used (unreadable, too large, damaged, a queue file that is
-// missing or is not the one the state was written with).
+// Reads the state file alone: nothing when there is none, else the state (its queue when the
+// file holds it, else `queuefile` naming the file that does) or the reason it cannot be used
+// (unreadable, too large, damaged).
+std::optional<std::variant<SavedState, std::string>> readstatefile(
+    const std::filesystem::path& file);
+// Reads the file, and the queue file it names: as readstatefile(), with the queue always read
+// (a queue file missing, damaged or not the one named is a reason too).
 std::optional<std::variant<SavedState, std::string>> readstate(const std::filesystem::path& file);
+// Reads the queue file that the state file `file` names as `named`, calling `each` with the
+// name and path of every entry in order (views valid during the call) until it gives false.
+// The reason when the file is missing, damaged or not the one named: the entries given before
+// then are not the queue.
+using QueueVisitor = std::function<bool(std::string_view name, std::string_view path)>;
+std::optional<std::string> readqueue(const std::filesystem::path& file, const QueueFile& named,
+                                     const QueueVisitor& each);
 // The queue file of `slot` that goes with the state file `file`.
 std::filesystem::path queuefilepath(const std::filesystem::path& file, int slot);
 // Writes rows 0..playlistcount-1 of `queue` as the queue file of `slot` beside `file`, anew

@@ -10,8 +10,9 @@ namespace {
 constexpr std::size_t kFirstSlots = 64;
 }  // namespace
 
+// The rows hash a path from its pieces the same way (QueueRows::pathhash).
 uint32_t FirstRows::hashof(std::string_view path) {
-    return static_cast<uint32_t>(std::hash<std::string_view>{}(path));
+    return static_cast<uint32_t>(QueueRows::hash(path));
 }
 
 std::size_t FirstRows::slotof(const Rows& rows, std::string_view path, uint32_t hash) const {
@@ -23,6 +24,17 @@ std::size_t FirstRows::slotof(const Rows& rows, std::string_view path, uint32_t 
     }
 }
 
+std::size_t FirstRows::slotofrow(const Rows& rows, int row, uint32_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot& slot = slots_[at];
+        if (slot.row < 0) return at;
+        if (slot.hash == hash &&
+            rows.samepath(static_cast<std::size_t>(slot.row), static_cast<std::size_t>(row)))
+            return at;
+    }
+}
+
 int FirstRows::find(const Rows& rows, std::string_view path) const {
     if (count_ == 0) return -1;
     return slots_[slotof(rows, path, hashof(path))].row;
@@ -30,9 +42,8 @@ int FirstRows::find(const Rows& rows, std::string_view path) const {
 
 void FirstRows::lower(const Rows& rows, int row) {
     if (4 * (count_ + 1) > 3 * slots_.size()) grow();
-    const std::string path = rows.path(static_cast<std::size_t>(row));
-    const uint32_t hash = hashof(path);
-    Slot& slot = slots_[slotof(rows, path, hash)];
+    const auto hash = static_cast<uint32_t>(rows.pathhash(static_cast<std::size_t>(row)));
+    Slot& slot = slots_[slotofrow(rows, row, hash)];
     if (slot.row < 0) {
         slot = {hash, row};
         ++count_;

@@ -35,6 +35,8 @@ class FirstRows {
     static uint32_t hashof(std::string_view path);
     // The slot holding `path`, or the empty slot where it would go.
     std::size_t slotof(const Rows& rows, std::string_view path, uint32_t hash) const;
+    // The same for the path of row `row`, which is not made.
+    std::size_t slotofrow(const Rows& rows, int row, uint32_t hash) const;
     void grow();
     void erase(std::size_t at);
 

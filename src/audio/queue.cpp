@@ -51,6 +51,20 @@ void PlayQueue::move(int from, int to) {
     for (int r = low; r <= high; ++r) firstrows_.lower(playlist, r);
 }
 
+void PlayQueue::keeponly(const std::function<bool(int row)>& keep) {
+    QueueRows kept;
+    for (int row = 0; row < playlistcount; ++row) {
+        const auto at = static_cast<std::size_t>(row);
+        if (keep(row)) kept.put(kept.size(), playlist.name(at), playlist.path(at));
+    }
+    playlist = std::move(kept);
+    playlistcount = static_cast<int>(playlist.size());
+    firstrows_.clear();
+    for (int row = 0; row < playlistcount; ++row) firstrows_.lower(playlist, row);
+    ++revision;
+    ++reshapes;
+}
+
 int PlayQueue::firstrow(const std::string& path) const {
     return firstrows_.find(playlist, path);
 }

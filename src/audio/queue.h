@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ struct PlayQueue {
     // Moves row `from` to row `to`, the rows between shifting by one; rows outside the queue are
     // ignored. The positions are the caller's to adjust, as with erase().
     void move(int from, int to);
+    // Keeps only the rows `keep` says to, in their order, in one pass whatever their number.
+    // The positions are the caller's to adjust, as with erase().
+    void keeponly(const std::function<bool(int row)>& keep);
     // The row of the first entry with this path, -1 when none has it. Costs one hash lookup,
     // whatever the length of the queue.
     int firstrow(const std::string& path) const;

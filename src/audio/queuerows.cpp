@@ -43,6 +43,20 @@ bool QueueRows::haspath(std::size_t row, std::string_view path) const {
            path[folder.size()] == '/' && path.ends_with(name);
 }
 
+uint64_t QueueRows::hash(std::string_view text, uint64_t from) {
+    for (const char c : text) {
+        from ^= static_cast<unsigned char>(c);
+        from *= 1099511628211ull;
+    }
+    return from;
+}
+
+uint64_t QueueRows::pathhash(std::size_t row) const {
+    const Row& r = rows_[row];
+    if (r.folder == kNoFolder) return hash(file(r));
+    return hash(file(r), hash("/", hash(*folders_[r.folder])));
+}
+
 std::vector<QueueEntry> QueueRows::entries(std::size_t count) const {
     std::vector<QueueEntry> out;
     count = std::min(count, rows_.size());
@@ -52,9 +66,11 @@ std::vector<QueueEntry> QueueRows::entries(std::size_t count) const {
 }
 
 uint32_t QueueRows::folderof(std::string_view folder) {
+    if (lastfolder_ != kNoFolder && *folders_[lastfolder_] == folder) return lastfolder_;
     const auto [at, added] = folderids_.try_emplace(std::string(folder), offset(folders_.size()));
     if (added) folders_.push_back(&at->first);
-    return at->second;
+    lastfolder_ = at->second;
+    return lastfolder_;
 }
 
 void QueueRows::put(std::size_t row, std::string_view name, std::string_view path) {
@@ -103,6 +119,7 @@ void QueueRows::clear() {
     unused_ = 0;
     folders_.clear();
     folderids_.clear();
+    lastfolder_ = kNoFolder;
 }
 
 void QueueRows::tidy() {

@@ -30,6 +30,13 @@ class QueueRows {
     std::string_view name(std::size_t row) const;
     // Whether row `row` holds `path`, without making the path.
     bool haspath(std::size_t row, std::string_view path) const;
+    // Whether rows `a` and `b` hold the same path.
+    bool samepath(std::size_t a, std::size_t b) const {
+        return rows_[a].folder == rows_[b].folder && file(rows_[a]) == file(rows_[b]);
+    }
+    // A path's hash, and the same hash of row `row`'s path made from its pieces.
+    static uint64_t hash(std::string_view text, uint64_t from = kHashStart);
+    uint64_t pathhash(std::size_t row) const;
     // The rows from the first up to `count`, as entries.
     std::vector<QueueEntry> entries(std::size_t count) const;
 
@@ -44,6 +51,7 @@ class QueueRows {
   private:
     // A path is its folder, a '/', and its file name; one without a '/' has no folder.
     static constexpr uint32_t kNoFolder = UINT32_MAX;
+    static constexpr uint64_t kHashStart = 14695981039346656037ull;  // FNV-1a
     struct Row {
         uint32_t folder;
         uint32_t text;      // the file name, then the display name, in text_
@@ -60,6 +68,7 @@ class QueueRows {
     void tidy();
 
     std::vector<Row> rows_;
+    uint32_t lastfolder_ = kNoFolder;  // the folder put last: the next row is most often in it
     std::string text_;
     std::size_t unused_ = 0;  // bytes of text_ no row points at
     // Each folder once: its text, and its number from its text. The map's nodes hold the

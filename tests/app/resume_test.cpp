@@ -166,12 +166,37 @@ TEST_F(Resume, QueuePlacePauseAndFolderComeBackAndMissingFilesAreLeftOut) {
     h.press(SDLK_l);
     ASSERT_TRUE(h.waituntil([&] { return elapsed() > 3.2; }));
 
+    // The files are looked for once the music plays.
     fs::remove(h.root() / "sub" / "d.mp3");
     restart();
+    ASSERT_TRUE(h.waituntil([&] { return h.app->queue().playlistcount == 2; }));
     EXPECT_EQ(queuenames(), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(h.app->queue().playlistpos, 0);
     EXPECT_EQ(h.active(), BASS_ACTIVE_PLAYING);
     EXPECT_GE(elapsed(), 3.0);
+}
+
+// The entry playing whose file is gone: the next one left plays from its start; the gone
+// entries before and after it are left out once they are found, the entry playing staying on.
+TEST_F(Resume, AGoneEntryPlayingMovesToTheNextFromItsStart) {
+    h.start();
+    ASSERT_TRUE(h.loaded) << h.app->endreason();
+    ASSERT_EQ(queuenames(), (std::vector<std::string>{"d", "a", "b", "c"}));
+    h.press(SDLK_n);
+    ASSERT_EQ(h.app->queue().playlistpos, 1);
+    ASSERT_TRUE(
+        BASS_ChannelSetPosition(h.app->bass(), h.app->queue().stream, 176400 * 3, BASS_POS_BYTE));
+    h.app->pump();
+
+    fs::remove(h.root() / "a.mp3");
+    fs::remove(h.root() / "c.mp3");
+    restart();
+    EXPECT_EQ(h.app->queue().currentname(), "b");
+    EXPECT_LT(elapsed(), 2.0);
+    ASSERT_TRUE(h.waituntil([&] { return h.app->queue().playlistcount == 2; }));
+    EXPECT_EQ(queuenames(), (std::vector<std::string>{"d", "b"}));
+    EXPECT_EQ(h.app->queue().playlistpos, 1);
+    EXPECT_EQ(h.active(), BASS_ACTIVE_PLAYING);
 }
 
 // While a file plays its position is written every few seconds, without any key; the queue's
