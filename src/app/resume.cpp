@@ -128,7 +128,14 @@ std::optional<SavedState> Application::loadstate() {
 // when that file is not the one named, or is damaged.
 std::optional<std::string> Application::loadqueue(const SavedState& state) {
     if (!state.queuefile) return std::nullopt;
-    queue_->playlist.reserve(static_cast<std::size_t>(state.queuefile->count));
+    // Room for the entries at once, but no more than the file can hold (a line is at least
+    // three bytes): the count is not known to be true before the file is read.
+    std::error_code ec;
+    const std::uintmax_t bytes =
+        std::filesystem::file_size(queuefilepath(statefile(), state.queuefile->slot), ec);
+    if (!ec)
+        queue_->reserve(std::min<std::uintmax_t>(
+            static_cast<std::uintmax_t>(state.queuefile->count), bytes / 3));
     return readqueue(statefile(), *state.queuefile,
                      [this](std::string_view name, std::string_view path) {
                          queue_->append(name, path);
@@ -171,7 +178,7 @@ void Application::leaveoutmissing() {
 // The saved queue's entries move into the queue: a library's queue is not held twice. When
 // none was left out, the queue file read is the queue: it is not written again.
 void Application::restoreplayback(SavedState& saved) {
-    queue_->playlist.reserve(saved.queue.size());
+    queue_->reserve(saved.queue.size());
     for (QueueEntry& e : saved.queue) queue_->append(std::move(e.name), std::move(e.path));
     std::vector<QueueEntry>().swap(saved.queue);
     if (saved.queuefile && saved.queuefile->count == queue_->playlistcount) {

@@ -68,6 +68,10 @@ void FirstRows::clear() {
     count_ = 0;
 }
 
+void FirstRows::reserve(std::size_t count) {
+    while (4 * count > 3 * slots_.size()) grow();
+}
+
 // Doubles the table, placing each record again by the hash kept in its slot (no path is read).
 void FirstRows::grow() {
     std::vector<Slot> old = std::move(slots_);

@@ -26,6 +26,8 @@ class FirstRows {
     // Every recorded row after `row` moves up by one, as when row `row` was taken out.
     void shiftup(int row);
     void clear();
+    // Makes room for `count` records at once, as for a queue read whole.
+    void reserve(std::size_t count);
 
   private:
     struct Slot {

@@ -51,6 +51,11 @@ void PlayQueue::move(int from, int to) {
     for (int r = low; r <= high; ++r) firstrows_.lower(playlist, r);
 }
 
+void PlayQueue::reserve(std::size_t count) {
+    playlist.reserve(count);
+    firstrows_.reserve(count);
+}
+
 void PlayQueue::keeponly(const std::function<bool(int row)>& keep) {
     QueueRows kept;
     for (int row = 0; row < playlistcount; ++row) {

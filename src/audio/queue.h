@@ -47,6 +47,8 @@ struct PlayQueue {
     // Moves row `from` to row `to`, the rows between shifting by one; rows outside the queue are
     // ignored. The positions are the caller's to adjust, as with erase().
     void move(int from, int to);
+    // Makes room for `count` rows at once.
+    void reserve(std::size_t count);
     // Keeps only the rows `keep` says to, in their order, in one pass whatever their number.
     // The positions are the caller's to adjust, as with erase().
     void keeponly(const std::function<bool(int row)>& keep);

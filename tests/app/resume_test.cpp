@@ -249,6 +249,22 @@ TEST_F(Resume, DamagedOrUnreadableStateIsSaidAndPassedOver) {
     EXPECT_EQ(queuenames().size(), 4u);
     EXPECT_EQ(h.app->queue().playlistpos, 0);
 
+    // A state naming far more entries than its queue file holds: the count is not believed
+    // before the file is read (nor is room made for it).
+    h.app.reset();
+    auto read = readstatefile(statefile());
+    ASSERT_TRUE(read && std::holds_alternative<SavedState>(*read));
+    SavedState state = std::get<SavedState>(*read);
+    ASSERT_TRUE(state.queuefile);
+    QueueFile named = *state.queuefile;
+    named.count = 2'000'000'000;
+    writestate(statefile(), state, named);
+    ::testing::internal::CaptureStderr();
+    restart();
+    said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("starting without it"), std::string::npos) << said;
+    EXPECT_EQ(queuenames().size(), 4u);
+
     h.app.reset();
     fs::remove(statefile());
     fs::create_directory(statefile());

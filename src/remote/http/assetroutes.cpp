@@ -1,9 +1,11 @@
 // The web app's manifest and icons, so that the page installs to a phone's home screen and
 // opens full screen. Both are made by the program; nothing is read from disk.
-// Handlers run on the worker threads; the icons are drawn once, before the server starts.
+// Handlers run on the worker threads; each icon is drawn once, when it is first asked for
+// (drawing the large one takes tens of milliseconds, which start-up need not spend).
 #include <nlohmann/json.hpp>
 
 #include <memory>
+#include <mutex>
 
 #include "remote/http/appicon.h"
 #include "remote/http/httpserver.h"
@@ -49,12 +51,19 @@ void RemoteServer::addassetroutes() {
         cacheable(r);
         r.set_content(*text, "application/manifest+json");
     });
+    struct Icon {
+        std::once_flag drawn;
+        std::string png;
+    };
     for (const int side : kIconSides) {
-        auto png = std::make_shared<const std::string>(encodepng(drawappicon(side), side, side));
-        server_.Get("/icon-" + std::to_string(side) + ".png", [png](const Request&, Response& r) {
-            cacheable(r);
-            r.set_content(*png, "image/png");
-        });
+        auto icon = std::make_shared<Icon>();
+        server_.Get(
+            "/icon-" + std::to_string(side) + ".png", [icon, side](const Request&, Response& r) {
+                std::call_once(icon->drawn,
+                               [&] { icon->png = encodepng(drawappicon(side), side, side); });
+                cacheable(r);
+                r.set_content(icon->png, "image/png");
+            });
     }
 }
 
