@@ -159,9 +159,15 @@ class Application {
     // Resume: the saved state read at start-up (nothing when resume is off, there is none, or
     // none of its files is left), put back, and kept up to date as the state changes.
     std::optional<SavedState> loadstate();
-    std::optional<std::string> loadqueue(const SavedState& state);
+    void saystateunused(const std::string& why);
+    // Brings the saved queue and playback back. A queue of its own file is read after its
+    // entry started, when that entry can play from the rows saved around it: a library's queue
+    // takes longer to read than a start may. False when the queue file cannot be used (said;
+    // nothing is restored).
+    bool restorestate(SavedState& saved);
+    std::optional<std::string> loadqueue(const QueueFile& named, PlayQueue& into);
     void leaveoutmissing();
-    void restoreplayback(SavedState& saved);
+    void restoreplayback(SavedState& saved, int firstrow);
     void restoreview(const SavedState& saved);
     void keepstate(bool now);
 

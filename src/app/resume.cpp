@@ -97,15 +97,8 @@ std::optional<SavedState> Application::loadstate() {
     makestatefolder(options_.statefolder);
     auto read = readstatefile(statefile());
     if (!read) return std::nullopt;
-    std::optional<std::string> wrong;
-    if (const std::string* why = std::get_if<std::string>(&*read))
-        wrong = *why;
-    else
-        wrong = loadqueue(std::get<SavedState>(*read));
-    if (wrong) {
-        std::cerr << "tunedeck: the saved state " << statefile().string() << " " << *wrong
-                  << "; starting without it\n";
-        queue_->clear();
+    if (const std::string* why = std::get_if<std::string>(&*read)) {
+        saystateunused(*why);
         return std::nullopt;
     }
     SavedState& stored = std::get<SavedState>(*read);
@@ -117,30 +110,72 @@ std::optional<SavedState> Application::loadstate() {
     // The queue file the state on disk names is kept until a new state names the other. The
     // queue's files are looked for once the music plays; until then each counts as there.
     diskslot_ = stored.queuefile->slot;
-    SavedState saved = placed(std::move(stored), queue_->playlistcount, [](int) { return true; });
-    if (queue_->playlistcount == 0 && !saved.takenout) return std::nullopt;
-    presencecheck_ = std::make_unique<PresenceCheck>(statefile(), *saved.queuefile);
-    presencegeneration_ = queue_->generation;
+    const int count = stored.queuefile->count;
+    SavedState saved = placed(std::move(stored), count, [](int) { return true; });
+    if (count == 0 && !saved.takenout) return std::nullopt;
     return saved;
 }
 
-// The entries of the queue file that the state names go straight into the queue. The reason
-// when that file is not the one named, or is damaged.
-std::optional<std::string> Application::loadqueue(const SavedState& state) {
-    if (!state.queuefile) return std::nullopt;
+void Application::saystateunused(const std::string& why) {
+    std::cerr << "tunedeck: the saved state " << statefile().string() << " " << why
+              << "; starting without it\n";
+}
+
+namespace {
+
+// Whether the saved entry can play before its queue is read: it plays (or is paused), and it is
+// a taken-out file (which needs no rows) or one of the rows saved around it, still there.
+bool playsfromaround(const SavedState& saved) {
+    if (saved.play == PlayState::Stopped) return false;
+    if (saved.takenout) return true;
+    const int row = saved.entry - saved.aroundfirst;
+    return row >= 0 && row < static_cast<int>(saved.around.size()) &&
+           ispresent(saved.around[static_cast<std::size_t>(row)].path);
+}
+
+}  // namespace
+
+bool Application::restorestate(SavedState& saved) {
+    if (!saved.queuefile) {  // an earlier version's state holds its queue
+        restoreplayback(saved, 0);
+        return true;
+    }
+    const bool early = playsfromaround(saved);
+    if (early) {
+        for (const QueueEntry& e : saved.around) queue_->append(e.name, e.path);
+        restoreplayback(saved, saved.aroundfirst);
+    }
+    PlayQueue whole;
+    if (const auto wrong = loadqueue(*saved.queuefile, whole)) {
+        saystateunused(*wrong);
+        playback_->stop();
+        queue_->clear();
+        return false;
+    }
+    queue_->adoptwhole(std::move(whole), early ? saved.aroundfirst : 0);
+    if (!early) restoreplayback(saved, 0);
+    // The queue file read is the queue: it is not written again.
+    queuefile_ = saved.queuefile;
+    queuewritten_ = std::pair(queue_->generation, queue_->revision);
+    presencecheck_ = std::make_unique<PresenceCheck>(statefile(), *saved.queuefile);
+    presencegeneration_ = queue_->generation;
+    return true;
+}
+
+// The entries of the queue file `named` go straight into `into`. The reason when that file is
+// not the one named, or is damaged.
+std::optional<std::string> Application::loadqueue(const QueueFile& named, PlayQueue& into) {
     // Room for the entries at once, but no more than the file can hold (a line is at least
     // three bytes): the count is not known to be true before the file is read.
     std::error_code ec;
     const std::uintmax_t bytes =
-        std::filesystem::file_size(queuefilepath(statefile(), state.queuefile->slot), ec);
+        std::filesystem::file_size(queuefilepath(statefile(), named.slot), ec);
     if (!ec)
-        queue_->reserve(std::min<std::uintmax_t>(
-            static_cast<std::uintmax_t>(state.queuefile->count), bytes / 3));
-    return readqueue(statefile(), *state.queuefile,
-                     [this](std::string_view name, std::string_view path) {
-                         queue_->append(name, path);
-                         return true;
-                     });
+        into.reserve(std::min<std::uintmax_t>(static_cast<std::uintmax_t>(named.count), bytes / 3));
+    return readqueue(statefile(), named, [&into](std::string_view name, std::string_view path) {
+        into.append(name, path);
+        return true;
+    });
 }
 
 // Leaves out the entries whose files the check found gone, once it is over, as at start-up:
@@ -175,17 +210,15 @@ void Application::leaveoutmissing() {
         queue.playlistpos = before < queue.playlistcount ? before : 0;
 }
 
-// The saved queue's entries move into the queue: a library's queue is not held twice. When
-// none was left out, the queue file read is the queue: it is not written again.
-void Application::restoreplayback(SavedState& saved) {
+// Puts the saved entry and its playback back, the entry being row `saved.entry - firstrow` of
+// the queue. An earlier version's saved queue moves into the queue first: a library's queue is
+// not held twice.
+void Application::restoreplayback(SavedState& saved, int firstrow) {
     queue_->reserve(saved.queue.size());
     for (QueueEntry& e : saved.queue) queue_->append(std::move(e.name), std::move(e.path));
     std::vector<QueueEntry>().swap(saved.queue);
-    if (saved.queuefile && saved.queuefile->count == queue_->playlistcount) {
-        queuefile_ = saved.queuefile;
-        queuewritten_ = std::pair(queue_->generation, queue_->revision);
-    }
-    queue_->playlistpos = saved.entry;
+    const int row = saved.entry - firstrow;
+    queue_->playlistpos = row;
     if (saved.play == PlayState::Stopped) {
         // Stopped after its entry was taken out: the queue still goes on after it.
         if (saved.takenout) queue_->takenout = saved.takenout->name;
@@ -196,9 +229,10 @@ void Application::restoreplayback(SavedState& saved) {
         if (!playback_->playfileat(saved.takenout->path, seconds)) {
             queue_->takenout = saved.takenout->name;
         }
-    } else if (playback_->playfileat(queue_->playlist.path(static_cast<std::size_t>(saved.entry)),
+    } else if (row < 0 || row >= queue_->playlistcount ||
+               playback_->playfileat(queue_->playlist.path(static_cast<std::size_t>(row)),
                                      seconds)) {
-        playback_->playfrom(saved.entry, +1, false);
+        playback_->playfrom(row, +1, false);
     }
     if (saved.play == PlayState::Paused) playback_->pause();
 }
@@ -234,6 +268,10 @@ SavedState Application::currentstate(bool withqueue) {
     SavedState now;
     if (withqueue) now.queue = queue_->entries();
     now.entry = queue_->playlistpos;
+    const int count = queue_->playlistcount;
+    now.aroundfirst = std::clamp(now.entry - 1, 0, std::max(count - 1, 0));
+    for (int row = now.aroundfirst; row <= now.entry + 1 && row < count; ++row)
+        now.around.push_back(queue_->playlist[static_cast<std::size_t>(row)]);
     now.play = playback_->state();
     // Stopped, the taken-out file only marks where the queue goes on: its path plays no part.
     if (queue_->takenout) {

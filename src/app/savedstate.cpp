@@ -445,6 +445,18 @@ std::variant<SavedState, std::string> parsestate(const std::string& text) {
         return damaged(lines, "not a saved state of this program");
     if (auto wrong = parsefields(lines, state)) return std::move(*wrong);
     if (namesqueue) {
+        const auto around = lines.field("around");
+        int first = -1, rows = -1;
+        if (!around || std::sscanf(std::string(*around).c_str(), "%d %d", &first, &rows) != 2 ||
+            first < 0 || rows < 0 || rows > 3)
+            return damaged(lines, "no rows around the entry");
+        state.aroundfirst = first;
+        for (int i = 0; i < rows; ++i) {
+            const auto line = lines.next();
+            auto e = line ? tunedeck::entry(*line) : std::nullopt;
+            if (!e) return damaged(lines, "a damaged row around the entry");
+            state.around.push_back(std::move(*e));
+        }
         const auto named = lines.field("queuefile");
         unsigned long long sum = 0;
         int slot = -1, count = -1;
@@ -523,7 +535,11 @@ void writestate(const std::filesystem::path& file, const SavedState& state,
     char named[64];
     std::snprintf(named, sizeof named, "queuefile %d %d %016llx\n", queue.slot, queue.count,
                   static_cast<unsigned long long>(queue.sum));
-    replacefile(file, std::string(kHeaderNamingQueue) + '\n' + formatfields(state) + named);
+    std::string text = std::string(kHeaderNamingQueue) + '\n' + formatfields(state) + "around " +
+                       std::to_string(state.aroundfirst) + ' ' +
+                       std::to_string(state.around.size()) + '\n';
+    for (const QueueEntry& e : state.around) text += entryline(e) + '\n';
+    replacefile(file, text + named);
 }
 
 }  // namespace tunedeck

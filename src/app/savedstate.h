@@ -49,6 +49,11 @@ struct SavedState {
     bool letterfocus = false;
     // The queue file it was read with; none when the queue was inside the state file.
     std::optional<QueueFile> queuefile;
+    // With a queue file: the queue's rows around the entry (the one before it, it, the one after
+    // it, as far as they exist), from row `aroundfirst` on, so that the entry can play at its
+    // level before the whole queue is read.
+    std::vector<QueueEntry> around;
+    int aroundfirst = 0;
 
     bool operator==(const SavedState&) const = default;
 };

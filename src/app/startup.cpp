@@ -148,12 +148,16 @@ bool Application::Form_Load() {
     // runs beside the screen's listing of it, and the first file is found meanwhile.
     const ScanUse use = saved ? ScanUse::WalkOnly : ScanUse::QueueAndPlay;
     if (mode_.mediamode == Mode::File) scanroot(*browser_, use);
-    buildscreen();
     applyvolume();
     playback_->setlevelling(reader_.levelsettings());
     if (mode_.mediamode == Mode::File) playback_->measure(loudnessfile());
+    // A saved queue comes back before the first screen is built: its entry plays first.
+    if (saved && !restorestate(*saved)) {
+        saved.reset();
+        scanroot(*browser_, ScanUse::QueueAndPlay);
+    }
+    buildscreen();
     if (mode_.mediamode == Mode::Cd) scanlisted(*browser_, use);
-    if (saved) restoreplayback(*saved);
     // A library whose music the scan leaves out (WAV or WMA only, or formats outside
     // scanformats) starts in the list with nothing playing: the user can still choose it. The
     // scan goes on in the background once it has met music; a file system too slow to tell in

@@ -51,6 +51,15 @@ void PlayQueue::move(int from, int to) {
     for (int r = low; r <= high; ++r) firstrows_.lower(playlist, r);
 }
 
+void PlayQueue::adoptwhole(PlayQueue&& whole, int first) {
+    playlist = std::move(whole.playlist);
+    firstrows_ = std::move(whole.firstrows_);
+    playlistcount = whole.playlistcount;
+    playlistpos += first;
+    ++revision;
+    ++reshapes;
+}
+
 void PlayQueue::reserve(std::size_t count) {
     playlist.reserve(count);
     firstrows_.reserve(count);

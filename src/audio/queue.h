@@ -47,6 +47,9 @@ struct PlayQueue {
     // Moves row `from` to row `to`, the rows between shifting by one; rows outside the queue are
     // ignored. The positions are the caller's to adjust, as with erase().
     void move(int from, int to);
+    // Takes the rows of `whole`, a queue of which the rows so far are a part from its row
+    // `first` on: the positions move with them. Nothing is replaced: the generation stays.
+    void adoptwhole(PlayQueue&& whole, int first);
     // Makes room for `count` rows at once.
     void reserve(std::size_t count);
     // Keeps only the rows `keep` says to, in their order, in one pass whatever their number.

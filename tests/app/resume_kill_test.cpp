@@ -253,7 +253,11 @@ TEST(ResumeKill, RandomKillsNeverLoseTheStateAndNeverStopTheNextStart) {
         ASSERT_TRUE(std::holds_alternative<SavedState>(*read))
             << "kill " << i << ": " << std::get<std::string>(*read);
         SavedState now = std::get<SavedState>(std::move(*read));
-        now.queuefile.reset();  // which of the two queue files held the queue is no part of it
+        // Which of the two queue files held the queue, and the copy of the rows around the
+        // entry kept beside it, are no part of the state itself.
+        now.queuefile.reset();
+        now.around.clear();
+        now.aroundfirst = 0;
         // A child killed before it wrote anything was still bringing back the state before:
         // that state was current until the kill.
         const bool wrote = std::any_of(records.begin(), records.end(),

@@ -72,12 +72,15 @@ TEST(SavedState, TheQueueFileTheStateNamesIsNeverTheOneReplaced) {
     state.entry = 1;
     state.folder = "/m";
     const PlayQueue first = queueof({"a", "b", "c"});
+    state.around = rowsof(first);  // the rows around entry 1, from row 0
     const QueueFile firstfile = writequeue(file, 0, first);
     writestate(file, state, firstfile);
     auto read = readstate(file);
     ASSERT_TRUE(read && std::holds_alternative<SavedState>(*read));
     EXPECT_EQ(std::get<SavedState>(*read).queue, rowsof(first));
     EXPECT_EQ(std::get<SavedState>(*read).entry, 1);
+    EXPECT_EQ(std::get<SavedState>(*read).around, rowsof(first));
+    state.around.clear();
 
     const PlayQueue second = queueof({"d", "e"});
     const QueueFile secondfile = writequeue(file, 1, second);
