@@ -1,6 +1,7 @@
 #include "audio/queuerows.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <stdexcept>
 
@@ -73,7 +74,19 @@ uint32_t QueueRows::folderof(std::string_view folder) {
     return lastfolder_;
 }
 
+bool QueueRows::inside(std::string_view text) const {
+    const std::less<const char*> before;
+    return !text.empty() && !text_.empty() && !before(text.data(), text_.data()) &&
+           before(text.data(), text_.data() + text_.size());
+}
+
 void QueueRows::put(std::size_t row, std::string_view name, std::string_view path) {
+    // A name read from these very rows would move with the buffer as it grows.
+    if (inside(name) || inside(path)) {
+        const std::string ownname(name), ownpath(path);
+        put(row, ownname, ownpath);
+        return;
+    }
     const std::size_t slash = path.rfind('/');
     Row r{};
     r.folder = slash == std::string_view::npos ? kNoFolder : folderof(path.substr(0, slash));

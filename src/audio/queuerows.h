@@ -63,6 +63,8 @@ class QueueRows {
     std::string_view file(const Row& row) const {
         return std::string_view(text_).substr(row.text, row.filesize);
     }
+    // Whether `text` lies in text_.
+    bool inside(std::string_view text) const;
     // Text no row points at any more (rows overwritten or taken out) is dropped once it is
     // more than the rest.
     void tidy();

@@ -86,7 +86,11 @@ TEST(QueueRows, EveryRowKeepsItsNameAndPathThroughEditsAndTidying) {
         const unsigned what = random() % 100;
         const unsigned n = random() % 5000;
         const QueueEntry entry{"name " + std::to_string(n) + std::string(n % 7, '\xc3'), pathof(n)};
-        if (what < 50 || model.size() < 2) {
+        if (what < 5 && !model.empty()) {  // a row's own name, read from the rows
+            const std::size_t from = random() % model.size();
+            rows.put(model.size(), rows.name(from), entry.path);
+            model.push_back({model[from].name, entry.path});
+        } else if (what < 50 || model.size() < 2) {
             rows.put(model.size(), entry.name, entry.path);
             model.push_back(entry);
         } else if (what < 75) {
