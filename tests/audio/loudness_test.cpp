@@ -159,8 +159,9 @@ TEST(Levelling, AMeasuredFilePlaysAtItsLevelAndAnUnmeasuredOneAtItsAlbumNeighbou
     const auto second = tone(dir / "album" / "2.flac", 0.1).string();
     const auto other = tone(dir / "other" / "3.flac", 0.4).string();
     for (const auto& path : {first, second, other}) queue.append(path, path);
-    // The second file is never measured: it stands for one whose turn has not come yet.
-    auto examine = [&second](const std::string& path, bool measure, const std::atomic<bool>& stop) {
+    // The second file is never measured: it stands for one whose turn has not come yet. The
+    // examiner runs on the scan's thread, which the rig outlives: it holds copies, not references.
+    auto examine = [second](const std::string& path, bool measure, const std::atomic<bool>& stop) {
         return examinefile(path, measure && path != second, stop);
     };
     playback.measure(std::make_unique<LoudnessScan>(dir / "cache", true, examine));
@@ -192,14 +193,20 @@ TEST(Levelling, ANeighboursAlbumIsReadByTheWorkerAndASlowNeighbourNeverHoldsUpAS
     queue.append("one", one);
     queue.append("two", two);
 
+    // What the examiner shares with the test is held by both, as the scan's thread outlives this
+    // body's locals (the rig that owns it was made first).
+    struct Readers {
+        std::mutex mutex;
+        std::vector<std::thread::id> ids;
+    };
+    const auto readers = std::make_shared<Readers>();
     std::promise<void> release;
     const std::shared_future<void> released = release.get_future().share();
-    std::mutex mutex;
-    std::vector<std::thread::id> readers;
-    auto examine = [&](const std::string& path, bool measure, const std::atomic<bool>& stop) {
+    auto examine = [readers, released, two](const std::string& path, bool measure,
+                                            const std::atomic<bool>& stop) {
         {
-            const std::lock_guard lock(mutex);
-            readers.push_back(std::this_thread::get_id());
+            const std::lock_guard lock(readers->mutex);
+            readers->ids.push_back(std::this_thread::get_id());
         }
         if (path == two) released.wait_for(std::chrono::seconds(60));
         return examinefile(path, measure, stop);
@@ -214,9 +221,9 @@ TEST(Levelling, ANeighboursAlbumIsReadByTheWorkerAndASlowNeighbourNeverHoldsUpAS
     ASSERT_TRUE(playback.loudnessscan()->waitidle(kWork));
     EXPECT_NEAR(rig.startedgain(one), -12.0, 0.01);
 
-    const std::lock_guard lock(mutex);
-    EXPECT_FALSE(readers.empty());
-    for (const auto& reader : readers) EXPECT_NE(reader, std::this_thread::get_id());
+    const std::lock_guard lock(readers->mutex);
+    EXPECT_FALSE(readers->ids.empty());
+    for (const auto& reader : readers->ids) EXPECT_NE(reader, std::this_thread::get_id());
 }
 
 TEST(Levelling, TheMeasurementFollowsTheQueueFromTheEntryAfterThePlayingOne) {
