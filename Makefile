@@ -38,6 +38,7 @@ run-cd: deps-test build
 	scripts/run-demo $(BUILD) cd
 
 bench: deps-bench build
+	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	scripts/run-bench $(BUILD)
 
 sanitize: deps-test

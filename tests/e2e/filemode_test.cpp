@@ -134,7 +134,8 @@ TEST_F(CdMode, DiscPlaysFromTrackOneNextMovesOnAndOkClosesTheErrorOfAKey) {
     EXPECT_FALSE(errorpageshown(box.screenshotwhen(
         "list", [](const Screenshot& s) { return !errorpageshown(s); }, 10s)));
     box.key("x");
-    EXPECT_EQ(box.wait(10s), std::optional<int>(0)) << "the exit key went nowhere";
+    EXPECT_EQ(box.wait(10s), std::optional<int>(0))
+        << "the exit key went nowhere: " << box.stderrtext();
 }
 
 TEST_F(Exits, NoMusicUnderTheRootEndsWithItsMessage) {
