@@ -33,20 +33,32 @@ bool within(const std::string& folder, const std::string& root) {
     return folder == root || folder.starts_with(root == "/" ? root : root + "/");
 }
 
+// How the rows of `count` that `present` keeps stand to row `entry`.
+struct KeptRows {
+    int count = 0;       // rows kept
+    int before = 0;      // of them, ahead of row `entry`
+    bool entry = false;  // whether row `entry` is kept
+};
+
+KeptRows keptrows(int count, int entry, const std::function<bool(int row)>& present) {
+    KeptRows kept;
+    for (int row = 0; row < count; ++row) {
+        if (!present(row)) continue;
+        ++kept.count;
+        if (row < entry) ++kept.before;
+        if (row == entry) kept.entry = true;
+    }
+    return kept;
+}
+
 // Moves the saved entry as when the `count` entries that `present` says are gone are left
 // out: to its new row, or, when its own file is gone, to the next entry left, from its start
 // (past the last one: stopped at the first). A taken-out file that is gone leaves the queue to
 // go on with the entry after it. The rows themselves are the caller's to leave out.
 SavedState placed(SavedState saved, int count, const std::function<bool(int row)>& present) {
-    int kept = 0;
-    int before = 0;  // entries kept ahead of the saved entry
-    bool entrykept = false;
-    for (int i = 0; i < count; ++i) {
-        if (!present(i)) continue;
-        ++kept;
-        if (i < saved.entry) ++before;
-        if (i == saved.entry) entrykept = true;
-    }
+    const KeptRows kept = keptrows(count, saved.entry, present);
+    const int before = kept.before;
+    bool entrykept = kept.entry;
     int entry = before;
     // Stopped, the taken-out file only marks where the queue goes on; playing, it must be there.
     if (saved.takenout && saved.play != PlayState::Stopped && !ispresent(saved.takenout->path)) {
@@ -57,7 +69,7 @@ SavedState placed(SavedState saved, int count, const std::function<bool(int row)
         entry = entrykept ? before : before - 1;  // the entry before it, -1 when none is
     }
     if (!entrykept && !saved.takenout) saved.seconds = 0;
-    if (!saved.takenout && entry >= kept) {
+    if (!saved.takenout && entry >= kept.count) {
         entry = 0;
         if (!entrykept) saved.play = PlayState::Stopped;
     }
@@ -194,20 +206,18 @@ void Application::leaveoutmissing() {
     for (int row = 0; row < count; ++row)
         here[static_cast<std::size_t>(row)] =
             !gone.contains(queue.playlist.path(static_cast<std::size_t>(row)));
+    const auto present = [&](int row) { return here[static_cast<std::size_t>(row)]; };
     const int pos = queue.playlistpos;
-    int before = 0;
-    for (int row = 0; row < std::min(pos, count); ++row)
-        if (here[static_cast<std::size_t>(row)]) ++before;
-    const bool poskept = pos >= 0 && pos < count && here[static_cast<std::size_t>(pos)];
+    const KeptRows kept = keptrows(count, pos, present);
     // An entry whose file went while it plays plays on, taken out of the queue.
-    if (pos >= 0 && pos < count && !poskept && !queue.takenout &&
+    if (pos >= 0 && pos < count && !kept.entry && !queue.takenout &&
         playback_->state() != PlayState::Stopped)
         queue.takenout = std::string(queue.playlist.name(static_cast<std::size_t>(pos)));
-    queue.keeponly([&](int row) { return here[static_cast<std::size_t>(row)]; });
+    queue.keeponly(present);
     if (queue.takenout)
-        queue.playlistpos = poskept ? before : before - 1;
+        queue.playlistpos = kept.entry ? kept.before : kept.before - 1;
     else
-        queue.playlistpos = before < queue.playlistcount ? before : 0;
+        queue.playlistpos = kept.before < queue.playlistcount ? kept.before : 0;
 }
 
 // Puts the saved entry and its playback back, the entry being row `saved.entry - firstrow` of

@@ -66,12 +66,8 @@ void PlayQueue::reserve(std::size_t count) {
 }
 
 void PlayQueue::keeponly(const std::function<bool(int row)>& keep) {
-    QueueRows kept;
-    for (int row = 0; row < playlistcount; ++row) {
-        const auto at = static_cast<std::size_t>(row);
-        if (keep(row)) kept.put(kept.size(), playlist.name(at), playlist.path(at));
-    }
-    playlist = std::move(kept);
+    const auto count = static_cast<std::size_t>(std::max(playlistcount, 0));
+    playlist.keeponly([&](std::size_t row) { return row < count && keep(static_cast<int>(row)); });
     playlistcount = static_cast<int>(playlist.size());
     firstrows_.clear();
     for (int row = 0; row < playlistcount; ++row) firstrows_.lower(playlist, row);

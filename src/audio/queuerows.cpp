@@ -114,6 +114,18 @@ void QueueRows::erase(std::size_t row) {
     tidy();
 }
 
+void QueueRows::keeponly(const std::function<bool(std::size_t row)>& keep) {
+    std::size_t kept = 0;
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (keep(row))
+            rows_[kept++] = rows_[row];
+        else
+            unused_ += rows_[row].filesize + rows_[row].namesize;
+    }
+    rows_.resize(kept);
+    tidy();
+}
+
 void QueueRows::move(std::size_t from, std::size_t to) {
     if (from >= rows_.size() || to >= rows_.size() || from == to) return;
     const auto first = rows_.begin();

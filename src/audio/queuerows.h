@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,6 +44,8 @@ class QueueRows {
     // Sets row `row`, which is an existing one or the one after the last.
     void put(std::size_t row, std::string_view name, std::string_view path);
     void erase(std::size_t row);
+    // Keeps only the rows `keep` says to, in their order, in one pass.
+    void keeponly(const std::function<bool(std::size_t row)>& keep);
     // Moves row `from` to `to`, the rows between shifting by one.
     void move(std::size_t from, std::size_t to);
     void reserve(std::size_t rows) { rows_.reserve(rows); }
